@@ -1,0 +1,64 @@
+#pragma once
+
+#include "backend/memory/memory_font.h"
+#include "server/container.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillomet::memory {
+
+struct RaisedEvent {
+    EventId event;
+    std::vector<Variant> arguments; // as the handler left them
+};
+
+// A container in memory: records what the control tells it, and lets a
+// test play the host's event handler.
+class MemoryContainer final : public Container {
+public:
+    using EventHandler = std::function<void(EventId, std::span<Variant>)>;
+
+    void PropertyChanged(std::string_view key) override;
+    FontRef AmbientFont() override { return m_AmbientFont; }
+    Variant ExtenderProperty(std::string_view name) override;
+    std::int32_t Width() override { return m_Width; }
+    std::int32_t Height() override { return m_Height; }
+    void SetWidth(std::int32_t twips) override { m_Width = twips; }
+    void SetHeight(std::int32_t twips) override { m_Height = twips; }
+    std::int32_t ScaleWidth() override { return m_Width; }
+    std::int32_t ScaleHeight() override { return m_Height; }
+    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    void RaiseEvent(EventId event, std::span<Variant> arguments) override;
+
+    // How many Change events were raised.
+    int Changes() const;
+    void ClearRecords();
+
+    FontRef m_AmbientFont = std::make_shared<MemoryFont>();
+    std::map<std::string, Variant, std::less<>> m_Extender{{"TabStop", true}};
+    std::int32_t m_Width = 1740;
+    std::int32_t m_Height = 300;
+    bool m_Enabled = true;
+    EventHandler m_OnEvent;
+
+    std::vector<std::string> m_ChangedKeys;
+    std::vector<RaisedEvent> m_Events;
+};
+
+// A property bag that keeps only what differs from the default, as hosts'
+// bags may.
+class MemoryPropertyBag final : public PropertyBag {
+public:
+    Variant ReadProperty(std::string_view key, const Variant& defaultValue) override;
+    void WriteProperty(std::string_view key, const Variant& value,
+                       const Variant& defaultValue) override;
+
+    std::map<std::string, Variant, std::less<>> m_Values;
+    std::vector<std::string> m_ReadOrder;
+    std::vector<std::string> m_WriteOrder;
+};
+
+} // namespace quillomet::memory

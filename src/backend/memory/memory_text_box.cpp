@@ -1,0 +1,67 @@
+#include "backend/memory/memory_text_box.h"
+
+#include "common/text_length.h"
+
+#include <algorithm>
+
+namespace quillomet::memory {
+namespace {
+
+// Byte offset of a UTF-16 position in a UTF-8 text.
+std::size_t ByteOffset(const std::string& text, std::int32_t position) {
+    std::size_t byte = 0;
+    for (std::int32_t units = 0; byte < text.size() && units < position;) {
+        const auto lead = static_cast<unsigned char>(text[byte]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        units += length == 4 ? 2 : 1;
+        byte += length;
+    }
+    return std::min(byte, text.size());
+}
+
+} // namespace
+
+MemoryTextBox::MemoryTextBox(TextBoxEvents& events, std::int32_t handle)
+    : m_Events(events), m_Handle(handle) {}
+
+std::int32_t MemoryTextBox::Length() const {
+    return static_cast<std::int32_t>(Utf16Length(m_Text));
+}
+
+void MemoryTextBox::SetText(std::string_view text) {
+    // Copied before the notification: its handler may rewrite the source.
+    m_Text.assign(text);
+    m_SelStart = 0;
+    m_SelLength = 0;
+    m_Events.OnChange();
+}
+
+void MemoryTextBox::SetSelStart(std::int32_t start) {
+    m_SelStart = std::clamp(start, 0, Length());
+    m_SelLength = 0;
+}
+
+void MemoryTextBox::SetSelLength(std::int32_t length) {
+    m_SelLength = std::clamp(length, 0, Length() - m_SelStart);
+}
+
+void MemoryTextBox::ReceiveFocus() {
+    m_HasFocus = true;
+    m_Events.OnGotFocus();
+}
+
+void MemoryTextBox::LoseFocus() {
+    m_HasFocus = false;
+    m_Events.OnLostFocus();
+}
+
+void MemoryTextBox::Type(std::string_view text) {
+    const std::size_t from = ByteOffset(m_Text, m_SelStart);
+    const std::size_t to = ByteOffset(m_Text, m_SelStart + m_SelLength);
+    m_Text.replace(from, to - from, text);
+    m_SelStart += static_cast<std::int32_t>(Utf16Length(text));
+    m_SelLength = 0;
+    m_Events.OnChange();
+}
+
+} // namespace quillomet::memory

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "toolkit/text_box.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quillomet::memory {
+
+// A text box held in memory, with what a window would show recorded for
+// tests to inspect, and the user's actions as plain calls.
+class MemoryTextBox final : public TextBox {
+public:
+    MemoryTextBox(TextBoxEvents& events, std::int32_t handle);
+
+    std::string Text() const override { return m_Text; }
+    void SetText(std::string_view text) override;
+    std::int32_t SelStart() const override { return m_SelStart; }
+    void SetSelStart(std::int32_t start) override;
+    std::int32_t SelLength() const override { return m_SelLength; }
+    void SetSelLength(std::int32_t length) override;
+    void SetAlignment(Alignment alignment) override { m_Alignment = alignment; }
+    void SetLocked(bool locked) override { m_Locked = locked; }
+    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    void SetTabStop(bool tabStop) override { m_TabStop = tabStop; }
+    void SetBackColor(OleColor color) override { m_BackColor = color; }
+    void SetForeColor(OleColor color) override { m_ForeColor = color; }
+    FontRef Font() const override { return m_Font; }
+    void SetFont(FontRef font) override { m_Font = std::move(font); }
+    std::int32_t WindowHandle() const override { return m_Handle; }
+    void HideCaret() override { m_CaretVisible = false; }
+    void ShowCaret() override { m_CaretVisible = true; }
+    void Refresh() override { ++m_Repaints; }
+
+    // The user's side.
+    void ReceiveFocus();
+    void LoseFocus();
+    // Replaces the selection with `text`, as typing or pasting does.
+    void Type(std::string_view text);
+
+    bool HasFocus() const { return m_HasFocus; }
+    Alignment GetAlignment() const { return m_Alignment; }
+    bool IsLocked() const { return m_Locked; }
+    bool IsEnabled() const { return m_Enabled; }
+    bool IsTabStop() const { return m_TabStop; }
+    OleColor GetBackColor() const { return m_BackColor; }
+    OleColor GetForeColor() const { return m_ForeColor; }
+    bool CaretVisible() const { return m_CaretVisible; }
+    int Repaints() const { return m_Repaints; }
+
+private:
+    std::int32_t Length() const;
+
+    TextBoxEvents& m_Events;
+    std::int32_t m_Handle;
+    std::string m_Text;
+    std::int32_t m_SelStart = 0;
+    std::int32_t m_SelLength = 0;
+    Alignment m_Alignment = Alignment::Right;
+    bool m_Locked = false;
+    bool m_Enabled = true;
+    bool m_TabStop = true;
+    bool m_HasFocus = false;
+    bool m_CaretVisible = false;
+    OleColor m_BackColor = SystemWindowBackground;
+    OleColor m_ForeColor = SystemWindowText;
+    FontRef m_Font;
+    int m_Repaints = 0;
+};
+
+} // namespace quillomet::memory

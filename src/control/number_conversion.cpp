@@ -1,0 +1,216 @@
+#include "control/number_conversion.h"
+
+#include "common/automation_error.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace quillomet {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Powers of ten that a double holds exactly.
+constexpr std::array<double, 23> ExactPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+constexpr double FifteenDigitLimit = 1e15;
+
+// Writes the decimal digits of 0 < m < 10^15 and returns how many.
+std::size_t WriteDigits(std::uint64_t m, char* out) {
+    char reversed[16];
+    std::size_t n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + m % 10);
+        m /= 10;
+    } while (m != 0);
+    for (std::size_t k = 0; k < n; ++k)
+        out[k] = reversed[n - 1 - k];
+    return n;
+}
+
+// The number as m / 10^k with m below 10^15, when such a pair gives back
+// exactly this double: then m's digits are the number's 15-digit rounding
+// (two such decimals cannot both round to one double), and no general
+// float printing is needed. Most numbers a user enters are of this kind.
+bool TryScaledInteger(double magnitude, std::uint64_t& m, int& k) {
+    if (magnitude >= FifteenDigitLimit)
+        return false;
+    for (k = 0; k < static_cast<int>(ExactPowersOfTen.size()); ++k) {
+        const double scaled = std::nearbyint(magnitude * ExactPowersOfTen[k]);
+        if (scaled >= FifteenDigitLimit)
+            return false;
+        if (scaled / ExactPowersOfTen[k] == magnitude) {
+            m = static_cast<std::uint64_t>(scaled);
+            return m != 0;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+double TextValue(std::string_view text) noexcept {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t start = i;
+    std::size_t point = std::string_view::npos;
+    std::uint64_t mantissa = 0;
+    int significant = 0, digits = 0;
+    int scale = 0; // significant digits read after the point
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            ++digits;
+            if (significant > 0 || c != '0')
+                ++significant;
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            if (point != std::string_view::npos)
+                ++scale;
+            if (significant > 15)
+                break; // too long for the exact path; the slow one re-reads it
+        } else if (c == '.' && point == std::string_view::npos) {
+            point = i;
+        } else {
+            break;
+        }
+    }
+    if (significant <= 15) {
+        if (digits == 0)
+            return 0.0;
+        // Exact: a mantissa below 2^53 divided by an exact power of ten is
+        // one correctly rounded operation.
+        if (scale < static_cast<int>(ExactPowersOfTen.size())) {
+            const double v = static_cast<double>(mantissa) / ExactPowersOfTen[scale];
+            return negative ? -v : v;
+        }
+    }
+
+    // General path: find the end of the number and let from_chars round it.
+    std::size_t end = start;
+    bool seenPoint = false;
+    bool nonZeroInteger = false;
+    for (; end < text.size(); ++end) {
+        const char c = text[end];
+        if (IsDigit(c)) {
+            if (!seenPoint && c != '0')
+                nonZeroInteger = true;
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    double v = 0.0;
+    const auto result =
+        std::from_chars(text.data() + start, text.data() + end, v, std::chars_format::fixed);
+    if (result.ec == std::errc::result_out_of_range)
+        v = nonZeroInteger ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -v : v;
+}
+
+std::string NumberText(double number) {
+    if (!std::isfinite(number))
+        ThrowOverflow();
+    if (number == 0.0)
+        return "0"; // also for -0
+
+    std::uint64_t scaled = 0;
+    int decimals = 0;
+    if (TryScaledInteger(std::fabs(number), scaled, decimals)) {
+        char digits[16];
+        const std::size_t n = WriteDigits(scaled, digits);
+        const auto k = static_cast<std::size_t>(decimals);
+        std::string text;
+        text.reserve(n + k + 3);
+        if (number < 0)
+            text += '-';
+        if (n <= k) {
+            text += "0.";
+            text.append(k - n, '0');
+            text.append(digits, n);
+        } else {
+            text.append(digits, n - k);
+            if (k > 0) {
+                text += '.';
+                text.append(digits + (n - k), k);
+            }
+        }
+        return text;
+    }
+
+    // The shortest digits that read back as the same double; when there are
+    // more than 15 of them, round to 15 instead.
+    std::array<char, 40> buffer{};
+    char* const first = buffer.data();
+    char* const last = first + buffer.size();
+    auto result = std::to_chars(first, last, number, std::chars_format::scientific);
+    std::string_view sci(first, static_cast<std::size_t>(result.ptr - first));
+    std::size_t ePos = sci.find('e');
+    // "-d.ddde+XX": the digits are everything before 'e' but sign and point.
+    const std::size_t signLength = number < 0 ? 1 : 0;
+    const std::size_t mantissaChars = ePos - signLength;
+    const std::size_t digitCount = mantissaChars > 1 ? mantissaChars - 1 : 1;
+    if (digitCount > 15) {
+        result = std::to_chars(first, last, number, std::chars_format::scientific, 14);
+        sci = std::string_view(first, static_cast<std::size_t>(result.ptr - first));
+        ePos = sci.find('e');
+    }
+
+    std::array<char, 16> mantissa{};
+    std::size_t n = 0;
+    for (std::size_t k = signLength; k < ePos; ++k)
+        if (IsDigit(sci[k]))
+            mantissa[n++] = sci[k];
+    int exponent = 0;
+    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
+                    exponent);
+    // Just below the largest double, rounding up to 15 digits would give a
+    // text that reads back as infinity: keep the digits truncated instead.
+    if (exponent == 308 && n == 15 && std::string_view(mantissa.data(), 15) > "179769313486231") {
+        char exact[40];
+        const auto full = std::to_chars(exact, exact + sizeof exact, std::fabs(number),
+                                        std::chars_format::scientific, 16);
+        std::size_t k = 0;
+        for (const char* c = exact; c != full.ptr && *c != 'e' && k < 15; ++c)
+            if (IsDigit(*c))
+                mantissa[k++] = *c;
+    }
+    while (n > 1 && mantissa[n - 1] == '0')
+        --n;
+
+    std::string text;
+    text.reserve(n + static_cast<std::size_t>(exponent < 0 ? -exponent : exponent) + 3);
+    if (number < 0)
+        text += '-';
+    if (exponent < 0) {
+        text += "0.";
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text.append(mantissa.data(), n);
+    } else {
+        const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
+        if (n <= integerDigits) {
+            text.append(mantissa.data(), n);
+            text.append(integerDigits - n, '0');
+        } else {
+            text.append(mantissa.data(), integerDigits);
+            text += '.';
+            text.append(mantissa.data() + integerDigits, n - integerDigits);
+        }
+    }
+    return text;
+}
+
+} // namespace quillomet

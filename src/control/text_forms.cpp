@@ -1,0 +1,212 @@
+#include "control/text_forms.h"
+
+#include "common/text_length.h"
+
+#include <algorithm>
+
+namespace quillomet {
+namespace {
+
+bool IsPlaceholder(char c) {
+    return c == '0' || c == '#';
+}
+
+// Removes a "." when it is the text's first point, is its last character
+// and does not stand first; returns the point's index or npos.
+std::size_t DropTrailingPoint(std::string& text) {
+    std::size_t point = text.find('.');
+    if (point != std::string::npos && point + 1 == text.size() && point > 0) {
+        text.pop_back();
+        point = std::string::npos;
+    }
+    return point;
+}
+
+} // namespace
+
+void TextForms::StripFormat(bool positiveOnly) {
+    std::string& text = m_WorkText;
+    std::size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos)
+        begin = text.size();
+    std::size_t end = text.find_last_not_of(' ');
+    end = (end == std::string::npos) ? begin : end + 1;
+
+    // The plain form is never longer than its source, so it is built in place.
+    std::size_t out = 0;
+    bool point = false;
+    bool nonZeroDigit = false;
+    for (std::size_t i = begin; i < end; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            text[out++] = c;
+            nonZeroDigit |= c != '0';
+        } else if (c == '.') {
+            if (!point)
+                text[out++] = c;
+            point = true;
+        } else if ((c == '-' || c == '(') && i == begin) {
+            text[out++] = '-';
+        }
+    }
+    text.resize(out);
+
+    // Below zero exactly when a "-" leads a digit other than zero.
+    const bool negative = out > 0 && text[0] == '-' && nonZeroDigit;
+    if (!negative) {
+        m_IsPositive = true;
+    } else if (positiveOnly) {
+        text.erase(0, 1);
+        m_IsPositive = true;
+    } else {
+        m_IsPositive = false;
+    }
+}
+
+void TextForms::ParsedPicture::Parse(std::string_view format) {
+    source.assign(format);
+    const std::size_t s = format.find(';');
+    positive.assign(format.substr(0, s));
+    negative.assign(s == std::string_view::npos ? format : format.substr(s + 1));
+    const std::size_t paren = format.find('(');
+    hasParen = paren != std::string_view::npos;
+    hasMinus = format.find('-') != std::string_view::npos;
+    focusedNegative.clear();
+    if (hasParen) {
+        focusedNegative.assign(format.substr(paren + 1));
+        if (!focusedNegative.empty() && focusedNegative.back() == ')')
+            focusedNegative.pop_back();
+    }
+}
+
+void TextForms::ApplyFormat(const PictureSettings& settings) {
+    if (settings.format != m_Picture.source)
+        m_Picture.Parse(settings.format);
+    std::string& plain = m_WorkText;
+
+    // 1, 2. The section for the sign, and its sign adjustments: while the
+    // user is in the field a negative number shows a leading minus instead
+    // of parentheses.
+    const std::string* picture = m_IsPositive ? &m_Picture.positive : &m_Picture.negative;
+    bool minus = false;
+    if (!settings.positiveOnly && !m_IsPositive) {
+        if (!settings.gotFocus) {
+            minus = !m_Picture.hasParen && !m_Picture.hasMinus;
+        } else if (m_Picture.hasParen) {
+            picture = &m_Picture.focusedNegative;
+            minus = true;
+        } else {
+            minus = !m_Picture.hasMinus;
+        }
+    }
+    m_Mask.clear();
+    if (minus)
+        m_Mask += '-';
+    m_Mask += *picture;
+    std::string& result = m_Result;
+    result = m_Mask;
+
+    // 3, 4. The points of picture and number; a trailing point counts as none.
+    const std::size_t d = DropTrailingPoint(result);
+    const std::size_t e = DropTrailingPoint(plain);
+    const bool hasD = d != std::string::npos;
+    const bool hasE = e != std::string::npos;
+
+    // 5. Fraction digits left to right, truncated where the picture ends.
+    if (hasD && hasE) {
+        std::size_t r = d + 1;
+        for (std::size_t p = e + 1; p < plain.size() && r < result.size(); ++p, ++r) {
+            if (!IsPlaceholder(result[r]))
+                break;
+            result[r] = plain[p];
+        }
+    }
+
+    // 6, 7. Integer digits right to left; the number's "-" is never copied,
+    // the sign comes from the picture alone. Positions here are 1-based.
+    std::size_t i = hasD ? d : result.size();
+    std::size_t j = hasE ? e : plain.size();
+    while (i > 0 && j > 0) {
+        if (plain[j - 1] == '-') {
+            if (--j == 0)
+                break;
+        }
+        if (IsPlaceholder(result[i - 1])) {
+            result[i - 1] = plain[j - 1];
+            --j;
+        }
+        --i;
+    }
+
+    // 8, 9 in one pass: leading zeros that landed in a "#" show nothing; a
+    // group mark shows only with a digit to its left; empty places blank.
+    // The pass also notes what 10 and 11 need.
+    constexpr std::size_t none = std::string::npos;
+    std::size_t first = none, last = none, paren = none, dash = none;
+    bool leading = true;
+    for (std::size_t k = 0; k < result.size(); ++k) {
+        char c = result[k];
+        if (leading) {
+            if ((c >= '1' && c <= '9') || c == '.')
+                leading = false;
+            else if (c == '0' && m_Mask[k] == '#')
+                c = '#';
+        }
+        if (c == ',' &&
+            (k == 0 || result[k - 1] == '-' || result[k - 1] == '(' || result[k - 1] == ' '))
+            c = '#';
+        if (c == '#')
+            c = ' ';
+        result[k] = c;
+        if (c != ' ') {
+            if (first == none)
+                first = k;
+            last = k;
+            if (c == '(' && paren == none)
+                paren = k;
+            else if (c == '-' && dash == none)
+                dash = k;
+        }
+    }
+
+    // 10, 12. Blanks off both ends, into the working text.
+    if (first == none) {
+        plain.clear();
+        return;
+    }
+    plain.assign(result, first, last + 1 - first);
+
+    // 11. Close the sign up to the digits.
+    const std::size_t sign = paren != none ? paren : dash;
+    if (sign != none && sign < last) {
+        const std::size_t p = sign - first;
+        std::size_t blanks = 0;
+        while (plain[p + 1 + blanks] == ' ')
+            ++blanks;
+        if (blanks > 0) {
+            plain.erase(p + 1, blanks);
+            plain.erase(0, p);
+        }
+    }
+}
+
+void TextForms::Reformat(const PictureSettings& settings) {
+    StripFormat(settings.positiveOnly);
+    ApplyFormat(settings);
+}
+
+std::int16_t MaxCharsOf(std::string_view format) {
+    std::size_t chars = 0;
+    if (const std::size_t s = format.find(';'); s == std::string_view::npos) {
+        chars = Utf16Length(format);
+    } else {
+        const std::string_view positive = format.substr(0, s);
+        const std::string_view negative = format.substr(s + 1);
+        const std::size_t a = Utf16Length(positive);
+        const std::size_t b = Utf16Length(negative);
+        chars = a >= b ? a : b - (negative.back() == ')' ? 1 : 0);
+    }
+    return static_cast<std::int16_t>(std::min(chars, MaxTextLength));
+}
+
+} // namespace quillomet

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillomet {
+
+// The settings that decide a display form.
+struct PictureSettings {
+    std::string_view format; // the Format picture
+    bool positiveOnly = false;
+    bool gotFocus = false;
+};
+
+// The control's text routines and the working state they share: the
+// working text, the sign of the last plain form and the last picture used.
+// The control holds one; the buffers are kept between calls so that a
+// keystroke or a focus change allocates nothing once they have grown.
+class TextForms {
+public:
+    // The working text, input and output of every routine.
+    std::string m_WorkText;
+    // Sign of the last plain form: true for zero and positive numbers.
+    bool m_IsPositive = true;
+    // The picture the last ApplyFormat used, after its sign adjustments.
+    std::string m_Mask;
+
+    // Any text to its plain form: digits, at most one ".", a "-" only first.
+    void StripFormat(bool positiveOnly);
+    // A plain form (StripFormat having just run) to its display form.
+    void ApplyFormat(const PictureSettings& settings);
+    void Reformat(const PictureSettings& settings);
+
+private:
+    // A Format picture taken apart once and reused until Format changes.
+    struct ParsedPicture {
+        std::string source;
+        std::string positive;        // used for zero too
+        std::string negative;        // the whole picture when it has no ";"
+        std::string focusedNegative; // after the first "(", less a final ")"
+        bool hasParen = false;
+        bool hasMinus = false;
+        void Parse(std::string_view format);
+    };
+
+    ParsedPicture m_Picture;
+    std::string m_Result;
+};
+
+// The typing length limit a picture implies; 0 means no limit.
+std::int16_t MaxCharsOf(std::string_view format);
+
+} // namespace quillomet

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "toolkit/font.h"
+#include "toolkit/ole_color.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillomet {
+
+enum class Alignment { Left, Right };
+
+// What a text box reports to the control that owns it.
+class TextBoxEvents {
+public:
+    // The text changed, by typing, pasting or a write of Text. Runs
+    // synchronously inside SetText, also when the text did not change.
+    virtual void OnChange() = 0;
+    virtual void OnGotFocus() = 0;
+    virtual void OnLostFocus() = 0;
+
+protected:
+    ~TextBoxEvents() = default;
+};
+
+// A single-line edit field: on Win32 an EDIT window, where SetText is
+// WM_SETTEXT (EN_CHANGE arrives before it returns), selection EM_SETSEL,
+// Locked EM_SETREADONLY, colours WM_CTLCOLOREDIT, the font WM_SETFONT.
+class TextBox {
+public:
+    virtual ~TextBox() = default;
+
+    virtual std::string Text() const = 0;
+    virtual void SetText(std::string_view text) = 0;
+
+    // Selection in UTF-16 positions, as the host counts them.
+    virtual std::int32_t SelStart() const = 0;
+    virtual void SetSelStart(std::int32_t start) = 0;
+    virtual std::int32_t SelLength() const = 0;
+    virtual void SetSelLength(std::int32_t length) = 0;
+
+    virtual void SetAlignment(Alignment alignment) = 0;
+    virtual void SetLocked(bool locked) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual void SetTabStop(bool tabStop) = 0;
+    virtual void SetBackColor(OleColor color) = 0;
+    virtual void SetForeColor(OleColor color) = 0;
+
+    virtual FontRef Font() const = 0;
+    // Takes the object itself, not a copy: later changes to it show.
+    virtual void SetFont(FontRef font) = 0;
+
+    // The window handle a host sees as hwnd (32 bits in a 32-bit process).
+    virtual std::int32_t WindowHandle() const = 0;
+    virtual void HideCaret() = 0;
+    virtual void ShowCaret() = 0;
+    virtual void Refresh() = 0;
+};
+
+} // namespace quillomet

@@ -1,0 +1,147 @@
+#include "control/control_fixture.h"
+#include "control/property_keys.h"
+
+#include <string>
+#include <vector>
+
+namespace quillomet {
+namespace {
+
+using testing::ErrorOf;
+
+class PersistenceTest : public ::testing::Test {
+protected:
+    memory::MemoryToolkit toolkit;
+    memory::MemoryContainer host;
+    memory::MemoryPropertyBag bag;
+    Quillomet control{toolkit, host};
+    std::string Shown() { return toolkit.Field().Text(); }
+};
+
+TEST_F(PersistenceTest, EmptyBagLoadsTheDefaults) {
+    control.ReadProperties(bag);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Font", "Format", "Enabled", "PositiveOnly", "BackColor",
+                                  "ForeColor", "Value", "MaxValue", "MinValue", "UseMaxMinValues",
+                                  "Locked", "Calculator", "UpDownFunction", "UpDownIncrement"}),
+        bag.m_ReadOrder);
+    EXPECT_EQ(Quillomet::DefaultFormat, control.Format());
+    EXPECT_EQ(10, control.MaxChars());
+    EXPECT_EQ(Variant(""), control.StoredValue());
+    EXPECT_EQ(Variant(999999.99), control.StoredMaxValue());
+    EXPECT_EQ(Variant(std::int16_t{0}), control.StoredMinValue());
+    EXPECT_TRUE(control.Enabled());
+    EXPECT_TRUE(control.Calculator());
+    EXPECT_EQ(1, control.UpDownIncrement());
+    EXPECT_EQ(0x80000005u, control.BackColor());
+    EXPECT_EQ("0.00", Shown()); // loading shows the empty value through the picture
+}
+
+TEST_F(PersistenceTest, SavingDefaultsLeavesOnlyTheFont) {
+    control.InitProperties();
+    control.WriteProperties(bag);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Font", "Value", "MaxValue", "MinValue", "UseMaxMinValues",
+                                  "Format", "Enabled", "PositiveOnly", "BackColor", "ForeColor",
+                                  "Locked", "Calculator", "UpDownFunction", "UpDownIncrement"}),
+        bag.m_WriteOrder);
+    // The control's font is its own copy of the ambient one, so it is kept.
+    EXPECT_EQ(1u, bag.m_Values.size());
+    EXPECT_EQ(1u, bag.m_Values.count("Font"));
+}
+
+TEST_F(PersistenceTest, SettingsRoundTripAsHeld) {
+    control.InitProperties();
+    control.SetFormat("#,##0.000");
+    control.SetMaxValue("1,000");
+    control.SetValue(12.3456);
+    control.SetBackColor(0x00112233);
+    control.SetUpDownIncrement(-4);
+    control.SetCalculator(false);
+    control.WriteProperties(bag);
+
+    memory::MemoryToolkit toolkit2;
+    memory::MemoryContainer host2;
+    Quillomet loaded(toolkit2, host2);
+    loaded.ReadProperties(bag);
+    EXPECT_EQ("#,##0.000", loaded.Format());
+    EXPECT_EQ(9, loaded.MaxChars());
+    EXPECT_EQ(Variant(12.3456), loaded.StoredValue()); // a number stays a number
+    EXPECT_EQ(Variant("1000"), loaded.StoredMaxValue());
+    EXPECT_EQ(0x00112233u, loaded.BackColor());
+    EXPECT_EQ(-4, loaded.UpDownIncrement());
+    EXPECT_FALSE(loaded.Calculator());
+    EXPECT_EQ("12.345", toolkit2.Field().Text());
+    EXPECT_EQ(control.Font(), loaded.Font()); // the stored font object
+}
+
+TEST_F(PersistenceTest, LoadingDoesNotEnforceTheRange) {
+    bag.m_Values["UseMaxMinValues"] = true;
+    bag.m_Values["MaxValue"] = "100";
+    bag.m_Values["Value"] = 500.0;
+    bag.m_Values["PositiveOnly"] = true;
+    bag.m_Values["MinValue"] = "-5";
+    control.ReadProperties(bag);
+    EXPECT_EQ("500.00", Shown());
+    EXPECT_EQ(Variant("-5"), control.StoredMinValue());
+}
+
+// Stored settings are not cross-checked, so MinValue may lie above
+// MaxValue; the range rule then settles on MaxValue instead of writing the
+// two limits in turn for ever.
+TEST_F(PersistenceTest, CrossedStoredLimitsSettleOnTheMaximum) {
+    bag.m_Values["MinValue"] = "50";
+    bag.m_Values["MaxValue"] = "20";
+    bag.m_Values["Value"] = "35";
+    control.ReadProperties(bag);
+    const struct {
+        Variant value;
+        const char* shown;
+    } rows[] = {{35.0, "20.00"}, {10.0, "20.00"}, {70.0, "20.00"}};
+    control.SetUseMaxMinValues(true);
+    EXPECT_EQ("20.00", Shown());
+    for (const auto& row : rows) {
+        host.ClearRecords();
+        control.SetValue(row.value);
+        EXPECT_EQ(row.shown, Shown());
+        EXPECT_EQ(Variant("20"), control.StoredValue());
+        EXPECT_LE(host.m_ChangedKeys.size(), 6u);
+    }
+}
+
+TEST_F(PersistenceTest, UnconvertibleSettingEndsLoadingAtThatKey) {
+    bag.m_Values["Format"] = "0.0";
+    bag.m_Values["Locked"] = "maybe";
+    bag.m_Values["Calculator"] = false;
+    EXPECT_EQ(ErrorNumber::TypeMismatch, ErrorOf([&] { control.ReadProperties(bag); }));
+    EXPECT_EQ("0.0", control.Format()); // applied before the failing key
+    EXPECT_FALSE(control.Locked());
+    EXPECT_FALSE(control.Calculator()); // never reached: still as created
+    EXPECT_EQ("", Shown());
+}
+
+TEST_F(PersistenceTest, CorruptStoredValuesAreRefused) {
+    const std::vector<std::pair<const char*, Variant>> rows = {
+        {"Value", Variant::Null()},
+        {"MaxValue", std::numeric_limits<double>::infinity()},
+        {"MinValue", std::string(40000, '1')},
+        {"Format", std::string(40000, '#')},
+        {"Font", "Arial"},
+        {"UpDownIncrement", 40000.0},
+    };
+    for (const auto& [key, stored] : rows) {
+        memory::MemoryPropertyBag corrupt;
+        corrupt.m_Values[key] = stored;
+        memory::MemoryToolkit kit;
+        memory::MemoryContainer site;
+        Quillomet fresh(kit, site);
+        try {
+            fresh.ReadProperties(corrupt);
+            ADD_FAILURE() << key << " was accepted";
+        } catch (const AutomationError&) {
+        }
+    }
+}
+
+} // namespace
+} // namespace quillomet

@@ -1,0 +1,190 @@
+#include "control/control_fixture.h"
+#include "control/text_forms.h"
+
+#include <gtest/gtest.h>
+#include <span>
+#include <vector>
+
+namespace quillomet {
+namespace {
+
+constexpr const char* Default = "###,##0.00;(##,###.00)";
+
+// A row of the display tables: the form without and with the focus;
+// nullptr where a table lists no form.
+struct TableRow {
+    const char* format;
+    Variant value;
+    bool positiveOnly;
+    const char* unfocused;
+    const char* focused;
+};
+
+// The default picture, plain form to display form.
+const TableRow DefaultPictureRows[] = {
+    {Default, "1234.5", false, "1,234.50", "1,234.50"},
+    {Default, "-1234.5", false, "(1,234.50)", "-1,234.50"},
+    {Default, "0", false, "0.00", "0.00"},
+    {Default, "", false, "0.00", "0.00"},
+    {Default, "-", false, "0.00", "0.00"},
+    {Default, "0.5", false, "0.50", "0.50"},
+    {Default, ".5", false, "0.50", "0.50"},
+    {Default, "-0.5", false, "(.50)", "-.50"},
+    {Default, "5.", false, "5.00", "5.00"},
+    {Default, "007", false, "7.00", "7.00"},
+    {Default, "1.239", false, "1.23", "1.23"},
+    {Default, "-1.239", false, "(1.23)", "-1.23"},
+    {Default, "999999.99", false, "999,999.99", "999,999.99"},
+    {Default, "1234567.89", false, "234,567.89", "234,567.89"},
+    {Default, "-999999.99", false, "(99,999.99)", "-99,999.99"},
+};
+
+// Other pictures.
+const TableRow OtherPictureRows[] = {
+    {"0.00;-0.00", -0.5, false, "-0.50", "-0.50"},
+    {"0.00;-0.00", 1234.5, false, "4.50", nullptr},
+    {"#0.00", -0.5, false, "-0.50", nullptr},
+    {"#,##0", 0.5, false, "0", nullptr},
+    {"#,##0", -0.5, false, "-0", nullptr},
+    {"#,##0", 1234.5, false, "1,234", nullptr},
+    {"0.000;(0.000)", -1.239, false, "(1.239)", "-1.239"},
+    {"00000", 42.0, false, "00042", nullptr},
+    {"#####", 0.0, false, "", nullptr},
+    {"0.", 5.0, false, "5", nullptr},
+    {"#,##0.00 kg", 1.239, false, "1.23 kg", nullptr},
+    {"#,##0.00 kg", -3.0, false, "-3.00 kg", nullptr},
+    {"(#,##0)", 5.0, false, "(5)", nullptr},
+    {"(#,##0)", -5.0, false, "(5)", "-5"},
+    {Default, "-12", true, "12.00", "12.00"},
+    // Beyond the listed rows: a picture without placeholders, an empty one,
+    // and characters outside ASCII standing as they are.
+    {"abc", 5.0, false, "abc", nullptr},
+    {"abc", -5.0, false, "-abc", nullptr},
+    {"", 5.0, false, "", nullptr},
+    {"", -5.0, false, "-", nullptr},
+    {"\u20ac #,##0.00", 1234.5, false, "\u20ac 1,234.50", nullptr},
+    {"#,##0.00;-#,##0.00", -1234.5, false, "-1,234.50", "-1,234.50"},
+};
+
+struct DisplayCase {
+    const char* format;
+    Variant value;
+    bool positiveOnly;
+    bool focus;
+    const char* shown;
+};
+
+std::vector<DisplayCase> Cases(std::span<const TableRow> rows) {
+    std::vector<DisplayCase> cases;
+    for (const TableRow& row : rows) {
+        if (row.unfocused)
+            cases.push_back({row.format, row.value, row.positiveOnly, false, row.unfocused});
+        if (row.focused)
+            cases.push_back({row.format, row.value, row.positiveOnly, true, row.focused});
+    }
+    return cases;
+}
+
+class DisplayFormTest : public testing::ControlTest,
+                        public ::testing::WithParamInterface<DisplayCase> {};
+
+// Through the control: Format written, the field given the focus or not,
+// value written, and what the field then shows.
+TEST_P(DisplayFormTest, ValueWriteShowsThePicture) {
+    const DisplayCase& row = GetParam();
+    control.SetFormat(row.format);
+    control.SetPositiveOnly(row.positiveOnly);
+    if (row.focus)
+        Field().ReceiveFocus();
+    control.SetValue(row.value);
+    EXPECT_EQ(row.shown, Shown()) << "focus " << row.focus;
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultPicture, DisplayFormTest,
+                         ::testing::ValuesIn(Cases(DefaultPictureRows)));
+INSTANTIATE_TEST_SUITE_P(OtherPictures, DisplayFormTest,
+                         ::testing::ValuesIn(Cases(OtherPictureRows)));
+
+TEST(StripFormatTest, KeepsDigitsOnePointAndALeadingSign) {
+    const struct {
+        const char* text;
+        bool positiveOnly;
+        const char* plain;
+        bool positive;
+    } rows[] = {
+        {"(1,234.50)", false, "-1234.50", false},
+        {"-1,234.50", false, "-1234.50", false},
+        {"(1,234.00)", false, "-1234.00", false},
+        {"1,234.00", false, "1234.00", true},
+        {"1.2.3", false, "1.23", true},
+        {"12-", false, "12", true},
+        {"-", false, "-", true},
+        {"--5", false, "-5", false},
+        {"-0.00", false, "-0.00", true},
+        {"  42 kg  ", false, "42", true},
+        {"+5", false, "5", true},
+        {" (5)", false, "-5", false},
+        {"1E+15", false, "115", true},
+        {"abc", false, "", true},
+        {"", false, "", true},
+        {"-12", true, "12", true},
+        {"(1,234.00)", true, "1234.00", true},
+        {"-", true, "-", true},
+    };
+    TextForms text;
+    for (const auto& row : rows) {
+        text.m_WorkText = row.text;
+        text.StripFormat(row.positiveOnly);
+        EXPECT_EQ(row.plain, text.m_WorkText) << '"' << row.text << '"';
+        EXPECT_EQ(row.positive, text.m_IsPositive) << '"' << row.text << '"';
+    }
+}
+
+TEST(ApplyFormatTest, KeepsTheAdjustedPictureAsMask) {
+    TextForms text;
+    text.m_WorkText = "-1234.5";
+    text.StripFormat(false);
+    text.ApplyFormat({Default, false, true});
+    EXPECT_EQ("-##,###.00", text.m_Mask);
+    text.m_WorkText = "-1234.5";
+    text.Reformat({"#,##0.00", false, false});
+    EXPECT_EQ("-#,##0.00", text.m_Mask);
+    EXPECT_EQ("-1,234.50", text.m_WorkText);
+}
+
+TEST(ApplyFormatTest, FollowsAChangedPicture) {
+    TextForms text;
+    for (const char* format : {Default, "0.000", Default}) {
+        text.m_WorkText = "1234.5";
+        text.Reformat({format, false, false});
+    }
+    EXPECT_EQ("1,234.50", text.m_WorkText);
+}
+
+TEST(SetMaxCharsTest, LengthOfTheLongerSection) {
+    const struct {
+        const char* format;
+        std::int16_t maxChars;
+    } rows[] = {
+        {Default, 10},    {"0.00;-0.00", 5}, {"#,##0", 5}, {"", 0},       {"0.0;(0.000)", 6},
+        {"0.000;(0)", 5}, {"0;", 1},         {";(0)", 2},  {"€#,##0", 6}, // counted in UTF-16
+                                                                          // units, not bytes
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.maxChars, MaxCharsOf(row.format)) << '"' << row.format << '"';
+}
+
+TEST(SetMaxCharsTest, FormatWriteRecomputesTheLimit) {
+    memory::MemoryToolkit toolkit;
+    memory::MemoryContainer host;
+    Quillomet control(toolkit, host);
+    control.InitProperties();
+    EXPECT_EQ(10, control.MaxChars());
+    control.SetFormat("0.00;-0.00");
+    EXPECT_EQ(5, control.MaxChars());
+    control.SetFormat(std::string(32767, '#'));
+    EXPECT_EQ(32767, control.MaxChars());
+}
+
+} // namespace
+} // namespace quillomet

@@ -1,0 +1,290 @@
+#include "control/control_fixture.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace quillomet {
+namespace {
+
+using testing::ErrorOf;
+
+class ValueRangeTest : public testing::ControlTest {
+protected:
+    void LimitRange(double low, double high) {
+        control.SetMinValue(low);
+        control.SetMaxValue(high);
+        control.SetUseMaxMinValues(true);
+        host.ClearRecords();
+    }
+    void TypeAndLeave(const std::string& text) {
+        Field().ReceiveFocus();
+        Field().SetSelStart(0);
+        Field().SetSelLength(1000);
+        Field().Type(text);
+        Field().LoseFocus();
+    }
+    double ReadValue() { return control.Value().ToDouble(); }
+};
+
+TEST_F(ValueRangeTest, NewControlReadsIntegerZeroFromItsEmptyField) {
+    const Variant value = control.Value();
+    EXPECT_EQ(VariantType::Integer, value.Type());
+    EXPECT_EQ(Variant(std::int16_t{0}), value);
+    EXPECT_EQ("", Shown());
+}
+
+TEST_F(ValueRangeTest, ValueWriteShowsTheDisplayFormAndRaisesChangeOnce) {
+    control.SetValue(1234.5);
+    EXPECT_EQ("1,234.50", Shown());
+    EXPECT_EQ(Variant(1234.5), control.Value());
+    EXPECT_EQ(1, host.Changes());
+    EXPECT_EQ(Variant(1234.5), control.StoredValue());
+}
+
+TEST_F(ValueRangeTest, ValueReadsBackOnlyTheDigitsShown) {
+    control.SetValue(1.239);
+    EXPECT_EQ("1.23", Shown());
+    EXPECT_EQ(1.23, ReadValue());
+    EXPECT_EQ(Variant(1.239), control.StoredValue()); // m_Value keeps what was given
+}
+
+TEST_F(ValueRangeTest, SameNumberAgainRaisesNoChange) {
+    const std::vector<Variant> sameNumber = {5.0, "5", "5.00", std::int16_t{5}, "+5.0"};
+    for (const Variant& v : sameNumber)
+        control.SetValue(v);
+    EXPECT_EQ(1, host.Changes());
+    // Every write still tells the host the value changed.
+    EXPECT_EQ(std::vector<std::string>(sameNumber.size() + 1, "Value"), host.m_ChangedKeys);
+}
+
+TEST_F(ValueRangeTest, ValueAboveTheRangeIsClampedWithTwoChanges) {
+    LimitRange(10, 100);
+    control.SetValue(150.0);
+    EXPECT_EQ("100.00", Shown());
+    EXPECT_EQ(Variant("100"), control.StoredValue()); // the limit, as stored
+    EXPECT_EQ(2, host.Changes());
+}
+
+TEST_F(ValueRangeTest, ClampToTheNumberAlreadyShownRaisesOneChange) {
+    control.SetValue(100.0);
+    LimitRange(10, 100);
+    control.SetValue(150.0);
+    EXPECT_EQ("100.00", Shown());
+    EXPECT_EQ(2, host.Changes()); // 100 -> 150, 150 -> 100
+    host.ClearRecords();
+    control.SetValue(100.0);
+    EXPECT_EQ(0, host.Changes());
+}
+
+TEST_F(ValueRangeTest, LeavingTheFieldAppliesTheRange) {
+    const struct {
+        const char* typed;
+        const char* shown;
+        const char* stored;
+    } rows[] = {
+        {"5", "10.00", "10"},          {"", "10.00", "10"}, // empty counts as 0, below the minimum
+        {"1,234.00", "100.00", "100"}, {"55.5", "55.50", "55.5"}, {"-", "10.00", "10"},
+    };
+    LimitRange(10, 100);
+    for (const auto& row : rows) {
+        TypeAndLeave(row.typed);
+        EXPECT_EQ(row.shown, Shown()) << row.typed;
+        EXPECT_EQ(Variant(row.stored), control.StoredValue()) << row.typed;
+        EXPECT_FALSE(control.GotFocus());
+    }
+}
+
+TEST_F(ValueRangeTest, LeavingTheFieldWithoutRangeStoresThePlainText) {
+    TypeAndLeave("");
+    EXPECT_EQ("0.00", Shown());
+    EXPECT_EQ(Variant(""), control.StoredValue());
+    TypeAndLeave("-1234.5");
+    EXPECT_EQ("(1,234.50)", Shown());
+    EXPECT_EQ(Variant("-1234.5"), control.StoredValue());
+}
+
+TEST_F(ValueRangeTest, EnteringTheFieldRaisesNoChange) {
+    control.SetValue(-1234.5);
+    host.ClearRecords();
+    Field().ReceiveFocus();
+    EXPECT_EQ("-1234.50", Shown());
+    EXPECT_EQ(0, Field().SelStart());
+    EXPECT_EQ(8, Field().SelLength());
+    EXPECT_EQ(0, host.Changes());
+}
+
+TEST_F(ValueRangeTest, CrossingLimitWritesResetToTheirDefaults) {
+    control.SetMinValue(10);
+    control.SetMaxValue(5);
+    EXPECT_EQ(Variant(999999.99), control.MaxValue());
+    control.SetMaxValue(10);
+    control.SetMinValue(20);
+    EXPECT_EQ(Variant(0.0), control.MinValue());
+    EXPECT_EQ(Variant(std::int16_t{0}), control.StoredMinValue());
+}
+
+TEST_F(ValueRangeTest, ResetsThatWouldStillCrossMeetTheOtherLimit) {
+    control.SetMaxValue(5'000'000);
+    control.SetMinValue(2'000'000);
+    control.SetMaxValue(5); // the default 999999.99 is below the minimum too
+    EXPECT_EQ(Variant(2'000'000.0), control.MaxValue());
+    control.SetMinValue(-100);
+    control.SetMaxValue(-10);
+    control.SetMinValue(20); // the default 0 is above the negative maximum too
+    EXPECT_EQ(Variant(-10.0), control.MinValue());
+}
+
+TEST_F(ValueRangeTest, LimitsAreStoredInTheirPlainForm) {
+    control.SetMaxValue("1,000.50");
+    EXPECT_EQ(Variant("1000.50"), control.StoredMaxValue());
+    EXPECT_EQ(Variant(1000.5), control.MaxValue());
+    control.SetPositiveOnly(true);
+    control.SetMinValue("(5)"); // loses its sign under PositiveOnly
+    EXPECT_EQ(Variant("5"), control.StoredMinValue());
+}
+
+TEST_F(ValueRangeTest, SwitchingTheRangeOnClampsAtOnce) {
+    control.SetValue(500.0);
+    control.SetMaxValue(100);
+    EXPECT_EQ("500.00", Shown()); // not enforced yet
+    control.SetUseMaxMinValues(true);
+    EXPECT_EQ("100.00", Shown());
+    control.SetUseMaxMinValues(false);
+    control.SetValue(500.0);
+    EXPECT_EQ("500.00", Shown());
+}
+
+TEST_F(ValueRangeTest, EmptyValueCountsAsZeroForTheRange) {
+    control.SetMinValue(3);
+    control.SetUseMaxMinValues(true);
+    EXPECT_EQ("3.00", Shown());
+    EXPECT_EQ(Variant("3"), control.StoredValue());
+}
+
+TEST_F(ValueRangeTest, PositiveOnlyReplacesNegativesInOrder) {
+    control.SetMinValue(-10);
+    control.SetValue(-5.0);
+    host.ClearRecords();
+    control.SetPositiveOnly(true);
+    EXPECT_EQ(Variant(0.0), control.MinValue());
+    EXPECT_EQ("0.00", Shown());
+    EXPECT_EQ(Variant(std::int16_t{0}), control.StoredValue());
+    EXPECT_EQ((std::vector<std::string>{"MinValue", "Value", "Value", "PositiveOnly"}),
+              host.m_ChangedKeys);
+}
+
+TEST_F(ValueRangeTest, PositiveOnlyResetsANegativeMaximumFirst) {
+    control.SetMinValue(-100);
+    control.SetMaxValue(-50);
+    host.ClearRecords();
+    control.SetPositiveOnly(true);
+    EXPECT_EQ(Variant(999999.99), control.MaxValue());
+    EXPECT_EQ(Variant(0.0), control.MinValue());
+    EXPECT_EQ((std::vector<std::string>{"MaxValue", "MinValue", "PositiveOnly"}),
+              host.m_ChangedKeys);
+}
+
+TEST_F(ValueRangeTest, PositiveOnlyLooksAtTheStoredValueNotTheField) {
+    control.SetValue(5.0);
+    Field().ReceiveFocus();
+    Field().Type("-7");
+    control.SetPositiveOnly(true);
+    EXPECT_EQ("-7", Shown());
+}
+
+TEST_F(ValueRangeTest, FormatWithFewerPlaceholdersChangesTheNumber) {
+    control.SetValue(1234.5);
+    host.ClearRecords();
+    control.SetFormat("0.000");
+    EXPECT_EQ("4.500", Shown());
+    EXPECT_EQ(1, host.Changes());
+    EXPECT_EQ((std::vector<std::string>{"Value", "Format"}), host.m_ChangedKeys);
+}
+
+TEST_F(ValueRangeTest, ChangeHandlerRunsInsideTheWriteAndSeesTheNewText) {
+    std::vector<Variant> seen;
+    host.m_OnEvent = [&](EventId event, std::span<Variant>) {
+        if (event == EventId::Change)
+            seen.push_back(control.Value());
+    };
+    control.SetValue(42.0);
+    control.SetValue(-7.0);
+    EXPECT_EQ((std::vector<Variant>{42.0, -7.0}), seen);
+}
+
+TEST_F(ValueRangeTest, ValueGivenAnObjectKeepsItsDefaultValue) {
+    struct Readout : Object {
+        Variant DefaultValue() const override { return "12.5"; }
+    };
+    control.SetValue(ObjectRef(std::make_shared<Readout>()));
+    EXPECT_EQ("12.50", Shown());
+    EXPECT_EQ(Variant("12.5"), control.StoredValue());
+}
+
+TEST_F(ValueRangeTest, NumbersOfEveryTypeAreWrittenAsTheirPlainText) {
+    const std::vector<std::pair<Variant, const char*>> rows = {
+        {std::int16_t{-3}, "(3.00)"},
+        {std::int32_t{70000}, "70,000.00"},
+        {1.1f, "1.10"},
+        {Currency{12'345}, "1.23"},
+        {true, "(1.00)"},
+        {Variant(), "0.00"},
+        {"abc", "0.00"},
+        {1e-5, "0.00"},
+    };
+    for (const auto& [value, shown] : rows) {
+        control.SetValue(value);
+        EXPECT_EQ(shown, Shown());
+    }
+}
+
+// Bad arguments fail with a clear error and leave everything as it was.
+TEST_F(ValueRangeTest, RefusedArgumentsChangeNothing) {
+    control.SetValue(12.0);
+    control.SetMinValue(1);
+    control.SetMaxValue(99);
+    host.ClearRecords();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::string tooLong(32768, '1');
+    const std::string hugeNumber = "1" + std::string(400, '0');
+    struct Nothing : Object {
+        Variant DefaultValue() const override { return Variant::Null(); }
+    };
+    const std::vector<std::pair<Variant, ErrorNumber>> rows = {
+        {Variant::Null(), ErrorNumber::InvalidUseOfNull},
+        {inf, ErrorNumber::Overflow},
+        {-inf, ErrorNumber::Overflow},
+        {std::numeric_limits<double>::quiet_NaN(), ErrorNumber::Overflow},
+        {std::numeric_limits<float>::infinity(), ErrorNumber::Overflow},
+        {tooLong, ErrorNumber::Overflow},
+        {hugeNumber, ErrorNumber::Overflow},
+        {ObjectRef(std::make_shared<Nothing>()), ErrorNumber::InvalidUseOfNull},
+        {ObjectRef(), ErrorNumber::InvalidProcedureCall},
+    };
+    for (const auto& [argument, error] : rows) {
+        EXPECT_EQ(error, ErrorOf([&] { control.SetValue(argument); }));
+        EXPECT_EQ(error, ErrorOf([&] { control.SetMaxValue(argument); }));
+        EXPECT_EQ(error, ErrorOf([&] { control.SetMinValue(argument); }));
+    }
+    EXPECT_EQ(ErrorNumber::Overflow, ErrorOf([&] { control.SetFormat(tooLong); }));
+    EXPECT_EQ("12.00", Shown());
+    EXPECT_EQ(Variant(12.0), control.StoredValue());
+    EXPECT_EQ(Variant("99"), control.StoredMaxValue());
+    EXPECT_EQ(Variant("1"), control.StoredMinValue());
+    EXPECT_EQ(Quillomet::DefaultFormat, control.Format());
+    EXPECT_TRUE(host.m_ChangedKeys.empty());
+    EXPECT_TRUE(host.m_Events.empty());
+}
+
+TEST_F(ValueRangeTest, LongestAcceptedTextIsKept) {
+    control.SetFormat(std::string(32767, '0'));
+    const std::string digits(300, '7');
+    control.SetValue(digits);
+    EXPECT_EQ(32767u, Shown().size());
+    EXPECT_EQ(digits, Shown().substr(32767 - 300));
+}
+
+} // namespace
+} // namespace quillomet
