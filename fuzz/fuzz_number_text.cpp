@@ -1,0 +1,122 @@
+// Fuzzes the number text routines and the control's value path with any
+// picture and any text, checking what must always hold.
+//
+// Input: one byte of switches, then the picture, a NUL, then the text.
+#include "backend/memory/memory_container.h"
+#include "backend/memory/memory_toolkit.h"
+#include "common/automation_error.h"
+#include "control/number_conversion.h"
+#include "control/quillomet.h"
+#include "control/text_forms.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace quillomet;
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void CheckPlainForm(const TextForms& text, bool positiveOnly) {
+    const std::string& plain = text.m_WorkText;
+    int points = 0;
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const char c = plain[i];
+        if (c == '.')
+            ++points;
+        else if (c == '-')
+            Require(i == 0, "a '-' only in first place");
+        else
+            Require(c >= '0' && c <= '9', "only digits, '.' and '-'");
+    }
+    Require(points <= 1, "at most one '.'");
+    if (positiveOnly)
+        Require(text.m_IsPositive, "PositiveOnly leaves no negative");
+    Require(text.m_IsPositive == !(TextValue(plain) < 0) || std::isinf(TextValue(plain)) ||
+                TextValue(plain) == 0,
+            "the sign agrees with the number");
+}
+
+// A plain number that fits the default picture survives its display form.
+bool FitsDefaultPicture(const std::string& plain) {
+    const std::size_t start = !plain.empty() && plain[0] == '-' ? 1 : 0;
+    const std::size_t point = plain.find('.');
+    const std::size_t integerDigits = (point == std::string::npos ? plain.size() : point) - start;
+    const std::size_t fractionDigits =
+        point == std::string::npos ? 0 : plain.size() - point - 1;
+    const bool negative = start == 1;
+    return integerDigits <= (negative ? 5u : 6u) && fractionDigits <= 2;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const std::uint8_t switches = data[0];
+    const bool positiveOnly = switches & 1;
+    const bool gotFocus = switches & 2;
+    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::size_t nul = rest.find('\0');
+    const std::string format(rest.substr(0, nul));
+    const std::string input(nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1));
+
+    TextForms text;
+    text.m_WorkText = input;
+    text.StripFormat(positiveOnly);
+    CheckPlainForm(text, positiveOnly);
+    const std::string plain = text.m_WorkText;
+    text.StripFormat(positiveOnly);
+    Require(text.m_WorkText == plain, "StripFormat is idempotent");
+
+    text.ApplyFormat({format, positiveOnly, gotFocus});
+    text.StripFormat(positiveOnly);
+    CheckPlainForm(text, positiveOnly);
+    MaxCharsOf(format);
+
+    // With the default picture a number that fits comes back unchanged.
+    text.m_WorkText = plain;
+    text.Reformat({Quillomet::DefaultFormat, positiveOnly, gotFocus});
+    const std::string display = text.m_WorkText;
+    text.StripFormat(positiveOnly);
+    if (FitsDefaultPicture(plain))
+        Require(TextValue(text.m_WorkText) == TextValue(plain), "the default picture keeps a number that fits");
+
+    // NumberText reads back as itself.
+    const double number = TextValue(input);
+    if (std::isfinite(number)) {
+        const std::string once = NumberText(number);
+        const double back = TextValue(once);
+        Require(std::isfinite(back), "NumberText reads back finite");
+        Require(NumberText(back) == once, "NumberText round-trips");
+    }
+
+    // The control itself: any picture and any text are taken or refused
+    // with an automation error, and the field then holds a display form.
+    memory::MemoryToolkit toolkit;
+    memory::MemoryContainer host;
+    Quillomet control(toolkit, host);
+    control.InitProperties();
+    try {
+        control.SetFormat(format);
+        control.SetPositiveOnly(positiveOnly);
+        control.SetUseMaxMinValues(switches & 4);
+        if (gotFocus)
+            toolkit.Field().ReceiveFocus();
+        control.SetValue(input);
+        (void)control.Value();
+        toolkit.Field().LoseFocus();
+    } catch (const AutomationError&) {
+    }
+    return 0;
+}
