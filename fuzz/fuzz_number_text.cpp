@@ -52,8 +52,7 @@ bool FitsDefaultPicture(const std::string& plain) {
     const std::size_t start = !plain.empty() && plain[0] == '-' ? 1 : 0;
     const std::size_t point = plain.find('.');
     const std::size_t integerDigits = (point == std::string::npos ? plain.size() : point) - start;
-    const std::size_t fractionDigits =
-        point == std::string::npos ? 0 : plain.size() - point - 1;
+    const std::size_t fractionDigits = point == std::string::npos ? 0 : plain.size() - point - 1;
     const bool negative = start == 1;
     return integerDigits <= (negative ? 5u : 6u) && fractionDigits <= 2;
 }
@@ -69,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::size_t nul = rest.find('\0');
     const std::string format(rest.substr(0, nul));
-    const std::string input(nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1));
+    const std::string input(nul == std::string_view::npos ? std::string_view()
+                                                          : rest.substr(nul + 1));
 
     TextForms text;
     text.m_WorkText = input;
@@ -90,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string display = text.m_WorkText;
     text.StripFormat(positiveOnly);
     if (FitsDefaultPicture(plain))
-        Require(TextValue(text.m_WorkText) == TextValue(plain), "the default picture keeps a number that fits");
+        Require(TextValue(text.m_WorkText) == TextValue(plain),
+                "the default picture keeps a number that fits");
 
     // NumberText reads back as itself.
     const double number = TextValue(input);

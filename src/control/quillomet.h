@@ -5,7 +5,6 @@
 #include "server/container.h"
 #include "toolkit/font.h"
 #include "toolkit/ole_color.h"
-#include "toolkit/text_box.h"
 #include "toolkit/toolkit.h"
 
 #include <cstdint>
@@ -14,9 +13,11 @@
 
 namespace quillomet {
 
-// The numeric entry control. The text box is the store of the current
-// number: `value` reads it back out of the text each time.
-class Quillomet final : private TextBoxEvents {
+// The numeric entry control: a composite of a text box, an up-down spinner,
+// a drop button with its two glyph holders, and a repeat timer. The text box
+// is the store of the current number: `value` reads it back out of the text
+// each time.
+class Quillomet final {
 public:
     static constexpr const char* DefaultFormat = "###,##0.00;(##,###.00)";
     static constexpr double DefaultMaxValue = 999999.99;
@@ -26,17 +27,31 @@ public:
     Quillomet(const Quillomet&) = delete;
     Quillomet& operator=(const Quillomet&) = delete;
 
-    // Start-up of a new instance without stored settings: defaults set
-    // directly, nothing notified, the text box left empty.
+    // --- Start-up and saving ------------------------------------------------
+    // A new instance without stored settings: defaults set directly,
+    // nothing notified, the text box left empty.
     void InitProperties();
-    // Start-up from stored settings: each key read and applied in turn. A
-    // value that cannot be converted ends loading at that key with the
-    // conversion error; the keys before it stay applied.
+    // Stored settings, each key read and applied in turn. A value that
+    // cannot be converted takes that key's default, the rest still load,
+    // and the first such error is thrown at the end, naming its key.
     void ReadProperties(PropertyBag& bag);
     // Writes every setting with its default; changes nothing.
     void WriteProperties(PropertyBag& bag) const;
 
-    // Properties, in the type library's member order.
+    // --- Notifications from the host -----------------------------------------
+    // The composite was sized (also its first placement).
+    void OnResize();
+    // Focus enters the composite from outside it; comes before the text
+    // box's own focus arrival.
+    void OnEnterFocus();
+    // Focus leaves the composite; comes after the text box's focus loss.
+    void OnExitFocus();
+    // The composite window itself receives or loses the focus.
+    void OnUserControlGotFocus();
+    void OnUserControlLostFocus();
+    void OnTerminate();
+
+    // --- Properties, in the type library's member order ----------------------
     bool SkipFocus() const { return m_SkipFocus; }
     void SetSkipFocus(bool skipFocus) { m_SkipFocus = skipFocus; }
     bool Calculator() const { return m_Calculator; }
@@ -70,21 +85,92 @@ public:
     FontRef Font() const;
     void SetFont(FontRef New_Font);
 
-    // Methods.
+    // --- Methods ------------------------------------------------------------
     void Refresh();
     void Highlight();
+    void ShowCalculator();
+    void HideCalculator();
 
     // Members as stored, for persistence and for tests of the range rules.
     const Variant& StoredValue() const { return m_Value; }
     const Variant& StoredMaxValue() const { return m_MaxValue; }
     const Variant& StoredMinValue() const { return m_MinValue; }
     std::int16_t MaxChars() const { return m_MaxChars; }
+    bool Spinning() const { return m_Spinning; }
 
 private:
-    // The text box's notifications.
-    void OnChange() override;
-    void OnGotFocus() override;
-    void OnLostFocus() override;
+    // Each child reports to its own sink, which hands the notification to
+    // the handler named after the child.
+    struct TextBoxSink final : TextBoxEvents {
+        Quillomet& c;
+        explicit TextBoxSink(Quillomet& control) : c(control) {}
+        void OnChange() override { c.OnTxtNumberChange(); }
+        void OnGotFocus() override { c.OnTxtNumberGotFocus(); }
+        void OnLostFocus() override { c.OnTxtNumberLostFocus(); }
+        void OnKeyDown(std::int16_t& k, std::int16_t& s) override { c.OnTxtNumberKeyDown(k, s); }
+        void OnKeyPress(std::int16_t& k) override { c.OnTxtNumberKeyPress(k); }
+        void OnKeyUp(std::int16_t& k, std::int16_t& s) override { c.OnTxtNumberKeyUp(k, s); }
+        void OnMouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.RaiseMouseEvent(EventId::MouseDown, b, s, x, y);
+        }
+        void OnMouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.RaiseMouseEvent(EventId::MouseMove, b, s, x, y);
+        }
+        void OnMouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.RaiseMouseEvent(EventId::MouseUp, b, s, x, y);
+        }
+        void OnClick() override { c.OnTxtNumberClick(); }
+        void OnDblClick() override { c.RaiseEvent(EventId::DblClick); }
+    };
+    struct SpinnerSink final : SpinnerEvents {
+        Quillomet& c;
+        explicit SpinnerSink(Quillomet& control) : c(control) {}
+        void OnMouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.OnUpDown1MouseDown(b, s, x, y);
+        }
+        void OnMouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.RaiseMouseEvent(EventId::MouseMove, b, s, x, y);
+        }
+        void OnMouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.OnUpDown1MouseUp(b, s, x, y);
+        }
+    };
+    struct CalcButtonSink final : ImageEvents {
+        Quillomet& c;
+        explicit CalcButtonSink(Quillomet& control) : c(control) {}
+        void OnMouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.OnCalcButtonMouseDown(b, s, x, y);
+        }
+        void OnMouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.RaiseMouseEvent(EventId::MouseMove, b, s, x, y);
+        }
+        void OnMouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+            c.OnCalcButtonMouseUp(b, s, x, y);
+        }
+        void OnClick() override { c.RaiseEvent(EventId::Click); }
+        void OnDblClick() override { c.RaiseEvent(EventId::DblClick); }
+    };
+    struct TimerSink final : TimerEvents {
+        Quillomet& c;
+        explicit TimerSink(Quillomet& control) : c(control) {}
+        void OnTimer() override { c.OnTimer1Timer(); }
+    };
+
+    // Text box (value and keys).
+    void OnTxtNumberChange();
+    void OnTxtNumberGotFocus();
+    void OnTxtNumberLostFocus();
+    void OnTxtNumberKeyDown(std::int16_t& keyCode, std::int16_t& shift);
+    void OnTxtNumberKeyPress(std::int16_t& keyAscii);
+    void OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift);
+    void OnTxtNumberClick();
+    // Spinner and timer (stepping).
+    void OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y);
+    void OnUpDown1MouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
+    void OnTimer1Timer();
+    // Drop button.
+    void OnCalcButtonMouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y);
+    void OnCalcButtonMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
 
     // Number text routines over the working text.
     void StripFormat();
@@ -97,13 +183,35 @@ private:
     void ApplyRangeOnLeaving();
     void TextBoxFocusArrival();
     void TextBoxFocusLoss();
+    void ArrangeChildren();
     void CloseCalculator();
+    void StepUp();
+    void StepDown();
+    void StopSpinning();
+    bool IsFieldFull() const;
+    void CopyText();
+    void PasteText();
+
     void RaiseEvent(EventId event);
+    void RaiseKeyEvent(EventId event, std::int16_t& keyCode, std::int16_t& shift);
+    void RaiseMouseEvent(EventId event, std::int16_t& button, std::int16_t& shift, float& x,
+                         float& y);
 
+    Toolkit& m_Toolkit;
     Container& m_Host;
-    std::unique_ptr<TextBox> m_txtNumber;
-    TextForms m_Text;
+    TextBoxSink m_TextBoxSink{*this};
+    SpinnerSink m_SpinnerSink{*this};
+    CalcButtonSink m_CalcButtonSink{*this};
+    TimerSink m_TimerSink{*this};
 
+    std::unique_ptr<TextBox> m_txtNumber;
+    std::unique_ptr<Spinner> m_UpDown1;
+    std::unique_ptr<Image> m_CalcButton;
+    std::unique_ptr<Image> m_CalcPic1;
+    std::unique_ptr<Image> m_CalcPic2;
+    std::unique_ptr<Timer> m_Timer1;
+
+    TextForms m_Text;
     Variant m_Value;
     Variant m_MaxValue;
     Variant m_MinValue;
@@ -121,7 +229,14 @@ private:
     bool m_SkipFocus = false;
     std::int16_t m_MaxChars = 0;
     std::string m_LastText;
+    bool m_SpinUp = false;
+    bool m_Spinning = false;
+
+    // Guards against re-entry that would never end: crossed limits in the
+    // range rule, and a timer tick arriving inside a step (a host's Change
+    // handler may run a modal loop).
     bool m_ApplyingRange = false;
+    bool m_Stepping = false;
 };
 
 } // namespace quillomet

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "toolkit/font.h"
+#include "toolkit/geometry.h"
+#include "toolkit/mouse_events.h"
 #include "toolkit/ole_color.h"
 
 #include <cstdint>
@@ -11,14 +13,22 @@ namespace quillomet {
 
 enum class Alignment { Left, Right };
 
-// What a text box reports to the control that owns it.
-class TextBoxEvents {
+// What a text box reports to the control that owns it. Codes are by
+// reference: what the handler leaves in them is what the field acts on (a
+// character code set to 0 never reaches the text).
+class TextBoxEvents : public MouseEvents {
 public:
     // The text changed, by typing, pasting or a write of Text. Runs
     // synchronously inside SetText, also when the text did not change.
     virtual void OnChange() = 0;
     virtual void OnGotFocus() = 0;
     virtual void OnLostFocus() = 0;
+    virtual void OnKeyDown(std::int16_t& keyCode, std::int16_t& shift) = 0;
+    // A character before it is inserted.
+    virtual void OnKeyPress(std::int16_t& keyAscii) = 0;
+    virtual void OnKeyUp(std::int16_t& keyCode, std::int16_t& shift) = 0;
+    virtual void OnClick() = 0;
+    virtual void OnDblClick() = 0;
 
 protected:
     ~TextBoxEvents() = default;
@@ -51,10 +61,17 @@ public:
     // Takes the object itself, not a copy: later changes to it show.
     virtual void SetFont(FontRef font) = 0;
 
+    virtual void SetWidth(std::int32_t twips) = 0;
+    virtual void SetHeight(std::int32_t twips) = 0;
+    virtual void Move(const Geometry& geometry) = 0;
+
     // The window handle a host sees as hwnd (32 bits in a 32-bit process).
     virtual std::int32_t WindowHandle() const = 0;
     virtual void HideCaret() = 0;
     virtual void ShowCaret() = 0;
+    // Turns painting of the field on (WM_SETREDRAW), so that a field whose
+    // painting a host suspended shows the selected number at once.
+    virtual void SetRedraw(bool redraw) = 0;
     virtual void Refresh() = 0;
 };
 

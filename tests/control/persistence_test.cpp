@@ -1,6 +1,7 @@
 #include "control/control_fixture.h"
 #include "control/property_keys.h"
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -109,18 +110,33 @@ TEST_F(PersistenceTest, CrossedStoredLimitsSettleOnTheMaximum) {
     }
 }
 
-TEST_F(PersistenceTest, UnconvertibleSettingEndsLoadingAtThatKey) {
+// A value that cannot be converted costs only its own key: the keys after
+// it still load, the children are arranged, the value shown, and the error
+// names the key.
+TEST_F(PersistenceTest, UnconvertibleSettingTakesItsDefaultAndTheRestLoad) {
     bag.m_Values["Format"] = "0.0";
     bag.m_Values["Locked"] = "maybe";
     bag.m_Values["Calculator"] = false;
-    EXPECT_EQ(ErrorNumber::TypeMismatch, ErrorOf([&] { control.ReadProperties(bag); }));
-    EXPECT_EQ("0.0", control.Format()); // applied before the failing key
-    EXPECT_FALSE(control.Locked());
-    EXPECT_FALSE(control.Calculator()); // never reached: still as created
-    EXPECT_EQ("", Shown());
+    bag.m_Values["UpDownFunction"] = true;
+    bag.m_Values["Value"] = 2.25;
+    std::string message;
+    try {
+        control.ReadProperties(bag);
+        ADD_FAILURE() << "loading reported no error";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(ErrorNumber::TypeMismatch, error.Number());
+        message = error.what();
+    }
+    EXPECT_NE(std::string::npos, message.find("\"Locked\"")) << message;
+    EXPECT_EQ("0.0", control.Format());
+    EXPECT_FALSE(control.Locked());             // its default
+    EXPECT_FALSE(control.Calculator());         // loaded after the failing key
+    EXPECT_TRUE(toolkit.Spinner().IsVisible()); // arranged for the loaded flags
+    EXPECT_FALSE(toolkit.Image(0).IsVisible());
+    EXPECT_EQ("2.2", Shown()); // the value shown in its picture
 }
 
-TEST_F(PersistenceTest, CorruptStoredValuesAreRefused) {
+TEST_F(PersistenceTest, CorruptStoredValuesAreRefusedAndDefaulted) {
     const std::vector<std::pair<const char*, Variant>> rows = {
         {"Value", Variant::Null()},
         {"MaxValue", std::numeric_limits<double>::infinity()},
@@ -128,18 +144,21 @@ TEST_F(PersistenceTest, CorruptStoredValuesAreRefused) {
         {"Format", std::string(40000, '#')},
         {"Font", "Arial"},
         {"UpDownIncrement", 40000.0},
+        {"BackColor", "red"},
     };
     for (const auto& [key, stored] : rows) {
         memory::MemoryPropertyBag corrupt;
         corrupt.m_Values[key] = stored;
+        corrupt.m_Values["PositiveOnly"] = true; // a good key beside the bad one
         memory::MemoryToolkit kit;
         memory::MemoryContainer site;
         Quillomet fresh(kit, site);
-        try {
-            fresh.ReadProperties(corrupt);
-            ADD_FAILURE() << key << " was accepted";
-        } catch (const AutomationError&) {
-        }
+        EXPECT_NE(ErrorNumber{}, ErrorOf([&] { fresh.ReadProperties(corrupt); })) << key;
+        EXPECT_TRUE(fresh.PositiveOnly()) << key;
+        EXPECT_EQ(Quillomet::DefaultFormat, fresh.Format()) << key;
+        EXPECT_EQ(1, fresh.UpDownIncrement()) << key;
+        EXPECT_EQ(Variant(999999.99), fresh.StoredMaxValue()) << key;
+        EXPECT_EQ("0.00", kit.Field().Text()) << key;
     }
 }
 

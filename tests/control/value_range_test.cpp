@@ -22,7 +22,7 @@ protected:
         Field().ReceiveFocus();
         Field().SetSelStart(0);
         Field().SetSelLength(1000);
-        Field().Type(text);
+        Field().ReplaceSelection(text);
         Field().LoseFocus();
     }
     double ReadValue() { return control.Value().ToDouble(); }
@@ -189,7 +189,7 @@ TEST_F(ValueRangeTest, PositiveOnlyResetsANegativeMaximumFirst) {
 TEST_F(ValueRangeTest, PositiveOnlyLooksAtTheStoredValueNotTheField) {
     control.SetValue(5.0);
     Field().ReceiveFocus();
-    Field().Type("-7");
+    Field().ReplaceSelection("-7");
     control.SetPositiveOnly(true);
     EXPECT_EQ("-7", Shown());
 }

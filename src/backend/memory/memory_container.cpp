@@ -13,6 +13,20 @@ Variant MemoryContainer::ExtenderProperty(std::string_view name) {
     return it == m_Extender.end() ? Variant() : it->second;
 }
 
+void MemoryContainer::SetWidth(std::int32_t twips) {
+    m_Width = twips;
+    ++m_SizeWrites;
+    if (m_OnResize)
+        m_OnResize();
+}
+
+void MemoryContainer::SetHeight(std::int32_t twips) {
+    m_Height = twips;
+    ++m_SizeWrites;
+    if (m_OnResize)
+        m_OnResize();
+}
+
 void MemoryContainer::RaiseEvent(EventId event, std::span<Variant> arguments) {
     if (m_OnEvent)
         m_OnEvent(event, arguments);

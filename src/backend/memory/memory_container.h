@@ -26,10 +26,12 @@ public:
     Variant ExtenderProperty(std::string_view name) override;
     std::int32_t Width() override { return m_Width; }
     std::int32_t Height() override { return m_Height; }
-    void SetWidth(std::int32_t twips) override { m_Width = twips; }
-    void SetHeight(std::int32_t twips) override { m_Height = twips; }
-    std::int32_t ScaleWidth() override { return m_Width; }
-    std::int32_t ScaleHeight() override { return m_Height; }
+    // A size write runs m_OnResize when set, as a host that reports the
+    // new size at once re-enters the control's resize handling.
+    void SetWidth(std::int32_t twips) override;
+    void SetHeight(std::int32_t twips) override;
+    std::int32_t ScaleWidth() override { return m_Width - 2 * m_Border; }
+    std::int32_t ScaleHeight() override { return m_Height - 2 * m_Border; }
     void SetEnabled(bool enabled) override { m_Enabled = enabled; }
     void RaiseEvent(EventId event, std::span<Variant> arguments) override;
 
@@ -41,6 +43,9 @@ public:
     std::map<std::string, Variant, std::less<>> m_Extender{{"TabStop", true}};
     std::int32_t m_Width = 1740;
     std::int32_t m_Height = 300;
+    std::int32_t m_Border = 0; // between the outer size and the inner area
+    std::function<void()> m_OnResize;
+    int m_SizeWrites = 0;
     bool m_Enabled = true;
     EventHandler m_OnEvent;
 

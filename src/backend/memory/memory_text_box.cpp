@@ -21,8 +21,8 @@ std::size_t ByteOffset(const std::string& text, std::int32_t position) {
 
 } // namespace
 
-MemoryTextBox::MemoryTextBox(TextBoxEvents& events, std::int32_t handle)
-    : m_Events(events), m_Handle(handle) {}
+MemoryTextBox::MemoryTextBox(TextBoxEvents& events, std::int32_t handle, const Geometry& geometry)
+    : m_Events(events), m_Handle(handle), m_Geometry(geometry) {}
 
 std::int32_t MemoryTextBox::Length() const {
     return static_cast<std::int32_t>(Utf16Length(m_Text));
@@ -55,7 +55,44 @@ void MemoryTextBox::LoseFocus() {
     m_Events.OnLostFocus();
 }
 
-void MemoryTextBox::Type(std::string_view text) {
+void MemoryTextBox::TypeChar(char c) {
+    auto code = static_cast<std::int16_t>(static_cast<unsigned char>(c));
+    m_Events.OnKeyPress(code);
+    if (code == 0 || m_Locked)
+        return;
+    if (code == 8) {
+        if (m_SelLength == 0 && m_SelStart > 0) {
+            --m_SelStart;
+            m_SelLength = 1;
+        }
+        ReplaceSelection("");
+        return;
+    }
+    if (code < 32)
+        return; // control characters insert nothing, as in an edit window
+    const char typed = static_cast<char>(code);
+    ReplaceSelection(std::string_view(&typed, 1));
+}
+
+void MemoryTextBox::TypeText(std::string_view text) {
+    for (char c : text)
+        TypeChar(c);
+}
+
+void MemoryTextBox::KeyDown(std::int16_t keyCode, std::int16_t shift) {
+    m_Events.OnKeyDown(keyCode, shift);
+}
+
+void MemoryTextBox::KeyUp(std::int16_t keyCode, std::int16_t shift) {
+    m_Events.OnKeyUp(keyCode, shift);
+}
+
+void MemoryTextBox::PressKey(std::int16_t keyCode, std::int16_t shift) {
+    KeyDown(keyCode, shift);
+    KeyUp(keyCode, shift);
+}
+
+void MemoryTextBox::ReplaceSelection(std::string_view text) {
     const std::size_t from = ByteOffset(m_Text, m_SelStart);
     const std::size_t to = ByteOffset(m_Text, m_SelStart + m_SelLength);
     m_Text.replace(from, to - from, text);

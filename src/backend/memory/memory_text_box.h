@@ -11,7 +11,7 @@ namespace quillomet::memory {
 // tests to inspect, and the user's actions as plain calls.
 class MemoryTextBox final : public TextBox {
 public:
-    MemoryTextBox(TextBoxEvents& events, std::int32_t handle);
+    MemoryTextBox(TextBoxEvents& events, std::int32_t handle, const Geometry& geometry);
 
     std::string Text() const override { return m_Text; }
     void SetText(std::string_view text) override;
@@ -27,16 +27,32 @@ public:
     void SetForeColor(OleColor color) override { m_ForeColor = color; }
     FontRef Font() const override { return m_Font; }
     void SetFont(FontRef font) override { m_Font = std::move(font); }
+    void SetWidth(std::int32_t twips) override { m_Geometry.width = twips; }
+    void SetHeight(std::int32_t twips) override { m_Geometry.height = twips; }
+    void Move(const Geometry& geometry) override { m_Geometry = geometry; }
     std::int32_t WindowHandle() const override { return m_Handle; }
     void HideCaret() override { m_CaretVisible = false; }
     void ShowCaret() override { m_CaretVisible = true; }
+    void SetRedraw(bool redraw) override { m_Redraw = redraw; }
     void Refresh() override { ++m_Repaints; }
 
     // The user's side.
     void ReceiveFocus();
     void LoseFocus();
-    // Replaces the selection with `text`, as typing or pasting does.
-    void Type(std::string_view text);
+    // A character typed: the filter first, then, if still wanted, the
+    // field's own editing (Backspace deletes, anything else replaces the
+    // selection).
+    void TypeChar(char c);
+    void TypeText(std::string_view text);
+    // A key pressed and released (no character).
+    void PressKey(std::int16_t keyCode, std::int16_t shift = 0);
+    void KeyDown(std::int16_t keyCode, std::int16_t shift = 0);
+    void KeyUp(std::int16_t keyCode, std::int16_t shift = 0);
+    // Replaces the selection with `text` without any filter, as an input
+    // method or a drop would.
+    void ReplaceSelection(std::string_view text);
+    void Click() { m_Events.OnClick(); }
+    void DblClick() { m_Events.OnDblClick(); }
 
     bool HasFocus() const { return m_HasFocus; }
     Alignment GetAlignment() const { return m_Alignment; }
@@ -46,13 +62,17 @@ public:
     OleColor GetBackColor() const { return m_BackColor; }
     OleColor GetForeColor() const { return m_ForeColor; }
     bool CaretVisible() const { return m_CaretVisible; }
+    bool Redraw() const { return m_Redraw; }
     int Repaints() const { return m_Repaints; }
+    const Geometry& GetGeometry() const { return m_Geometry; }
+    TextBoxEvents& Events() { return m_Events; }
 
 private:
     std::int32_t Length() const;
 
     TextBoxEvents& m_Events;
     std::int32_t m_Handle;
+    Geometry m_Geometry;
     std::string m_Text;
     std::int32_t m_SelStart = 0;
     std::int32_t m_SelLength = 0;
@@ -62,6 +82,7 @@ private:
     bool m_TabStop = true;
     bool m_HasFocus = false;
     bool m_CaretVisible = false;
+    bool m_Redraw = false;
     OleColor m_BackColor = SystemWindowBackground;
     OleColor m_ForeColor = SystemWindowText;
     FontRef m_Font;

@@ -1,20 +1,60 @@
 #pragma once
 
+#include "backend/memory/memory_children.h"
 #include "backend/memory/memory_text_box.h"
 #include "toolkit/toolkit.h"
 
+#include <deque>
+#include <functional>
+#include <string>
+
 namespace quillomet::memory {
 
-// Children in memory; keeps a view of each for tests.
+// Children and services in memory, deterministic: a simulated clock for the
+// timers, a queue for window messages, a clipboard string. Keeps a view of
+// the children it made for tests.
 class MemoryToolkit final : public Toolkit {
 public:
-    std::unique_ptr<quillomet::TextBox> CreateTextBox(TextBoxEvents& events) override;
+    std::unique_ptr<quillomet::TextBox> CreateTextBox(TextBoxEvents& events,
+                                                      const Geometry& geometry) override;
+    std::unique_ptr<quillomet::Spinner> CreateSpinner(SpinnerEvents& events,
+                                                      const Geometry& geometry) override;
+    std::unique_ptr<quillomet::Image> CreateImage(ImageEvents* events, const Geometry& geometry,
+                                                  Glyph glyph, bool visible) override;
+    std::unique_ptr<quillomet::Timer> CreateTimer(TimerEvents& events,
+                                                  std::int32_t intervalMilliseconds) override;
 
-    // The last text box made: the control's field.
+    void Beep() override { ++m_Beeps; }
+    void ClearClipboard() override { m_Clipboard.clear(); }
+    void SetClipboardText(std::string_view text) override { m_Clipboard.assign(text); }
+    std::string ClipboardText() override { return m_Clipboard; }
+    // Runs the messages queued before the call; those they queue wait.
+    void ProcessPendingMessages() override;
+    void SendTab() override;
+
+    // A window message, to be processed by the next pump.
+    void Post(std::function<void()> message) { m_Queue.push_back(std::move(message)); }
+
     MemoryTextBox& Field() const { return *m_TextBox; }
+    MemorySpinner& Spinner() const { return *m_Spinner; }
+    // The images in the order made: the drop button, then the two holders.
+    MemoryImage& Image(std::size_t index) const { return *m_Images.at(index); }
+    MemoryTimer& Timer() const { return *m_Timer; }
+
+    MemoryClock m_Clock;
+    std::string m_Clipboard;
+    int m_Beeps = 0;
+    int m_TabsSent = 0;
+    int m_Pumps = 0;
+    // What a queued Tab does when the pump delivers it (moves the focus on).
+    std::function<void()> m_OnTab;
 
 private:
+    std::deque<std::function<void()>> m_Queue;
     MemoryTextBox* m_TextBox = nullptr;
+    MemorySpinner* m_Spinner = nullptr;
+    std::vector<MemoryImage*> m_Images;
+    MemoryTimer* m_Timer = nullptr;
     std::int32_t m_NextHandle = 0x10010;
 };
 

@@ -1,0 +1,86 @@
+#include "common/text_length.h"
+#include "control/quillomet.h"
+
+// Moves between the plain form (field focused) and the display form.
+
+namespace quillomet {
+
+void Quillomet::OnEnterFocus() {
+    CloseCalculator();
+    // A disabled control passes the focus on to the next in the tab order.
+    if (!m_Enabled)
+        m_Toolkit.SendTab();
+}
+
+void Quillomet::OnUserControlGotFocus() {
+    CloseCalculator();
+}
+
+void Quillomet::OnExitFocus() {
+    // Also ends a spin whose mouse release will never reach the spinner, so
+    // that KeyDown is not silenced for good.
+    StopSpinning();
+}
+
+void Quillomet::OnUserControlLostFocus() {
+    StopSpinning();
+    CloseCalculator();
+}
+
+void Quillomet::OnTxtNumberGotFocus() {
+    TextBoxFocusArrival();
+}
+
+void Quillomet::OnTxtNumberLostFocus() {
+    TextBoxFocusLoss();
+}
+
+void Quillomet::Highlight() {
+    if (m_Enabled)
+        TextBoxFocusArrival();
+}
+
+// Into the field: the plain form, left-aligned and wholly selected so that
+// typing replaces it.
+void Quillomet::TextBoxFocusArrival() {
+    if (m_SkipFocus) {
+        m_SkipFocus = false;
+        return;
+    }
+    CloseCalculator();
+    m_GotFocus = true;
+    if (m_Locked) {
+        m_txtNumber->HideCaret();
+        return;
+    }
+    m_txtNumber->ShowCaret();
+    m_txtNumber->SetAlignment(Alignment::Left);
+    m_Text.m_WorkText = m_txtNumber->Text();
+    StripFormat();
+    // Recorded first, so that rewriting the text raises no Change.
+    m_LastText = m_Text.m_WorkText;
+    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_txtNumber->SetSelStart(0);
+    m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
+    // Paint the new text and selection before returning.
+    m_Toolkit.ProcessPendingMessages();
+    m_txtNumber->SetRedraw(true);
+}
+
+// Out of the field: range-checked, stored, and shown in the display form.
+void Quillomet::TextBoxFocusLoss() {
+    m_GotFocus = false;
+    if (m_Locked)
+        return;
+    m_Text.m_WorkText = m_txtNumber->Text();
+    StripFormat();
+    if (m_UseMaxMinValues)
+        ApplyRangeOnLeaving();
+    m_Value = m_Text.m_WorkText;
+    Reformat();
+    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_Toolkit.ProcessPendingMessages();
+    m_txtNumber->SetAlignment(Alignment::Right);
+}
+
+} // namespace quillomet

@@ -1,0 +1,142 @@
+#include "common/text_length.h"
+#include "control/key_codes.h"
+#include "control/quillomet.h"
+
+#include <array>
+
+// Typing, the whole-text clipboard keys, and the events passed on to the
+// host from the text box and the drop button.
+
+namespace quillomet {
+
+// Whether a typed character would make the text longer than the picture
+// allows. A selection of the whole text, or an empty text, is never full:
+// typing then replaces what is there.
+bool Quillomet::IsFieldFull() const {
+    const auto length = static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text()));
+    return m_MaxChars != 0 && m_txtNumber->SelLength() < length && length >= m_MaxChars;
+}
+
+// Admits only what can form a number, where it may stand. A code left at 0
+// never reaches the field; only a refusal for length is audible.
+void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
+    if (m_Locked) {
+        keyAscii = 0;
+        return;
+    }
+    CloseCalculator();
+    const bool full = IsFieldFull();
+    const auto refuseAudibly = [&] {
+        keyAscii = 0;
+        m_Toolkit.Beep();
+    };
+
+    if (keyAscii >= key::Digit0 && keyAscii <= key::Digit9) {
+        if (full)
+            refuseAudibly();
+    } else if (keyAscii == key::Backspace) {
+        // always admitted
+    } else if (keyAscii == key::Point || keyAscii == key::CtrlN) {
+        if (full) {
+            refuseAudibly();
+        } else if (m_Format.find('.') == std::string::npos) {
+            keyAscii = 0; // a picture without decimals takes no point
+        } else {
+            const std::string text = m_txtNumber->Text();
+            const bool wholeSelected =
+                m_txtNumber->SelLength() >= static_cast<std::int32_t>(Utf16Length(text));
+            if (!wholeSelected && text.find('.') != std::string::npos)
+                keyAscii = 0;
+        }
+    } else if (keyAscii == key::Minus) {
+        if (full)
+            refuseAudibly();
+        else if (m_PositiveOnly || m_txtNumber->SelStart() > 0)
+            keyAscii = 0;
+    } else {
+        keyAscii = 0;
+    }
+
+    if (keyAscii > 0) {
+        std::array<Variant, 1> arguments{keyAscii};
+        m_Host.RaiseEvent(EventId::KeyPress, arguments);
+        keyAscii = arguments[0].ToInteger();
+    }
+}
+
+void Quillomet::OnTxtNumberKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
+    if (m_UpDownFunction) {
+        if (keyCode == key::Up)
+            StepUp();
+        else if (keyCode == key::Down)
+            StepDown();
+    }
+    // The spinner's own steps come through here too; they are no keys.
+    if (!m_Spinning)
+        RaiseKeyEvent(EventId::KeyDown, keyCode, shift);
+}
+
+void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
+    CloseCalculator();
+    if (m_UpDownFunction && (keyCode == key::Up || keyCode == key::Down)) {
+        m_Timer1->SetEnabled(false);
+        if (m_GotFocus) {
+            m_SkipFocus = false;
+            Highlight();
+        }
+    }
+    // Ctrl alone: the clipboard keys act on the whole text, also when the
+    // field is locked; the lock is for typed characters.
+    if (shift == shift::Ctrl) {
+        if (keyCode == key::C) {
+            CopyText();
+        } else if (keyCode == key::X) {
+            CopyText();
+            m_txtNumber->SetText("");
+        } else if (keyCode == key::V) {
+            PasteText();
+        }
+    }
+    RaiseKeyEvent(EventId::KeyUp, keyCode, shift);
+}
+
+void Quillomet::CopyText() {
+    m_Toolkit.ClearClipboard();
+    m_Toolkit.SetClipboardText(m_txtNumber->Text());
+}
+
+// Replaces the whole text with the display form of the clipboard's number,
+// selected.
+void Quillomet::PasteText() {
+    const std::string pasted = m_Toolkit.ClipboardText();
+    if (Utf16Length(pasted) > MaxTextLength) {
+        m_Toolkit.Beep(); // refused whole; the field keeps its number
+        return;
+    }
+    // The change detection leaves the plain form in the working text.
+    m_txtNumber->SetText(pasted);
+    ApplyFormat();
+    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_txtNumber->SetSelStart(0);
+    m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
+}
+
+void Quillomet::OnTxtNumberClick() {
+    CloseCalculator();
+    RaiseEvent(EventId::Click);
+}
+
+void Quillomet::OnCalcButtonMouseDown(std::int16_t& button, std::int16_t& shift, float& x,
+                                      float& y) {
+    // The focus arrival this click may cause is let pass, so it neither
+    // re-selects the text nor closes the calculator the release opens.
+    m_SkipFocus = true;
+    RaiseMouseEvent(EventId::MouseDown, button, shift, x, y);
+}
+
+void Quillomet::OnCalcButtonMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
+    ShowCalculator();
+    RaiseMouseEvent(EventId::MouseUp, button, shift, x, y);
+}
+
+} // namespace quillomet

@@ -1,0 +1,106 @@
+#include "common/automation_error.h"
+#include "control/layout_constants.h"
+#include "control/property_keys.h"
+#include "control/quillomet.h"
+
+#include <cstdint>
+#include <limits>
+
+// The composite's size and the places of its children.
+
+namespace quillomet {
+namespace {
+
+// Lengths are 32-bit; a sum or difference beyond that is the overflow error.
+std::int32_t Checked(std::int64_t length) {
+    if (length < std::numeric_limits<std::int32_t>::min() ||
+        length > std::numeric_limits<std::int32_t>::max())
+        ThrowOverflow();
+    return static_cast<std::int32_t>(length);
+}
+
+} // namespace
+
+void Quillomet::SetCalculator(bool iCalculator) {
+    m_Calculator = iCalculator;
+    OnResize();
+    m_Host.PropertyChanged(keys::Calculator);
+}
+
+void Quillomet::SetUpDownFunction(bool iUpDownFunction) {
+    m_UpDownFunction = iUpDownFunction;
+    OnResize();
+    m_Host.PropertyChanged(keys::UpDownFunction);
+}
+
+// Keeps the composite wide enough for its spinner and button and never
+// lower than one line. A host may run this again from inside its size
+// writes; the nested run finds the size corrected and only lays out.
+void Quillomet::OnResize() {
+    std::int64_t minimumWidth = layout::SpinnerAllowance;
+    if (m_UpDownFunction)
+        minimumWidth = std::int64_t{m_UpDown1->Width()} + layout::SpinnerAllowance;
+    if (m_Calculator)
+        minimumWidth += m_CalcButton->Width();
+    if (m_Host.Width() < minimumWidth)
+        m_Host.SetWidth(Checked(minimumWidth));
+    if (m_Host.Height() < layout::MinimumHeight)
+        m_Host.SetHeight(layout::MinimumHeight);
+    ArrangeChildren();
+}
+
+void Quillomet::ArrangeChildren() {
+    const std::int32_t h = m_Host.Height();
+    const std::int32_t w = m_Host.Width();
+    m_UpDown1->SetVisible(m_UpDownFunction);
+    m_CalcButton->SetVisible(m_Calculator);
+    m_UpDown1->SetEnabled(m_Enabled && m_UpDownFunction);
+    m_CalcButton->SetEnabled(m_Enabled && m_Calculator);
+
+    if (m_Calculator) {
+        // A square button as high as the composite, at the right edge.
+        m_CalcButton->SetWidth(h);
+        m_CalcButton->SetHeight(h);
+        m_CalcButton->SetLeft(Checked(std::int64_t{w} - h));
+        if (m_UpDownFunction) {
+            m_UpDown1->SetHeight(h);
+            m_UpDown1->SetLeft(
+                Checked(std::int64_t{m_CalcButton->Left()} - layout::SpinnerAllowance));
+            m_txtNumber->SetWidth(m_UpDown1->Left());
+        } else {
+            m_txtNumber->SetWidth(Checked(std::int64_t{w} - h + layout::ButtonOverlap));
+        }
+        m_txtNumber->SetHeight(h);
+    } else if (m_UpDownFunction) {
+        m_UpDown1->SetHeight(h);
+        m_UpDown1->SetLeft(Checked(std::int64_t{w} - layout::SpinnerAllowance));
+        m_txtNumber->SetWidth(m_UpDown1->Left());
+        m_txtNumber->SetHeight(h);
+    } else {
+        // Alone, the text box fills the inner area, inside any border.
+        m_txtNumber->Move({0, 0, m_Host.ScaleWidth(), m_Host.ScaleHeight()});
+    }
+}
+
+void Quillomet::SetEnabled(bool iEnabled) {
+    m_Enabled = iEnabled;
+    m_txtNumber->SetEnabled(iEnabled);
+    if (iEnabled) {
+        m_UpDown1->SetEnabled(m_UpDownFunction);
+        m_CalcButton->SetEnabled(m_Calculator);
+        // The holder's picture object itself, not a copy.
+        m_CalcButton->SetPicture(m_CalcPic1->Picture());
+        // A host without the extender property keeps the field in the tab order.
+        const Variant tabStop = m_Host.ExtenderProperty("TabStop");
+        m_txtNumber->SetTabStop(tabStop.IsEmpty() || tabStop.ToBoolean());
+    } else {
+        m_UpDown1->SetEnabled(false);
+        m_CalcButton->SetEnabled(false);
+        m_CalcButton->SetPicture(m_CalcPic2->Picture());
+        m_txtNumber->SetTabStop(false);
+    }
+    m_Host.SetEnabled(iEnabled);
+    m_Host.PropertyChanged(keys::Enabled);
+}
+
+} // namespace quillomet

@@ -1,0 +1,194 @@
+#include "common/automation_error.h"
+#include "common/text_length.h"
+#include "control/number_conversion.h"
+#include "control/property_keys.h"
+#include "control/quillomet.h"
+#include "control/value_text.h"
+
+#include <cmath>
+
+// The number-bearing properties, the range rules and the change detection.
+
+namespace quillomet {
+namespace {
+
+// Sets a flag for the lifetime of a scope, also when the scope is left by
+// an error.
+class ScopedFlag {
+public:
+    ScopedFlag(bool& flag, bool value) : m_Flag(flag), m_Saved(flag) { m_Flag = value; }
+    ~ScopedFlag() { m_Flag = m_Saved; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& m_Flag;
+    bool m_Saved;
+};
+
+Variant FiniteDouble(double value) {
+    if (!std::isfinite(value))
+        ThrowOverflow();
+    return value;
+}
+
+} // namespace
+
+Variant Quillomet::Value() {
+    m_Text.m_WorkText = m_txtNumber->Text();
+    StripFormat();
+    if (m_Text.m_WorkText.empty())
+        return std::int16_t{0};
+    return FiniteDouble(TextValue(m_Text.m_WorkText));
+}
+
+void Quillomet::SetValue(const Variant& iValue) {
+    Variant accepted = AcceptedValue(iValue);
+    m_Text.m_WorkText = ValueText(accepted);
+    Reformat();
+    // The change detection, and with it the host's Change handler, runs
+    // inside this write.
+    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_Value = std::move(accepted);
+    if (m_UseMaxMinValues)
+        ApplyRange();
+    m_Host.PropertyChanged(keys::Value);
+}
+
+Variant Quillomet::MaxValue() const {
+    return FiniteDouble(MemberValue(m_MaxValue));
+}
+
+void Quillomet::SetMaxValue(const Variant& iValue) {
+    const Variant accepted = AcceptedValue(iValue);
+    m_Text.m_WorkText = ValueText(accepted);
+    StripFormat();
+    m_MaxValue = m_Text.m_WorkText;
+    if (MemberValue(m_MinValue) > MemberValue(m_MaxValue)) {
+        m_MaxValue = DefaultMaxValue;
+        // A minimum above the default itself: meet it, so the order holds.
+        if (MemberValue(m_MinValue) > MemberValue(m_MaxValue))
+            m_MaxValue = m_MinValue;
+    }
+    if (m_UseMaxMinValues)
+        ApplyRange();
+    m_Host.PropertyChanged(keys::MaxValue);
+}
+
+Variant Quillomet::MinValue() const {
+    return FiniteDouble(MemberValue(m_MinValue));
+}
+
+void Quillomet::SetMinValue(const Variant& iValue) {
+    const Variant accepted = AcceptedValue(iValue);
+    m_Text.m_WorkText = ValueText(accepted);
+    StripFormat();
+    m_MinValue = m_Text.m_WorkText;
+    if (MemberValue(m_MaxValue) < MemberValue(m_MinValue)) {
+        m_MinValue = std::int16_t{0};
+        // A negative maximum lies below 0 too: meet it, so the order holds.
+        if (MemberValue(m_MaxValue) < MemberValue(m_MinValue))
+            m_MinValue = m_MaxValue;
+    }
+    if (m_UseMaxMinValues)
+        ApplyRange();
+    m_Host.PropertyChanged(keys::MinValue);
+}
+
+void Quillomet::SetUseMaxMinValues(bool iUseMaxMinValues) {
+    m_UseMaxMinValues = iUseMaxMinValues;
+    if (m_UseMaxMinValues)
+        ApplyRange();
+    m_Host.PropertyChanged(keys::UseMaxMinValues);
+}
+
+void Quillomet::SetFormat(std::string_view iFormat) {
+    if (Utf16Length(iFormat) > MaxTextLength)
+        ThrowOverflow();
+    m_Format = iFormat;
+    SetMaxChars();
+    m_Text.m_WorkText = m_txtNumber->Text();
+    Reformat();
+    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_Host.PropertyChanged(keys::Format);
+}
+
+void Quillomet::SetPositiveOnly(bool iPositiveOnly) {
+    m_PositiveOnly = iPositiveOnly;
+    if (m_PositiveOnly) {
+        if (MemberValue(m_MaxValue) < 0)
+            SetMaxValue(DefaultMaxValue);
+        if (MemberValue(m_MinValue) < 0)
+            SetMinValue(std::int16_t{0});
+        if (MemberValue(m_Value) < 0)
+            SetValue(std::int16_t{0});
+    }
+    m_Host.PropertyChanged(keys::PositiveOnly);
+}
+
+// --- Range ----------------------------------------------------------------
+
+void Quillomet::ApplyRange() {
+    // With MinValue above MaxValue (stored settings are not cross-checked)
+    // the nested writes below would alternate between the limits without
+    // end; then the maximum is written once and nesting stops.
+    if (m_ApplyingRange)
+        return;
+    const bool crossed = MemberValue(m_MinValue) > MemberValue(m_MaxValue);
+    ScopedFlag guard(m_ApplyingRange, crossed);
+
+    if (m_Value.IsEmpty() || (m_Value.IsString() && m_Value.String().empty()))
+        m_Value = std::int16_t{0};
+    if (MemberValue(m_MinValue) > MemberValue(m_Value))
+        SetValue(Variant(m_MinValue));
+    if (MemberValue(m_MaxValue) < MemberValue(m_Value))
+        SetValue(Variant(m_MaxValue));
+}
+
+void Quillomet::ApplyRangeOnLeaving() {
+    std::string& text = m_Text.m_WorkText;
+    if (text.empty())
+        text = "0";
+    if (MemberValue(m_MinValue) > TextValue(text))
+        text = ValueText(m_MinValue);
+    if (MemberValue(m_MaxValue) < TextValue(text))
+        text = ValueText(m_MaxValue);
+}
+
+// --- Text box -------------------------------------------------------------
+
+// The change detection: Change only when the number differs, not its form.
+void Quillomet::OnTxtNumberChange() {
+    m_Text.m_WorkText = m_txtNumber->Text();
+    StripFormat();
+    const std::string& plain = m_Text.m_WorkText;
+    if (m_LastText == plain)
+        return;
+    const bool sameNumber = TextValue(m_LastText) == TextValue(plain);
+    m_LastText = plain;
+    if (sameNumber)
+        return;
+    m_Host.PropertyChanged(keys::Value);
+    RaiseEvent(EventId::Change);
+}
+
+// --- Number text ----------------------------------------------------------
+
+PictureSettings Quillomet::Picture() const {
+    return PictureSettings{m_Format, m_PositiveOnly, m_GotFocus};
+}
+
+void Quillomet::StripFormat() {
+    m_Text.StripFormat(m_PositiveOnly);
+}
+void Quillomet::ApplyFormat() {
+    m_Text.ApplyFormat(Picture());
+}
+void Quillomet::Reformat() {
+    m_Text.Reformat(Picture());
+}
+void Quillomet::SetMaxChars() {
+    m_MaxChars = MaxCharsOf(m_Format);
+}
+
+} // namespace quillomet
