@@ -119,8 +119,14 @@ void Quillomet::ReadProperties(PropertyBag& bag) {
 }
 
 void Quillomet::WriteProperties(PropertyBag& bag) const {
-    bag.WriteProperty(keys::Font, Variant(ObjectRef(m_txtNumber->Font())),
-                      Variant(ObjectRef(m_Host.AmbientFont())));
+    // The control holds its own copy of the ambient font; while that copy
+    // still looks like the host's font it is saved as the default, so the
+    // form keeps nothing and the control follows the host's font on loading.
+    const FontRef ambient = m_Host.AmbientFont();
+    FontRef font = m_txtNumber->Font();
+    if (font && ambient && font->SameAs(*ambient))
+        font = ambient;
+    bag.WriteProperty(keys::Font, Variant(ObjectRef(font)), Variant(ObjectRef(ambient)));
     bag.WriteProperty(keys::Value, m_Value, "");
     bag.WriteProperty(keys::MaxValue, m_MaxValue, DefaultMaxValue);
     bag.WriteProperty(keys::MinValue, m_MinValue, std::int16_t{0});

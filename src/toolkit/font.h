@@ -11,6 +11,8 @@ class FontObject : public Object {
 public:
     // A separate object with the same attributes.
     virtual std::shared_ptr<FontObject> Clone() const = 0;
+    // Whether the two show text alike (name, size, weight, style).
+    virtual bool SameAs(const FontObject& other) const = 0;
 };
 using FontRef = std::shared_ptr<FontObject>;
 

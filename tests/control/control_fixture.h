@@ -8,17 +8,49 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace quillomet::testing {
 
-// A new control, initialised as a host initialises a freshly placed one,
-// in the in-memory container.
+// A new control, initialised and sized as a host does with a freshly placed
+// one, in the in-memory container.
 class ControlTest : public ::testing::Test {
 protected:
-    ControlTest() { control.InitProperties(); }
+    ControlTest() {
+        control.InitProperties();
+        control.OnResize();
+    }
 
     memory::MemoryTextBox& Field() { return toolkit.Field(); }
+    memory::MemorySpinner& Spinner() { return toolkit.Spinner(); }
+    memory::MemoryImage& CalcButton() { return toolkit.Image(0); }
+    memory::MemoryImage& CalcPic1() { return toolkit.Image(1); }
+    memory::MemoryImage& CalcPic2() { return toolkit.Image(2); }
+    memory::MemoryTimer& Timer1() { return toolkit.Timer(); }
     std::string Shown() { return Field().Text(); }
+
+    // The focus arriving from outside, as the host delivers it: into the
+    // composite, then into its text box.
+    void FocusIn() {
+        control.OnEnterFocus();
+        Field().ReceiveFocus();
+    }
+    // Tabbing away: the text box loses the focus, then the composite.
+    void FocusOut() {
+        Field().LoseFocus();
+        control.OnExitFocus();
+    }
+    void SelectAll() {
+        Field().SetSelStart(0);
+        Field().SetSelLength(1 << 20);
+    }
+    // The events the host received, in order.
+    std::vector<EventId> Events() const {
+        std::vector<EventId> events;
+        for (const auto& raised : host.m_Events)
+            events.push_back(raised.event);
+        return events;
+    }
 
     memory::MemoryToolkit toolkit;
     memory::MemoryContainer host;

@@ -38,7 +38,7 @@ TEST_F(PersistenceTest, EmptyBagLoadsTheDefaults) {
     EXPECT_EQ("0.00", Shown()); // loading shows the empty value through the picture
 }
 
-TEST_F(PersistenceTest, SavingDefaultsLeavesOnlyTheFont) {
+TEST_F(PersistenceTest, SavingDefaultsKeepsNothing) {
     control.InitProperties();
     control.WriteProperties(bag);
     EXPECT_EQ(
@@ -46,9 +46,12 @@ TEST_F(PersistenceTest, SavingDefaultsLeavesOnlyTheFont) {
                                   "Format", "Enabled", "PositiveOnly", "BackColor", "ForeColor",
                                   "Locked", "Calculator", "UpDownFunction", "UpDownIncrement"}),
         bag.m_WriteOrder);
-    // The control's font is its own copy of the ambient one, so it is kept.
-    EXPECT_EQ(1u, bag.m_Values.size());
-    EXPECT_EQ(1u, bag.m_Values.count("Font"));
+    EXPECT_TRUE(bag.m_Values.empty());
+    // A font that no longer looks like the host's is kept.
+    std::static_pointer_cast<memory::MemoryFont>(control.Font())->m_Bold = true;
+    control.WriteProperties(bag);
+    ASSERT_EQ(1u, bag.m_Values.count("Font"));
+    EXPECT_EQ(Variant(ObjectRef(control.Font())), bag.m_Values["Font"]);
 }
 
 TEST_F(PersistenceTest, SettingsRoundTripAsHeld) {
@@ -59,6 +62,8 @@ TEST_F(PersistenceTest, SettingsRoundTripAsHeld) {
     control.SetBackColor(0x00112233);
     control.SetUpDownIncrement(-4);
     control.SetCalculator(false);
+    const auto font = std::make_shared<memory::MemoryFont>("Tahoma", 12);
+    control.SetFont(font);
     control.WriteProperties(bag);
 
     memory::MemoryToolkit toolkit2;
@@ -73,7 +78,7 @@ TEST_F(PersistenceTest, SettingsRoundTripAsHeld) {
     EXPECT_EQ(-4, loaded.UpDownIncrement());
     EXPECT_FALSE(loaded.Calculator());
     EXPECT_EQ("12.345", toolkit2.Field().Text());
-    EXPECT_EQ(control.Font(), loaded.Font()); // the stored font object
+    EXPECT_EQ(font, loaded.Font()); // the stored font object
 }
 
 TEST_F(PersistenceTest, LoadingDoesNotEnforceTheRange) {

@@ -19,6 +19,11 @@ public:
 
     Variant DefaultValue() const override { return m_Name; }
     FontRef Clone() const override { return std::make_shared<MemoryFont>(*this); }
+    bool SameAs(const FontObject& other) const override {
+        const auto* font = dynamic_cast<const MemoryFont*>(&other);
+        return font && font->m_Name == m_Name && font->m_Size == m_Size && font->m_Bold == m_Bold &&
+               font->m_Italic == m_Italic;
+    }
 };
 
 } // namespace quillomet::memory

@@ -1,0 +1,220 @@
+#include "control/control_fixture.h"
+#include "control/key_codes.h"
+
+#include <string>
+
+namespace quillomet {
+namespace {
+
+class KeysTest : public testing::ControlTest {
+protected:
+    void Show(const std::string& text, std::int32_t selStart, std::int32_t selLength) {
+        Field().SetText(text);
+        Field().SetSelStart(selStart);
+        Field().SetSelLength(selLength);
+        host.ClearRecords();
+    }
+    std::vector<std::int16_t> KeyPressCodes() const {
+        std::vector<std::int16_t> codes;
+        for (const auto& raised : host.m_Events)
+            if (raised.event == EventId::KeyPress)
+                codes.push_back(raised.arguments[0].ToInteger());
+        return codes;
+    }
+};
+
+TEST_F(KeysTest, TypingUpToTheLengthLimit) {
+    FocusIn();
+    Field().TypeText("1234567.89");
+    EXPECT_EQ("1234567.89", Shown());
+    EXPECT_EQ(0, toolkit.m_Beeps);
+    Field().TypeChar('5');
+    EXPECT_EQ("1234567.89", Shown());
+    EXPECT_EQ(1, toolkit.m_Beeps);
+    SelectAll();
+    Field().TypeChar('7'); // a whole selection is replaced, never full
+    EXPECT_EQ("7", Shown());
+    EXPECT_EQ(1, toolkit.m_Beeps);
+}
+
+// The character filter: what is admitted where, and which refusals beep.
+TEST_F(KeysTest, CharacterFilter) {
+    const struct {
+        const char* format;
+        bool positiveOnly;
+        const char* text;
+        std::int32_t selStart, selLength;
+        char typed;
+        bool admitted;
+        bool beep;
+    } rows[] = {
+        {Quillomet::DefaultFormat, false, "12", 2, 0, '5', true, false},
+        {Quillomet::DefaultFormat, false, "12.5", 4, 0, '.', false, false},
+        {Quillomet::DefaultFormat, false, "12.5", 0, 4, '.', true, false},
+        {Quillomet::DefaultFormat, false, "12", 2, 0, '.', true, false},
+        {"#,##0", false, "12", 2, 0, '.', false, false},
+        {"#,##0", false, "12345", 5, 0, '.', false, true},
+        {"#,##0", false, "12345", 5, 0, '-', false, true},
+        {"#,##0", false, "12345", 5, 0, '6', false, true},
+        {"#,##0", false, "12345", 0, 5, '6', true, false},
+        {Quillomet::DefaultFormat, false, "12", 0, 0, '-', true, false},
+        {Quillomet::DefaultFormat, false, "-12", 0, 0, '-', true, false},
+        {Quillomet::DefaultFormat, false, "12", 1, 0, '-', false, false},
+        {Quillomet::DefaultFormat, true, "12", 0, 0, '-', false, false},
+        {Quillomet::DefaultFormat, false, "", 0, 0, 'a', false, false},
+        {Quillomet::DefaultFormat, false, "", 0, 0, ' ', false, false},
+        {Quillomet::DefaultFormat, false, "1", 1, 0, ',', false, false},
+        {Quillomet::DefaultFormat, false, "1", 1, 0, '+', false, false},
+        {Quillomet::DefaultFormat, false, "1", 1, 0, '\r', false, false},
+        {Quillomet::DefaultFormat, false, "1", 1, 0, '\x03', false, false}, // Ctrl+C's character
+        {Quillomet::DefaultFormat, false, "1", 1, 0, '\x0e', true, false},  // Ctrl+N, as "."
+        {"#,##0", false, "12345", 5, 0, '\b', true, false},
+        {"", false, "123456789012345", 15, 0, '6', true, false}, // no limit
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.format << " \"" << row.text << "\" + " << static_cast<int>(row.typed));
+        control.SetFormat(row.format);
+        control.SetPositiveOnly(row.positiveOnly);
+        Show(row.text, row.selStart, row.selLength);
+        const int beeps = toolkit.m_Beeps;
+        Field().TypeChar(row.typed);
+        EXPECT_EQ(row.beep ? beeps + 1 : beeps, toolkit.m_Beeps);
+        const std::vector<std::int16_t> expected =
+            row.admitted ? std::vector<std::int16_t>{static_cast<std::int16_t>(row.typed)}
+                         : std::vector<std::int16_t>{};
+        EXPECT_EQ(expected, KeyPressCodes());
+    }
+}
+
+TEST_F(KeysTest, HostCanCancelOrChangeTheCharacter) {
+    FocusIn();
+    host.m_OnEvent = [](EventId event, std::span<Variant> arguments) {
+        if (event == EventId::KeyPress && arguments[0] == Variant(std::int16_t{'3'}))
+            arguments[0] = std::int16_t{0};
+        if (event == EventId::KeyPress && arguments[0] == Variant(std::int16_t{'4'}))
+            arguments[0] = std::int16_t{'9'};
+    };
+    Field().TypeText("1234");
+    EXPECT_EQ("129", Shown());
+}
+
+TEST_F(KeysTest, LockedFieldRefusesTypingButNotTheClipboardKeys) {
+    control.SetValue(1234.5);
+    control.SetLocked(true);
+    FocusIn();
+    host.ClearRecords();
+    Field().TypeText("7.");
+    EXPECT_EQ("1,234.50", Shown());
+    EXPECT_TRUE(KeyPressCodes().empty());
+    EXPECT_EQ(0, toolkit.m_Beeps);
+
+    Field().PressKey(key::C, shift::Ctrl);
+    EXPECT_EQ("1,234.50", toolkit.m_Clipboard);
+    toolkit.m_Clipboard = "99";
+    Field().PressKey(key::V, shift::Ctrl);
+    EXPECT_EQ("99.00", Shown());
+    Field().PressKey(key::X, shift::Ctrl);
+    EXPECT_EQ("", Shown());
+    EXPECT_EQ("99.00", toolkit.m_Clipboard);
+}
+
+TEST_F(KeysTest, ClipboardKeysActOnTheWholeText) {
+    const struct {
+        const char* text;
+        std::int16_t keyCode;
+        std::int16_t shift;
+        const char* clipboardBefore;
+        const char* shownAfter;
+        const char* clipboardAfter;
+        int changes;
+    } rows[] = {
+        {"1234.5", key::C, shift::Ctrl, "x", "1234.5", "1234.5", 0},
+        {"1234.5", key::X, shift::Ctrl, "x", "", "1234.5", 1},
+        {"0", key::X, shift::Ctrl, "x", "", "0", 0},
+        {"12", key::V, shift::Ctrl, "(1,234.5)", "-1,234.50", "(1,234.5)", 1},
+        {"-1234.5", key::V, shift::Ctrl, "(1,234.5)", "-1,234.50", "(1,234.5)", 0},
+        {"12", key::V, shift::Ctrl, "no digits", "0.00", "no digits", 1},
+        {"12", key::V, shift::Ctrl | shift::Shift, "77", "12", "77", 0},
+        {"12", key::C, shift::None, "x", "12", "x", 0},
+    };
+    FocusIn();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        Show(row.text, 1, 1); // part of the text selected
+        control.Highlight();  // record it as seen
+        Field().SetSelStart(1);
+        Field().SetSelLength(1);
+        host.ClearRecords();
+        toolkit.m_Clipboard = row.clipboardBefore;
+        Field().PressKey(row.keyCode, row.shift);
+        EXPECT_EQ(row.shownAfter, Shown());
+        EXPECT_EQ(row.clipboardAfter, toolkit.m_Clipboard);
+        EXPECT_EQ(row.changes, host.Changes());
+        EXPECT_EQ(EventId::KeyUp, host.m_Events.back().event);
+    }
+}
+
+TEST_F(KeysTest, PasteSelectsTheWholeNumber) {
+    FocusIn();
+    toolkit.m_Clipboard = "(1,234.5)";
+    Field().PressKey(key::V, shift::Ctrl);
+    EXPECT_EQ(0, Field().SelStart());
+    EXPECT_EQ(9, Field().SelLength());
+    EXPECT_EQ(Variant(-1234.5), control.Value());
+}
+
+TEST_F(KeysTest, OversizedPasteIsRefusedWhole) {
+    control.SetValue(5.0);
+    FocusIn();
+    toolkit.m_Clipboard = std::string(40000, '9');
+    Field().PressKey(key::V, shift::Ctrl);
+    EXPECT_EQ("5.00", Shown());
+    EXPECT_EQ(1, toolkit.m_Beeps);
+}
+
+TEST_F(KeysTest, ArrowKeysWithoutSpinnerOnlyRaiseEvents) {
+    control.SetValue(5.0);
+    FocusIn();
+    host.ClearRecords();
+    Field().PressKey(key::Up);
+    EXPECT_EQ("5.00", Shown());
+    EXPECT_EQ((std::vector<EventId>{EventId::KeyDown, EventId::KeyUp}), Events());
+}
+
+TEST_F(KeysTest, ArrowKeysWithSpinnerStepAndReselect) {
+    control.SetUpDownFunction(true);
+    control.SetValue(5.0);
+    FocusIn();
+    host.ClearRecords();
+    Field().KeyDown(key::Up);
+    EXPECT_EQ("6.00", Shown()); // written while focused: the focused display form
+    Field().KeyUp(key::Up);
+    EXPECT_EQ("6.00", Shown());
+    EXPECT_EQ(Alignment::Left, Field().GetAlignment());
+    EXPECT_EQ(4, Field().SelLength());
+    EXPECT_EQ((std::vector<EventId>{EventId::Change, EventId::KeyDown, EventId::KeyUp}), Events());
+}
+
+TEST_F(KeysTest, MouseEventsPassOnTheChildsArguments) {
+    host.m_OnEvent = [](EventId event, std::span<Variant> arguments) {
+        if (event == EventId::MouseDown)
+            arguments[2] = 99.0f; // a handler's change comes back
+    };
+    std::int16_t button = mouse::Right, shift = shift::Shift;
+    float x = 15, y = 30;
+    Field().Events().OnMouseDown(button, shift, x, y);
+    EXPECT_EQ(99.0f, x);
+    const auto& raised = host.m_Events.back();
+    EXPECT_EQ(EventId::MouseDown, raised.event);
+    EXPECT_EQ((std::vector<Variant>{mouse::Right, shift::Shift, 99.0f, 30.0f}), raised.arguments);
+    Field().Click();
+    Field().DblClick();
+    CalcButton().Click();
+    EXPECT_EQ((std::vector<EventId>{EventId::MouseDown, EventId::Click, EventId::DblClick,
+                                    EventId::Click}),
+              Events());
+}
+
+} // namespace
+} // namespace quillomet
