@@ -1,10 +1,12 @@
 #include "control/quillomet.h"
 
+#include "calculator/calculator_state.h"
 #include "common/automation_error.h"
 #include "control/layout_constants.h"
 #include "control/property_keys.h"
 
 #include <array>
+#include <cmath>
 
 namespace quillomet {
 
@@ -18,7 +20,9 @@ Quillomet::Quillomet(Toolkit& toolkit, Container& host)
       m_CalcPic2(toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false)),
       m_Timer1(toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval)) {}
 
-Quillomet::~Quillomet() = default;
+Quillomet::~Quillomet() {
+    ReleaseCalculator();
+}
 
 void Quillomet::InitProperties() {
     m_Value = "";
@@ -41,6 +45,7 @@ void Quillomet::InitProperties() {
 }
 
 void Quillomet::OnTerminate() {
+    ReleaseCalculator();
     CloseCalculator();
 }
 
@@ -93,7 +98,29 @@ void Quillomet::Refresh() {
 // --- The calculator --------------------------------------------------------
 
 void Quillomet::ShowCalculator() {
-    // The calculator window is not part of this build yet.
+    if (!m_Enabled)
+        return;
+    CalculatorState& calculator = CalculatorState::ForThisThread();
+    // A second opening while it is up closes it.
+    if (calculator.m_Showing) {
+        calculator.Unload();
+        return;
+    }
+    m_CalculatorOwner = m_Host.Extender();
+    calculator.m_Owner = m_CalculatorOwner;
+    calculator.Unload();
+    m_Toolkit.ProcessPendingMessages();
+    calculator.m_Form = std::make_unique<CalculatorForm>(m_Toolkit, calculator, m_CalculatorOwner);
+
+    // Directly below the control, one pixel left of it; not kept on the screen.
+    m_CalcRect = m_Toolkit.ControlWindowRect();
+    const double top = m_Toolkit.TwipsPerPixelY() * m_CalcRect.top + m_Host.Height();
+    const double left = m_Toolkit.TwipsPerPixelX() * m_CalcRect.left - 15;
+    calculator.m_Form->Move(static_cast<std::int32_t>(std::nearbyint(left)),
+                            static_cast<std::int32_t>(std::nearbyint(top)));
+    calculator.m_Form->SeedReadout(Value());
+    calculator.m_Form->Show();
+    TextBoxFocusLoss();
 }
 
 void Quillomet::HideCalculator() {
@@ -101,7 +128,18 @@ void Quillomet::HideCalculator() {
 }
 
 void Quillomet::CloseCalculator() {
-    // Nothing to close while the control has no calculator window.
+    CalculatorState::ForThisThread().Unload();
+}
+
+// A control that goes while it owns the calculator takes it along, and
+// leaves no owner behind to be called.
+void Quillomet::ReleaseCalculator() {
+    CalculatorState& calculator = CalculatorState::ForThisThread();
+    if (m_CalculatorOwner && calculator.m_Owner == m_CalculatorOwner) {
+        calculator.m_Owner = nullptr;
+        calculator.Unload();
+    }
+    m_CalculatorOwner = nullptr;
 }
 
 // --- Events ----------------------------------------------------------------

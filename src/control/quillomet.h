@@ -185,6 +185,7 @@ private:
     void TextBoxFocusLoss();
     void ArrangeChildren();
     void CloseCalculator();
+    void ReleaseCalculator();
     void StepUp();
     void StepDown();
     void StopSpinning();
@@ -229,6 +230,10 @@ private:
     bool m_SkipFocus = false;
     std::int16_t m_MaxChars = 0;
     std::string m_LastText;
+    // The control's window rectangle when it last opened the calculator.
+    ScreenRect m_CalcRect;
+    // This control's extender while it may own the calculator.
+    ExtenderRef m_CalculatorOwner;
     bool m_SpinUp = false;
     bool m_Spinning = false;
 

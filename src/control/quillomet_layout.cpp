@@ -91,7 +91,8 @@ void Quillomet::SetEnabled(bool iEnabled) {
         // The holder's picture object itself, not a copy.
         m_CalcButton->SetPicture(m_CalcPic1->Picture());
         // A host without the extender property keeps the field in the tab order.
-        const Variant tabStop = m_Host.ExtenderProperty("TabStop");
+        const ExtenderRef extender = m_Host.Extender();
+        const Variant tabStop = extender ? extender->GetProperty("TabStop") : Variant();
         m_txtNumber->SetTabStop(tabStop.IsEmpty() || tabStop.ToBoolean());
     } else {
         m_UpDown1->SetEnabled(false);

@@ -4,6 +4,7 @@
 #include "toolkit/font.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -33,6 +34,19 @@ public:
                                const Variant& defaultValue) = 0;
 };
 
+// The host-side object of a placed control (its extender): the host's own
+// properties such as TabStop, and the control's public members, all reached
+// by name. This is how the calculator reaches the control that opened it.
+class ExtenderObject {
+public:
+    virtual ~ExtenderObject() = default;
+    // Empty when the object has no such property.
+    virtual Variant GetProperty(std::string_view name) = 0;
+    virtual void SetProperty(std::string_view name, const Variant& value) = 0;
+    virtual void Invoke(std::string_view method) = 0;
+};
+using ExtenderRef = std::shared_ptr<ExtenderObject>;
+
 // What the control needs of the container that sites it. On Win32:
 // IPropertyNotifySink, the ambient DISPIDs, IOleControlSite's extended
 // control, the site's extent and the connection point's sinks.
@@ -43,8 +57,7 @@ public:
     // Marks the host's form as modified; delivered for every write.
     virtual void PropertyChanged(std::string_view key) = 0;
     virtual FontRef AmbientFont() = 0;
-    // A property of the host-side extender object, read by name.
-    virtual Variant ExtenderProperty(std::string_view name) = 0;
+    virtual ExtenderRef Extender() = 0;
 
     // Outer size and inner area in twips. A size write may run the
     // control's resize handling again before it returns.

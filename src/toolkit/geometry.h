@@ -12,4 +12,12 @@ struct Geometry {
     std::int32_t height = 0;
 };
 
+// A window's rectangle on the screen, in pixels.
+struct ScreenRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
 } // namespace quillomet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "toolkit/calculator_window.h"
 #include "toolkit/geometry.h"
 #include "toolkit/image.h"
 #include "toolkit/spinner.h"
@@ -39,6 +40,15 @@ public:
     virtual void ProcessPendingMessages() = 0;
     // Queues one Tab keystroke to the active window, without waiting for it.
     virtual void SendTab() = 0;
+
+    virtual std::unique_ptr<CalculatorWindow>
+    CreateCalculatorWindow(CalculatorWindowEvents& events) = 0;
+    // The control's own window on the screen, in pixels.
+    virtual ScreenRect ControlWindowRect() = 0;
+    virtual double TwipsPerPixelX() = 0;
+    virtual double TwipsPerPixelY() = 0;
+    // The user's decimal separator, as number formatting produces it.
+    virtual char DecimalSeparator() = 0;
 };
 
 } // namespace quillomet

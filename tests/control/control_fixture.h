@@ -17,6 +17,7 @@ namespace quillomet::testing {
 class ControlTest : public ::testing::Test {
 protected:
     ControlTest() {
+        host.Attach(control);
         control.InitProperties();
         control.OnResize();
     }

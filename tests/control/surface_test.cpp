@@ -97,7 +97,7 @@ TEST_F(SurfaceTest, InitialisationCopiesTheAmbientFont) {
 }
 
 TEST_F(SurfaceTest, EnabledReachesFieldTabStopAndComposite) {
-    host.m_Extender["TabStop"] = false;
+    host.m_Extender->m_Properties["TabStop"] = false;
     control.SetEnabled(false);
     EXPECT_FALSE(Field().IsEnabled());
     EXPECT_FALSE(Field().IsTabStop());
@@ -106,7 +106,7 @@ TEST_F(SurfaceTest, EnabledReachesFieldTabStopAndComposite) {
     EXPECT_TRUE(Field().IsEnabled());
     EXPECT_FALSE(Field().IsTabStop()); // the host's setting for this control
     EXPECT_TRUE(host.m_Enabled);
-    host.m_Extender["TabStop"] = true;
+    host.m_Extender->m_Properties["TabStop"] = true;
     control.SetEnabled(true);
     EXPECT_TRUE(Field().IsTabStop());
 }

@@ -68,11 +68,11 @@ void MemoryTimer::Restart() {
     m_Due = m_Clock.Now() + std::max(m_Interval, 1);
 }
 
-void MemoryTimer::Fire() {
-    const std::int64_t due = m_Due;
-    m_Events.OnTimer();
+void MemoryTimer::Fire() { m_Events.OnTimer(); }
+
+void MemoryTimer::Reschedule(std::int64_t firedAt) {
     // A handler that left the interval alone gets the next period.
-    if (m_Enabled && m_Due == due)
+    if (m_Enabled && m_Due == firedAt)
         m_Due += std::max(m_Interval, 1);
 }
 
@@ -91,6 +91,9 @@ void MemoryClock::Advance(std::int64_t milliseconds) {
             break;
         m_Now = next->Due();
         next->Fire();
+        // The tick's handler may have destroyed the timer.
+        if (std::find(m_Timers.begin(), m_Timers.end(), next) != m_Timers.end())
+            next->Reschedule(m_Now);
     }
     m_Now = end;
 }

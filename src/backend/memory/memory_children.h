@@ -92,6 +92,7 @@ public:
 
     std::int64_t Due() const { return m_Due; }
     void Fire();
+    void Reschedule(std::int64_t firedAt);
 
 private:
     void Restart();

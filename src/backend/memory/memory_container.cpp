@@ -1,6 +1,9 @@
 #include "backend/memory/memory_container.h"
 
+#include "control/quillomet.h"
+
 #include <algorithm>
+#include <cctype>
 
 namespace quillomet::memory {
 
@@ -8,9 +11,42 @@ void MemoryContainer::PropertyChanged(std::string_view key) {
     m_ChangedKeys.emplace_back(key);
 }
 
-Variant MemoryContainer::ExtenderProperty(std::string_view name) {
-    const auto it = m_Extender.find(name);
-    return it == m_Extender.end() ? Variant() : it->second;
+namespace {
+
+bool Named(std::string_view name, std::string_view expected) {
+    if (name.size() != expected.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) !=
+            std::tolower(static_cast<unsigned char>(expected[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// Names are matched without regard to case, as automation does.
+Variant MemoryExtender::GetProperty(std::string_view name) {
+    if (m_Control && Named(name, "Value"))
+        return m_Control->Value();
+    if (m_Control && Named(name, "SkipFocus"))
+        return m_Control->SkipFocus();
+    const auto it = m_Properties.find(name);
+    return it == m_Properties.end() ? Variant() : it->second;
+}
+
+void MemoryExtender::SetProperty(std::string_view name, const Variant& value) {
+    if (m_Control && Named(name, "Value"))
+        m_Control->SetValue(value);
+    else if (m_Control && Named(name, "SkipFocus"))
+        m_Control->SetSkipFocus(value.ToBoolean());
+    else
+        m_Properties.insert_or_assign(std::string(name), value);
+}
+
+void MemoryExtender::Invoke(std::string_view method) {
+    if (m_Control && Named(method, "Highlight"))
+        m_Control->Highlight();
 }
 
 void MemoryContainer::SetWidth(std::int32_t twips) {

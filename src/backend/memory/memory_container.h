@@ -1,6 +1,10 @@
 #pragma once
 
 #include "backend/memory/memory_font.h"
+
+namespace quillomet {
+class Quillomet;
+}
 #include "server/container.h"
 
 #include <functional>
@@ -15,6 +19,18 @@ struct RaisedEvent {
     std::vector<Variant> arguments; // as the handler left them
 };
 
+// The host-side object of a control in memory: the host's own properties,
+// and the control's public members by name once a control is attached.
+class MemoryExtender final : public ExtenderObject {
+public:
+    Variant GetProperty(std::string_view name) override;
+    void SetProperty(std::string_view name, const Variant& value) override;
+    void Invoke(std::string_view method) override;
+
+    std::map<std::string, Variant, std::less<>> m_Properties{{"TabStop", true}};
+    Quillomet* m_Control = nullptr;
+};
+
 // A container in memory: records what the control tells it, and lets a
 // test play the host's event handler.
 class MemoryContainer final : public Container {
@@ -23,7 +39,9 @@ public:
 
     void PropertyChanged(std::string_view key) override;
     FontRef AmbientFont() override { return m_AmbientFont; }
-    Variant ExtenderProperty(std::string_view name) override;
+    ExtenderRef Extender() override { return m_Extender; }
+    // Lets the extender reach the control's members by name.
+    void Attach(Quillomet& control) { m_Extender->m_Control = &control; }
     std::int32_t Width() override { return m_Width; }
     std::int32_t Height() override { return m_Height; }
     // A size write runs m_OnResize when set, as a host that reports the
@@ -40,7 +58,7 @@ public:
     void ClearRecords();
 
     FontRef m_AmbientFont = std::make_shared<MemoryFont>();
-    std::map<std::string, Variant, std::less<>> m_Extender{{"TabStop", true}};
+    std::shared_ptr<MemoryExtender> m_Extender = std::make_shared<MemoryExtender>();
     std::int32_t m_Width = 1740;
     std::int32_t m_Height = 300;
     std::int32_t m_Border = 0; // between the outer size and the inner area

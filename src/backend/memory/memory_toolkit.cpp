@@ -32,6 +32,11 @@ std::unique_ptr<quillomet::Timer> MemoryToolkit::CreateTimer(TimerEvents& events
     return timer;
 }
 
+std::unique_ptr<quillomet::CalculatorWindow>
+MemoryToolkit::CreateCalculatorWindow(CalculatorWindowEvents& events) {
+    return std::make_unique<MemoryCalculatorWindow>(events, *this);
+}
+
 void MemoryToolkit::ProcessPendingMessages() {
     ++m_Pumps;
     for (std::size_t pending = m_Queue.size(); pending > 0 && !m_Queue.empty(); --pending) {

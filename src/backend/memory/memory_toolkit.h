@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backend/memory/memory_calculator_window.h"
 #include "backend/memory/memory_children.h"
 #include "backend/memory/memory_text_box.h"
 #include "toolkit/toolkit.h"
@@ -31,6 +32,12 @@ public:
     // Runs the messages queued before the call; those they queue wait.
     void ProcessPendingMessages() override;
     void SendTab() override;
+    std::unique_ptr<quillomet::CalculatorWindow>
+    CreateCalculatorWindow(CalculatorWindowEvents& events) override;
+    ScreenRect ControlWindowRect() override { return m_ControlWindowRect; }
+    double TwipsPerPixelX() override { return m_TwipsPerPixel; }
+    double TwipsPerPixelY() override { return m_TwipsPerPixel; }
+    char DecimalSeparator() override { return m_DecimalSeparator; }
 
     // A window message, to be processed by the next pump.
     void Post(std::function<void()> message) { m_Queue.push_back(std::move(message)); }
@@ -48,6 +55,12 @@ public:
     int m_Pumps = 0;
     // What a queued Tab does when the pump delivers it (moves the focus on).
     std::function<void()> m_OnTab;
+    ScreenRect m_ControlWindowRect{100, 200, 216, 220};
+    double m_TwipsPerPixel = 15;
+    char m_DecimalSeparator = '.';
+    // The calculator window while one exists (on any control's toolkit).
+    MemoryCalculatorWindow* m_CalculatorWindow = nullptr;
+    int m_CalculatorWindowsMade = 0;
 
 private:
     std::deque<std::function<void()>> m_Queue;
