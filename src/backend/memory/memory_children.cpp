@@ -68,7 +68,9 @@ void MemoryTimer::Restart() {
     m_Due = m_Clock.Now() + std::max(m_Interval, 1);
 }
 
-void MemoryTimer::Fire() { m_Events.OnTimer(); }
+void MemoryTimer::Fire() {
+    m_Events.OnTimer();
+}
 
 void MemoryTimer::Reschedule(std::int64_t firedAt) {
     // A handler that left the interval alone gets the next period.

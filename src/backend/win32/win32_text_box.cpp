@@ -1,0 +1,332 @@
+#include "backend/win32/win32_text_box.h"
+
+#include "backend/win32/win32_font.h"
+#include "server/text_conversion.h"
+
+#include <algorithm>
+#include <commctrl.h>
+#include <olectl.h>
+#include <stdexcept>
+
+namespace quillomet::win32 {
+namespace {
+
+constexpr UINT_PTR SubclassId = 1;
+
+int ScreenDpi(int index) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, index);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+COLORREF ColorOf(OleColor color) {
+    COLORREF rgb = 0;
+    if (FAILED(OleTranslateColor(color, nullptr, &rgb)))
+        rgb = GetSysColor(COLOR_WINDOW);
+    return rgb;
+}
+
+} // namespace
+
+int TwipsToPixelsX(std::int32_t twips) {
+    return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
+}
+int TwipsToPixelsY(std::int32_t twips) {
+    return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440);
+}
+float PixelsToTwipsX(int pixels) {
+    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));
+}
+float PixelsToTwipsY(int pixels) {
+    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY));
+}
+
+std::int16_t ShiftState() {
+    std::int16_t state = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        state |= 1;
+    if (GetKeyState(VK_CONTROL) < 0)
+        state |= 2;
+    if (GetKeyState(VK_MENU) < 0)
+        state |= 4;
+    return state;
+}
+
+Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry)
+    : m_Parent(parent), m_Events(events), m_Geometry(geometry) {
+    m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 0, 0,
+                             10, 10, parent.Handle(), nullptr, nullptr, nullptr);
+    if (!m_Edit)
+        throw std::runtime_error("the text box window could not be created");
+    SetWindowSubclass(m_Edit, &SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+    m_Parent.OnCommand(m_Edit, [this](WORD code) {
+        if (code == EN_CHANGE) {
+            ApplyAlignment();
+            m_Events.OnChange();
+        }
+    });
+    m_Parent.OnControlColor(m_Edit, [this](HDC dc) { return on_control_color(dc); });
+    ApplyGeometry();
+}
+
+Win32TextBox::~Win32TextBox() {
+    RemoveWindowSubclass(m_Edit, &SubclassProc, SubclassId);
+    DestroyWindow(m_Edit);
+    if (m_BackBrush)
+        DeleteObject(m_BackBrush);
+}
+
+std::string Win32TextBox::Text() const {
+    const int length = GetWindowTextLengthW(m_Edit);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(m_Edit, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return WideToUtf8(text);
+}
+
+void Win32TextBox::SetText(std::string_view text) {
+    const std::wstring wide = Utf8ToWide(text);
+    // EN_CHANGE, and with it the change detection, arrives before this returns.
+    SetWindowTextW(m_Edit, wide.c_str());
+}
+
+std::int32_t Win32TextBox::SelStart() const {
+    DWORD start = 0, end = 0;
+    SendMessageW(m_Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return static_cast<std::int32_t>(start);
+}
+
+void Win32TextBox::SetSelStart(std::int32_t start) {
+    SendMessageW(m_Edit, EM_SETSEL, static_cast<WPARAM>(start), start);
+}
+
+std::int32_t Win32TextBox::SelLength() const {
+    DWORD start = 0, end = 0;
+    SendMessageW(m_Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return static_cast<std::int32_t>(end - start);
+}
+
+void Win32TextBox::SetSelLength(std::int32_t length) {
+    const std::int32_t start = SelStart();
+    SendMessageW(m_Edit, EM_SETSEL, static_cast<WPARAM>(start), start + length);
+}
+
+void Win32TextBox::SetAlignment(Alignment alignment) {
+    m_Alignment = alignment;
+    ApplyAlignment();
+}
+
+void Win32TextBox::ApplyAlignment() {
+    int margin = 1;
+    if (m_Alignment == Alignment::Right) {
+        RECT client{};
+        GetClientRect(m_Edit, &client);
+        const std::wstring text = Utf8ToWide(Text());
+        HDC dc = GetDC(m_Edit);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(m_Edit, dc);
+        margin = std::max<int>(1, client.right - extent.cx - 3);
+    }
+    SendMessageW(m_Edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 1));
+}
+
+void Win32TextBox::SetLocked(bool locked) {
+    SendMessageW(m_Edit, EM_SETREADONLY, locked, 0);
+}
+
+void Win32TextBox::SetEnabled(bool enabled) {
+    EnableWindow(m_Edit, enabled);
+}
+
+void Win32TextBox::SetTabStop(bool tabStop) {
+    LONG_PTR style = GetWindowLongPtrW(m_Edit, GWL_STYLE);
+    style = tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    SetWindowLongPtrW(m_Edit, GWL_STYLE, style);
+}
+
+void Win32TextBox::SetBackColor(OleColor color) {
+    m_BackColor = color;
+    if (m_BackBrush) {
+        DeleteObject(m_BackBrush);
+        m_BackBrush = nullptr;
+    }
+    InvalidateRect(m_Edit, nullptr, TRUE);
+}
+
+void Win32TextBox::SetForeColor(OleColor color) {
+    m_ForeColor = color;
+    InvalidateRect(m_Edit, nullptr, TRUE);
+}
+
+HBRUSH Win32TextBox::on_control_color(HDC dc) {
+    if (!m_BackBrush)
+        m_BackBrush = CreateSolidBrush(ColorOf(m_BackColor));
+    SetTextColor(dc, ColorOf(m_ForeColor));
+    SetBkColor(dc, ColorOf(m_BackColor));
+    return m_BackBrush;
+}
+
+void Win32TextBox::SetFont(FontRef font) {
+    m_Font = std::move(font);
+    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
+        SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), TRUE);
+    ApplyAlignment();
+}
+
+void Win32TextBox::SetWidth(std::int32_t twips) {
+    m_Geometry.width = twips;
+    ApplyGeometry();
+}
+
+void Win32TextBox::SetHeight(std::int32_t twips) {
+    m_Geometry.height = twips;
+    ApplyGeometry();
+}
+
+void Win32TextBox::Move(const Geometry& geometry) {
+    m_Geometry = geometry;
+    ApplyGeometry();
+}
+
+void Win32TextBox::ApplyGeometry() {
+    MoveWindow(m_Edit, TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
+               TwipsToPixelsX(m_Geometry.width), TwipsToPixelsY(m_Geometry.height), TRUE);
+    ApplyAlignment();
+}
+
+std::int32_t Win32TextBox::WindowHandle() const {
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(m_Edit));
+}
+
+// The caret exists only while the field has the focus; hiding is noted so
+// that a later focus arrival shows it again exactly once.
+void Win32TextBox::HideCaret() {
+    if (!m_CaretHidden && ::HideCaret(m_Edit))
+        m_CaretHidden = true;
+}
+
+void Win32TextBox::ShowCaret() {
+    if (m_CaretHidden) {
+        ::ShowCaret(m_Edit);
+        m_CaretHidden = false;
+    }
+}
+
+void Win32TextBox::SetRedraw(bool redraw) {
+    SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
+}
+
+void Win32TextBox::Refresh() {
+    InvalidateRect(m_Edit, nullptr, TRUE);
+    UpdateWindow(m_Edit);
+}
+
+LRESULT CALLBACK Win32TextBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<Win32TextBox*>(data);
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        ReportDroppedError("text box");
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+}
+
+LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CHAR:
+        return on_char(wParam, lParam);
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return on_key(message, wParam, lParam);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSEMOVE:
+        return on_mouse(message, wParam, lParam);
+    case WM_SETFOCUS: {
+        const LRESULT result = DefSubclassProc(m_Edit, message, wParam, lParam);
+        m_CaretHidden = false;
+        m_Events.OnGotFocus();
+        return result;
+    }
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefSubclassProc(m_Edit, message, wParam, lParam);
+        m_Events.OnLostFocus();
+        return result;
+    }
+    default:
+        return DefSubclassProc(m_Edit, message, wParam, lParam);
+    }
+}
+
+// A typed character goes through the control's filter first; what the
+// filter leaves in the code is what the field receives.
+LRESULT Win32TextBox::on_char(WPARAM wParam, LPARAM lParam) {
+    auto code = static_cast<std::int16_t>(wParam);
+    m_Events.OnKeyPress(code);
+    if (code == 0)
+        return 0;
+    return DefSubclassProc(m_Edit, WM_CHAR, static_cast<WPARAM>(static_cast<std::uint16_t>(code)),
+                           lParam);
+}
+
+LRESULT Win32TextBox::on_key(UINT message, WPARAM wParam, LPARAM lParam) {
+    auto keyCode = static_cast<std::int16_t>(wParam);
+    std::int16_t shift = ShiftState();
+    if (message == WM_KEYDOWN)
+        m_Events.OnKeyDown(keyCode, shift);
+    else
+        m_Events.OnKeyUp(keyCode, shift);
+    if (keyCode == 0)
+        return 0;
+    return DefSubclassProc(m_Edit, message,
+                           static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+}
+
+// Mouse events carry the field's own coordinates, in twips.
+LRESULT Win32TextBox::on_mouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefSubclassProc(m_Edit, message, wParam, lParam);
+    std::int16_t button = 0;
+    if (wParam & MK_LBUTTON || message == WM_LBUTTONUP)
+        button |= 1;
+    if (wParam & MK_RBUTTON || message == WM_RBUTTONUP)
+        button |= 2;
+    std::int16_t shift = ShiftState();
+    float x = PixelsToTwipsX(static_cast<short>(LOWORD(lParam)));
+    float y = PixelsToTwipsY(static_cast<short>(HIWORD(lParam)));
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        m_LeftButtonDown = message == WM_LBUTTONDOWN;
+        m_Events.OnMouseDown(button, shift, x, y);
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        m_Events.OnMouseUp(button, shift, x, y);
+        if (message == WM_LBUTTONUP && m_LeftButtonDown) {
+            m_LeftButtonDown = false;
+            m_Events.OnClick();
+        }
+        break;
+    case WM_LBUTTONDBLCLK:
+        m_Events.OnDblClick();
+        break;
+    default:
+        m_Events.OnMouseMove(button, shift, x, y);
+        break;
+    }
+    return result;
+}
+
+} // namespace quillomet::win32

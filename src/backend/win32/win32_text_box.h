@@ -1,0 +1,76 @@
+#pragma once
+
+#include "backend/win32/composite_window.h"
+#include "toolkit/text_box.h"
+
+#include <windows.h>
+
+namespace quillomet::win32 {
+
+// The control's field: one real EDIT window for the control's whole life,
+// so its handle, which hosts keep as hwnd, never changes. Subclassed so
+// that typed characters pass the control's filter first.
+class Win32TextBox final : public TextBox {
+public:
+    Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry);
+    ~Win32TextBox() override;
+
+    std::string Text() const override;
+    void SetText(std::string_view text) override;
+    std::int32_t SelStart() const override;
+    void SetSelStart(std::int32_t start) override;
+    std::int32_t SelLength() const override;
+    void SetSelLength(std::int32_t length) override;
+    void SetAlignment(Alignment alignment) override;
+    void SetLocked(bool locked) override;
+    void SetEnabled(bool enabled) override;
+    void SetTabStop(bool tabStop) override;
+    void SetBackColor(OleColor color) override;
+    void SetForeColor(OleColor color) override;
+    FontRef Font() const override { return m_Font; }
+    void SetFont(FontRef font) override;
+    void SetWidth(std::int32_t twips) override;
+    void SetHeight(std::int32_t twips) override;
+    void Move(const Geometry& geometry) override;
+    std::int32_t WindowHandle() const override;
+    void HideCaret() override;
+    void ShowCaret() override;
+    void SetRedraw(bool redraw) override;
+    void Refresh() override;
+
+    HWND Handle() const { return m_Edit; }
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT on_char(WPARAM wParam, LPARAM lParam);
+    LRESULT on_key(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT on_mouse(UINT message, WPARAM wParam, LPARAM lParam);
+    HBRUSH on_control_color(HDC dc);
+    void ApplyGeometry();
+    // Right alignment as a left margin, so it switches at run time without
+    // replacing the window (an EDIT ignores ES_RIGHT set after creation).
+    void ApplyAlignment();
+
+    CompositeWindow& m_Parent;
+    TextBoxEvents& m_Events;
+    HWND m_Edit = nullptr;
+    Geometry m_Geometry;
+    Alignment m_Alignment = Alignment::Right;
+    FontRef m_Font;
+    OleColor m_BackColor = SystemWindowBackground;
+    OleColor m_ForeColor = SystemWindowText;
+    HBRUSH m_BackBrush = nullptr;
+    bool m_CaretHidden = false;
+    bool m_LeftButtonDown = false;
+};
+
+// Twips to pixels and back, with the screen's pixels per inch.
+int TwipsToPixelsX(std::int32_t twips);
+int TwipsToPixelsY(std::int32_t twips);
+float PixelsToTwipsX(int pixels);
+float PixelsToTwipsY(int pixels);
+// The shift state as events carry it: 1 Shift, 2 Ctrl, 4 Alt.
+std::int16_t ShiftState();
+
+} // namespace quillomet::win32

@@ -1,0 +1,347 @@
+#include "backend/win32/win32_toolkit.h"
+
+#include "backend/win32/win32_text_box.h"
+#include "common/automation_error.h"
+#include "server/com/module.h"
+#include "server/resources/resource_ids.h"
+#include "server/text_conversion.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace quillomet::win32 {
+namespace {
+
+// The spinner's place and state; its window belongs to the on-screen work.
+class Win32Spinner final : public Spinner {
+public:
+    explicit Win32Spinner(const Geometry& geometry) : m_Geometry(geometry) {}
+    void SetVisible(bool visible) override { m_Visible = visible; }
+    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    std::int32_t Left() const override { return m_Geometry.left; }
+    void SetLeft(std::int32_t twips) override { m_Geometry.left = twips; }
+    std::int32_t Width() const override { return m_Geometry.width; }
+    std::int32_t Height() const override { return m_Geometry.height; }
+    void SetHeight(std::int32_t twips) override { m_Geometry.height = twips; }
+
+private:
+    Geometry m_Geometry;
+    bool m_Visible = true;
+    bool m_Enabled = true;
+};
+
+// A bitmap carried as a resource of the library.
+class Win32Picture final : public PictureObject {
+public:
+    explicit Win32Picture(Glyph glyph) {
+        const int id = glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
+        m_Bitmap = static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    }
+    ~Win32Picture() override {
+        if (m_Bitmap)
+            DeleteObject(m_Bitmap);
+    }
+    HBITMAP Bitmap() const { return m_Bitmap; }
+
+private:
+    HBITMAP m_Bitmap = nullptr;
+};
+
+class Win32Timer final : public Timer {
+public:
+    Win32Timer(CompositeWindow& window, TimerEvents& events, UINT_PTR id, std::int32_t interval)
+        : m_Window(window), m_Id(id), m_Interval(interval) {
+        m_Window.OnTimer(m_Id, [&events] { events.OnTimer(); });
+    }
+    ~Win32Timer() override {
+        KillTimer(m_Window.Handle(), m_Id);
+        m_Window.RemoveTimer(m_Id);
+    }
+    bool Enabled() const override { return m_Enabled; }
+    void SetEnabled(bool enabled) override {
+        m_Enabled = enabled;
+        if (enabled)
+            SetTimer(m_Window.Handle(), m_Id, static_cast<UINT>(m_Interval), nullptr);
+        else
+            KillTimer(m_Window.Handle(), m_Id);
+    }
+    std::int32_t Interval() const override { return m_Interval; }
+    // Setting the interval of a running timer starts its count afresh.
+    void SetInterval(std::int32_t milliseconds) override {
+        m_Interval = milliseconds;
+        if (m_Enabled)
+            SetTimer(m_Window.Handle(), m_Id, static_cast<UINT>(m_Interval), nullptr);
+    }
+
+private:
+    CompositeWindow& m_Window;
+    UINT_PTR m_Id;
+    std::int32_t m_Interval;
+    bool m_Enabled = false;
+};
+
+// Holds a clipboard open for as long as it lives.
+class OpenClipboardScope {
+public:
+    explicit OpenClipboardScope(HWND owner) : m_Open(OpenClipboard(owner) != FALSE) {}
+    ~OpenClipboardScope() {
+        if (m_Open)
+            CloseClipboard();
+    }
+    explicit operator bool() const { return m_Open; }
+
+private:
+    bool m_Open;
+};
+
+} // namespace
+
+// A windowless picture control: the composite paints and hit-tests it.
+class Win32Image final : public Image {
+public:
+    Win32Image(Win32Toolkit& toolkit, ImageEvents* events, const Geometry& geometry, Glyph glyph,
+               bool visible)
+        : m_Toolkit(toolkit), m_Events(events), m_Geometry(geometry), m_Visible(visible),
+          m_Picture(std::make_shared<Win32Picture>(glyph)) {
+        m_Toolkit.AddImage(this);
+    }
+    ~Win32Image() override { m_Toolkit.RemoveImage(this); }
+
+    void SetVisible(bool visible) override {
+        m_Visible = visible;
+        Invalidate();
+    }
+    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    std::int32_t Left() const override { return m_Geometry.left; }
+    void SetLeft(std::int32_t twips) override {
+        m_Geometry.left = twips;
+        Invalidate();
+    }
+    std::int32_t Width() const override { return m_Geometry.width; }
+    void SetWidth(std::int32_t twips) override {
+        m_Geometry.width = twips;
+        Invalidate();
+    }
+    void SetHeight(std::int32_t twips) override {
+        m_Geometry.height = twips;
+        Invalidate();
+    }
+    PictureRef Picture() const override { return m_Picture; }
+    void SetPicture(PictureRef picture) override {
+        m_Picture = std::move(picture);
+        Invalidate();
+    }
+
+    RECT PixelRect() const {
+        return {TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
+                TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
+                TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};
+    }
+    bool Shown() const { return m_Visible; }
+    bool Enabled() const { return m_Enabled; }
+    ImageEvents* Events() const { return m_Events; }
+
+    // Stretched to its size.
+    void Paint(HDC dc) const {
+        const auto* picture = dynamic_cast<const Win32Picture*>(m_Picture.get());
+        if (!m_Visible || !picture || !picture->Bitmap())
+            return;
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, picture->Bitmap());
+        BITMAP info{};
+        GetObjectW(picture->Bitmap(), sizeof info, &info);
+        const RECT r = PixelRect();
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
+                   info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    }
+
+private:
+    void Invalidate() const { InvalidateRect(m_Toolkit.Window().Handle(), nullptr, FALSE); }
+
+    Win32Toolkit& m_Toolkit;
+    ImageEvents* m_Events;
+    Geometry m_Geometry;
+    bool m_Visible;
+    bool m_Enabled = true;
+    PictureRef m_Picture;
+};
+
+Win32Toolkit::Win32Toolkit() {
+    m_Window.OnPaint([this](HDC dc) { Paint(dc); });
+    m_Window.OnMouse([this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return RouteMouse(message, wParam, lParam);
+    });
+}
+
+Win32Toolkit::~Win32Toolkit() = default;
+
+std::unique_ptr<TextBox> Win32Toolkit::CreateTextBox(TextBoxEvents& events,
+                                                     const Geometry& geometry) {
+    return std::make_unique<Win32TextBox>(m_Window, events, geometry);
+}
+
+std::unique_ptr<Spinner> Win32Toolkit::CreateSpinner(SpinnerEvents&, const Geometry& geometry) {
+    return std::make_unique<Win32Spinner>(geometry);
+}
+
+std::unique_ptr<Image> Win32Toolkit::CreateImage(ImageEvents* events, const Geometry& geometry,
+                                                 Glyph glyph, bool visible) {
+    return std::make_unique<Win32Image>(*this, events, geometry, glyph, visible);
+}
+
+std::unique_ptr<Timer> Win32Toolkit::CreateTimer(TimerEvents& events, std::int32_t interval) {
+    return std::make_unique<Win32Timer>(m_Window, events, m_NextTimerId++, interval);
+}
+
+void Win32Toolkit::RemoveImage(Win32Image* image) {
+    m_Images.erase(std::remove(m_Images.begin(), m_Images.end(), image), m_Images.end());
+    if (m_Pressed == image)
+        m_Pressed = nullptr;
+}
+
+void Win32Toolkit::Paint(HDC dc) {
+    for (const Win32Image* image : m_Images)
+        image->Paint(dc);
+}
+
+// The drop button's mouse, with its own coordinates in twips.
+bool Win32Toolkit::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    Win32Image* target = nullptr;
+    for (Win32Image* image : m_Images) {
+        const RECT r = image->PixelRect();
+        if (image->Shown() && image->Enabled() && image->Events() && PtInRect(&r, at))
+            target = image;
+    }
+    if (message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
+        if (m_Pressed)
+            target = m_Pressed;
+    }
+    if (!target)
+        return false;
+    const RECT r = target->PixelRect();
+    std::int16_t button = (wParam & MK_LBUTTON) || message == WM_LBUTTONUP ? 1 : 0;
+    std::int16_t shift = ShiftState();
+    float x = PixelsToTwipsX(at.x - r.left);
+    float y = PixelsToTwipsY(at.y - r.top);
+    ImageEvents& events = *target->Events();
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        m_Pressed = target;
+        SetCapture(m_Window.Handle());
+        events.OnMouseDown(button, shift, x, y);
+        break;
+    case WM_LBUTTONUP: {
+        m_Pressed = nullptr;
+        ReleaseCapture();
+        const RECT inside = target->PixelRect();
+        const bool clicked = PtInRect(&inside, at) != FALSE;
+        events.OnMouseUp(button, shift, x, y);
+        if (clicked)
+            events.OnClick();
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        events.OnDblClick();
+        break;
+    case WM_MOUSEMOVE:
+        events.OnMouseMove(button, shift, x, y);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void Win32Toolkit::Beep() {
+    MessageBeep(MB_OK);
+}
+
+void Win32Toolkit::ClearClipboard() {
+    if (OpenClipboardScope open{m_Window.Handle()})
+        EmptyClipboard();
+}
+
+void Win32Toolkit::SetClipboardText(std::string_view text) {
+    const std::wstring wide = Utf8ToWide(text);
+    OpenClipboardScope open{m_Window.Handle()};
+    if (!open)
+        throw std::runtime_error("the clipboard is not available");
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    if (!memory)
+        throw std::bad_alloc();
+    auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+    std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, target);
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory))
+        GlobalFree(memory);
+}
+
+std::string Win32Toolkit::ClipboardText() {
+    OpenClipboardScope open{m_Window.Handle()};
+    if (!open)
+        return {};
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data)
+        return {};
+    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+    std::string result = text ? WideToUtf8(text) : std::string();
+    GlobalUnlock(data);
+    return result;
+}
+
+// Lets the messages already queued run, once; what they queue waits.
+void Win32Toolkit::ProcessPendingMessages() {
+    MSG message;
+    for (int pending = 64; pending > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
+         --pending) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Win32Toolkit::SendTab() {
+    HWND target = GetFocus();
+    if (!target)
+        target = GetActiveWindow();
+    if (target)
+        PostMessageW(target, WM_KEYDOWN, VK_TAB, 0);
+}
+
+std::unique_ptr<CalculatorWindow> Win32Toolkit::CreateCalculatorWindow(CalculatorWindowEvents&) {
+    throw AutomationError(ErrorNumber::InvalidProcedureCall,
+                          "The calculator window is not available in this build");
+}
+
+ScreenRect Win32Toolkit::ControlWindowRect() {
+    RECT r{};
+    GetWindowRect(m_Window.Handle(), &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+double Win32Toolkit::TwipsPerPixelX() {
+    return 1440.0 / TwipsToPixelsX(1440);
+}
+double Win32Toolkit::TwipsPerPixelY() {
+    return 1440.0 / TwipsToPixelsY(1440);
+}
+
+char Win32Toolkit::DecimalSeparator() {
+    wchar_t separator[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) == 2 &&
+        separator[0] < 0x80)
+        return static_cast<char>(separator[0]);
+    return '.'; // a separator beyond one ASCII character is read as "."
+}
+
+} // namespace quillomet::win32

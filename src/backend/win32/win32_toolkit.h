@@ -1,0 +1,54 @@
+#pragma once
+
+#include "backend/win32/composite_window.h"
+#include "toolkit/toolkit.h"
+
+#include <vector>
+
+namespace quillomet::win32 {
+
+class Win32Image;
+
+// The children of one control in its own window, and the platform services.
+class Win32Toolkit final : public Toolkit {
+public:
+    Win32Toolkit();
+    ~Win32Toolkit() override;
+
+    std::unique_ptr<TextBox> CreateTextBox(TextBoxEvents& events,
+                                           const Geometry& geometry) override;
+    std::unique_ptr<Spinner> CreateSpinner(SpinnerEvents& events,
+                                           const Geometry& geometry) override;
+    std::unique_ptr<Image> CreateImage(ImageEvents* events, const Geometry& geometry, Glyph glyph,
+                                       bool visible) override;
+    std::unique_ptr<Timer> CreateTimer(TimerEvents& events, std::int32_t interval) override;
+
+    void Beep() override;
+    void ClearClipboard() override;
+    void SetClipboardText(std::string_view text) override;
+    std::string ClipboardText() override;
+    void ProcessPendingMessages() override;
+    void SendTab() override;
+    std::unique_ptr<CalculatorWindow>
+    CreateCalculatorWindow(CalculatorWindowEvents& events) override;
+    ScreenRect ControlWindowRect() override;
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
+    char DecimalSeparator() override;
+
+    CompositeWindow& Window() { return m_Window; }
+    // The windowless images, for painting and hit-testing.
+    void AddImage(Win32Image* image) { m_Images.push_back(image); }
+    void RemoveImage(Win32Image* image);
+
+private:
+    void Paint(HDC dc);
+    bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
+
+    CompositeWindow m_Window;
+    std::vector<Win32Image*> m_Images;
+    Win32Image* m_Pressed = nullptr;
+    UINT_PTR m_NextTimerId = 1;
+};
+
+} // namespace quillomet::win32

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+namespace quillomet::com {
+
+// Translates the exception being handled into an HRESULT and sets the
+// thread's error information (source "Quillomet", a description). The one
+// place where core errors become COM errors; call it only from a catch.
+HRESULT ToHresult() noexcept;
+
+// An automation error number as the HRESULT a script reports it by.
+HRESULT HresultOfErrorNumber(int number) noexcept;
+
+// Throws for a failed HRESULT from a call into the system or a host.
+class HresultError {
+public:
+    explicit HresultError(HRESULT hr) noexcept : m_Hr(hr) {}
+    HRESULT Hr() const noexcept { return m_Hr; }
+
+private:
+    HRESULT m_Hr;
+};
+
+inline void ThrowIfFailed(HRESULT hr) {
+    if (FAILED(hr))
+        throw HresultError(hr);
+}
+// Refuses a BOOL or DWORD by type: only an HRESULT is checked this way.
+template <typename T>
+void ThrowIfFailed(T) = delete;
+
+} // namespace quillomet::com

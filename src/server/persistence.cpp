@@ -1,0 +1,370 @@
+#include "server/persistence.h"
+
+#include "common/automation_error.h"
+#include "server/com/com_ptr.h"
+#include "server/com/error.h"
+#include "server/text_conversion.h"
+#include "server/variant_conversion.h"
+
+#include <cstring>
+#include <map>
+#include <oleauto.h>
+#include <vector>
+
+namespace quillomet {
+namespace {
+
+constexpr std::uint32_t Magic = 0x544D4C51; // "QLMT"
+constexpr std::uint16_t FormatVersion = 1;
+constexpr std::uint32_t HeaderSize = 10;
+// Far more than any set of fourteen settings needs.
+constexpr std::uint32_t MaxPayload = 16 * 1024 * 1024;
+
+class VariantHolder {
+public:
+    VariantHolder() { VariantInit(&m_Value); }
+    ~VariantHolder() { VariantClear(&m_Value); }
+    VARIANT* get() { return &m_Value; }
+
+private:
+    VARIANT m_Value;
+};
+
+class BagAdapter final : public PropertyBag {
+public:
+    BagAdapter(IPropertyBag* bag, IErrorLog* log) : m_Bag(bag), m_Log(log) {}
+
+    Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
+        const std::wstring name = Utf8ToWide(key);
+        VariantHolder value;
+        if (FAILED(m_Bag->Read(name.c_str(), value.get(), m_Log)))
+            return defaultValue;
+        return FromVariant(*value.get());
+    }
+
+    void WriteProperty(std::string_view key, const Variant& value,
+                       const Variant& defaultValue) override {
+        if (value == defaultValue)
+            return;
+        const std::wstring name = Utf8ToWide(key);
+        VariantHolder v;
+        ToVariant(value, v.get());
+        com::ThrowIfFailed(m_Bag->Write(name.c_str(), v.get()));
+    }
+
+private:
+    IPropertyBag* m_Bag;
+    IErrorLog* m_Log;
+};
+
+// --- Writing ----------------------------------------------------------------
+
+class Writer {
+public:
+    void U16(std::uint16_t v) { Bytes(&v, 2); }
+    void U32(std::uint32_t v) { Bytes(&v, 4); }
+    void Bytes(const void* data, std::size_t size) {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        m_Data.insert(m_Data.end(), p, p + size);
+    }
+    void Text(const std::wstring& text) { Bytes(text.data(), text.size() * sizeof(wchar_t)); }
+    const std::vector<std::uint8_t>& Data() const { return m_Data; }
+
+private:
+    std::vector<std::uint8_t> m_Data;
+};
+
+std::vector<std::uint8_t> SaveObject(IUnknown* object) {
+    com::com_ptr<IPersistStream> persist;
+    com::ThrowIfFailed(object->QueryInterface(IID_IPersistStream, persist.put_void()));
+    com::com_ptr<IStream> memory;
+    com::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()));
+    com::ThrowIfFailed(OleSaveToStream(persist.get(), memory.get()));
+    HGLOBAL global = nullptr;
+    com::ThrowIfFailed(GetHGlobalFromStream(memory.get(), &global));
+    STATSTG stat{};
+    com::ThrowIfFailed(memory->Stat(&stat, STATFLAG_NONAME));
+    const auto* data = static_cast<const std::uint8_t*>(GlobalLock(global));
+    std::vector<std::uint8_t> bytes(data, data + stat.cbSize.QuadPart);
+    GlobalUnlock(global);
+    return bytes;
+}
+
+class StreamCollector final : public PropertyBag {
+public:
+    Variant ReadProperty(std::string_view, const Variant& defaultValue) override {
+        return defaultValue;
+    }
+    void WriteProperty(std::string_view key, const Variant& value,
+                       const Variant& defaultValue) override {
+        if (value == defaultValue)
+            return;
+        const std::wstring name = Utf8ToWide(key);
+        m_Entries.U16(static_cast<std::uint16_t>(name.size()));
+        m_Entries.Text(name);
+        VariantHolder v;
+        ToVariant(value, v.get());
+        VARIANT* p = v.get();
+        switch (V_VT(p)) {
+        case VT_EMPTY:
+            m_Entries.U16(VT_EMPTY);
+            break;
+        case VT_I2:
+            m_Entries.U16(VT_I2);
+            m_Entries.Bytes(&V_I2(p), 2);
+            break;
+        case VT_BOOL:
+            m_Entries.U16(VT_BOOL);
+            m_Entries.Bytes(&V_BOOL(p), 2);
+            break;
+        case VT_I4:
+            m_Entries.U16(VT_I4);
+            m_Entries.Bytes(&V_I4(p), 4);
+            break;
+        case VT_R4:
+            m_Entries.U16(VT_R4);
+            m_Entries.Bytes(&V_R4(p), 4);
+            break;
+        case VT_R8:
+            m_Entries.U16(VT_R8);
+            m_Entries.Bytes(&V_R8(p), 8);
+            break;
+        case VT_CY:
+            m_Entries.U16(VT_CY);
+            m_Entries.Bytes(&V_CY(p), 8);
+            break;
+        case VT_BSTR: {
+            m_Entries.U16(VT_BSTR);
+            const UINT bytes = SysStringByteLen(V_BSTR(p));
+            m_Entries.U32(bytes);
+            m_Entries.Bytes(V_BSTR(p), bytes);
+            break;
+        }
+        case VT_DISPATCH:
+        case VT_UNKNOWN: {
+            const std::vector<std::uint8_t> object = SaveObject(V_UNKNOWN(p));
+            m_Entries.U16(VT_UNKNOWN);
+            m_Entries.U32(static_cast<std::uint32_t>(object.size()));
+            m_Entries.Bytes(object.data(), object.size());
+            break;
+        }
+        default:
+            ThrowTypeMismatch();
+        }
+    }
+
+    std::vector<std::uint8_t> Stream() const {
+        Writer out;
+        out.U32(Magic);
+        out.U16(FormatVersion);
+        out.U32(static_cast<std::uint32_t>(m_Entries.Data().size()));
+        out.Bytes(m_Entries.Data().data(), m_Entries.Data().size());
+        return out.Data();
+    }
+
+private:
+    Writer m_Entries;
+};
+
+// --- Reading ----------------------------------------------------------------
+
+class Reader {
+public:
+    explicit Reader(const std::vector<std::uint8_t>& data) : m_Data(data) {}
+    bool AtEnd() const { return m_Position == m_Data.size(); }
+    void Bytes(void* out, std::size_t size) {
+        if (size > m_Data.size() - m_Position)
+            throw StreamFormatError("the stored settings are cut short");
+        std::memcpy(out, m_Data.data() + m_Position, size);
+        m_Position += size;
+    }
+    std::uint16_t U16() {
+        std::uint16_t v = 0;
+        Bytes(&v, 2);
+        return v;
+    }
+    std::uint32_t U32() {
+        std::uint32_t v = 0;
+        Bytes(&v, 4);
+        return v;
+    }
+    std::wstring Text(std::size_t units) {
+        std::wstring text(units, L'\0');
+        Bytes(text.data(), units * sizeof(wchar_t));
+        return text;
+    }
+
+private:
+    const std::vector<std::uint8_t>& m_Data;
+    std::size_t m_Position = 0;
+};
+
+void ReadExactly(IStream* stream, void* out, ULONG size) {
+    ULONG read = 0;
+    const HRESULT hr = stream->Read(out, size, &read);
+    if (FAILED(hr))
+        com::ThrowIfFailed(hr);
+    if (read != size)
+        throw StreamFormatError("the stored settings are cut short");
+}
+
+Variant LoadObject(const std::vector<std::uint8_t>& bytes) {
+    com::com_ptr<IStream> memory;
+    com::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()));
+    ULONG written = 0;
+    com::ThrowIfFailed(memory->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written));
+    LARGE_INTEGER start{};
+    memory->Seek(start, STREAM_SEEK_SET, nullptr);
+    com::com_ptr<IUnknown> object;
+    if (FAILED(OleLoadFromStream(memory.get(), IID_IUnknown, object.put_void())))
+        ThrowTypeMismatch(); // a stored object that cannot be rebuilt
+    VariantHolder v;
+    V_VT(v.get()) = VT_UNKNOWN;
+    V_UNKNOWN(v.get()) = object.detach();
+    return FromVariant(*v.get());
+}
+
+// The entries of a stream, served as a bag in the control's read order.
+class StreamEntries final : public PropertyBag {
+public:
+    explicit StreamEntries(const std::vector<std::uint8_t>& payload) {
+        Reader in(payload);
+        while (!in.AtEnd()) {
+            const std::wstring key = in.Text(in.U16());
+            const auto type = static_cast<VARTYPE>(in.U16());
+            Entry entry{type, {}};
+            switch (type) {
+            case VT_EMPTY:
+                break;
+            case VT_I2:
+            case VT_BOOL:
+                entry.bytes.resize(2);
+                break;
+            case VT_I4:
+            case VT_R4:
+                entry.bytes.resize(4);
+                break;
+            case VT_R8:
+            case VT_CY:
+                entry.bytes.resize(8);
+                break;
+            case VT_BSTR:
+            case VT_UNKNOWN:
+                entry.bytes.resize(in.U32());
+                break;
+            default:
+                throw StreamFormatError("the stored settings hold an unknown kind of value");
+            }
+            in.Bytes(entry.bytes.data(), entry.bytes.size());
+            m_Entries[WideToUtf8(key)] = std::move(entry);
+        }
+    }
+
+    Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
+        const auto it = m_Entries.find(std::string(key));
+        if (it == m_Entries.end())
+            return defaultValue;
+        const Entry& e = it->second;
+        const auto* b = e.bytes.data();
+        switch (e.type) {
+        case VT_EMPTY:
+            return {};
+        case VT_I2: {
+            std::int16_t v;
+            std::memcpy(&v, b, 2);
+            return v;
+        }
+        case VT_BOOL: {
+            VARIANT_BOOL v;
+            std::memcpy(&v, b, 2);
+            return v != VARIANT_FALSE;
+        }
+        case VT_I4: {
+            std::int32_t v;
+            std::memcpy(&v, b, 4);
+            return v;
+        }
+        case VT_R4: {
+            float v;
+            std::memcpy(&v, b, 4);
+            return v;
+        }
+        case VT_R8: {
+            double v;
+            std::memcpy(&v, b, 8);
+            return v;
+        }
+        case VT_CY: {
+            std::int64_t v;
+            std::memcpy(&v, b, 8);
+            return Currency{v};
+        }
+        case VT_BSTR: {
+            std::wstring text(e.bytes.size() / sizeof(wchar_t), L'\0');
+            std::memcpy(text.data(), b, text.size() * sizeof(wchar_t));
+            return WideToUtf8(text);
+        }
+        default:
+            return LoadObject(e.bytes);
+        }
+    }
+    void WriteProperty(std::string_view, const Variant&, const Variant&) override {}
+
+private:
+    struct Entry {
+        VARTYPE type;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::map<std::string, Entry> m_Entries;
+};
+
+} // namespace
+
+void LoadFromBag(Quillomet& control, IPropertyBag* bag, IErrorLog* log) {
+    BagAdapter adapter(bag, log);
+    control.ReadProperties(adapter);
+}
+
+void SaveToBag(const Quillomet& control, IPropertyBag* bag) {
+    BagAdapter adapter(bag, nullptr);
+    control.WriteProperties(adapter);
+}
+
+void LoadFromStream(Quillomet& control, IStream* stream) {
+    std::uint8_t header[HeaderSize];
+    ReadExactly(stream, header, HeaderSize);
+    std::uint32_t magic = 0, length = 0;
+    std::uint16_t version = 0;
+    std::memcpy(&magic, header, 4);
+    std::memcpy(&version, header + 4, 2);
+    std::memcpy(&length, header + 6, 4);
+    if (magic != Magic)
+        throw StreamFormatError("the stream holds no Quillomet settings");
+    if (version != FormatVersion)
+        throw StreamFormatError("the stored settings are of an unknown version");
+    if (length > MaxPayload)
+        throw StreamFormatError("the stored settings claim an impossible length");
+    std::vector<std::uint8_t> payload(length);
+    if (length > 0)
+        ReadExactly(stream, payload.data(), length);
+    StreamEntries entries(payload); // the whole stream is checked before anything applies
+    control.ReadProperties(entries);
+}
+
+void SaveToStream(const Quillomet& control, IStream* stream) {
+    StreamCollector collector;
+    control.WriteProperties(collector);
+    const std::vector<std::uint8_t> data = collector.Stream();
+    ULONG written = 0;
+    com::ThrowIfFailed(stream->Write(data.data(), static_cast<ULONG>(data.size()), &written));
+    if (written != data.size())
+        com::ThrowIfFailed(STG_E_MEDIUMFULL);
+}
+
+std::uint64_t StreamSize(const Quillomet& control) {
+    StreamCollector collector;
+    control.WriteProperties(collector);
+    return collector.Stream().size();
+}
+
+} // namespace quillomet

@@ -1,0 +1,109 @@
+#include "server/registration.h"
+
+#include "ordinalex.h"
+#include "server/com/com_ptr.h"
+#include "server/com/error.h"
+#include "server/com/module.h"
+
+#include <oleauto.h>
+#include <string>
+#include <windows.h>
+
+namespace quillomet {
+namespace {
+
+constexpr wchar_t ProgId[] = L"Ordinalex.Quillomet";
+constexpr wchar_t ClassName[] = L"Quillomet";
+constexpr wchar_t MiscStatus[] = L"131473";
+constexpr int ToolboxBitmap = 30000;
+
+// Closes a registry key when it goes out of scope.
+class Key {
+public:
+    Key(HKEY parent, const std::wstring& path) {
+        com::ThrowIfFailed(HRESULT_FROM_WIN32(RegCreateKeyExW(
+            parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &m_Key, nullptr)));
+    }
+    ~Key() { RegCloseKey(m_Key); }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+
+    void Set(const wchar_t* name, const std::wstring& value) {
+        com::ThrowIfFailed(HRESULT_FROM_WIN32(
+            RegSetValueExW(m_Key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)))));
+    }
+
+private:
+    HKEY m_Key = nullptr;
+};
+
+void SetKey(const std::wstring& path, const std::wstring& value) {
+    Key(HKEY_CLASSES_ROOT, path).Set(nullptr, value);
+}
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(com::ModuleInstance(), path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            com::ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void DeleteTree(const std::wstring& path) {
+    const LONG result = RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+        com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+}
+
+} // namespace
+
+void RegisterServer() {
+    const std::wstring path = ModulePath();
+    const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Quillomet);
+
+    SetKey(clsid, ClassName);
+    {
+        Key server(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32");
+        server.Set(nullptr, path);
+        server.Set(L"ThreadingModel", L"Apartment");
+    }
+    SetKey(clsid + L"\\ProgID", ProgId);
+    SetKey(clsid + L"\\Control", L"");
+    SetKey(clsid + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(ToolboxBitmap));
+    SetKey(clsid + L"\\MiscStatus", MiscStatus);
+    SetKey(clsid + L"\\MiscStatus\\1", MiscStatus);
+    SetKey(clsid + L"\\TypeLib", GuidText(LIBID_Ordinalex));
+    SetKey(clsid + L"\\Version", L"1.0");
+    SetKey(ProgId, ClassName);
+    SetKey(std::wstring(ProgId) + L"\\CLSID", GuidText(CLSID_Quillomet));
+
+    // The type library from resource 1, with both interfaces as
+    // automation interfaces.
+    com::com_ptr<ITypeLib> typeLib;
+    com::ThrowIfFailed(LoadTypeLibEx(path.c_str(), REGKIND_NONE, typeLib.put()));
+    com::ThrowIfFailed(RegisterTypeLib(typeLib.get(), const_cast<wchar_t*>(path.c_str()), nullptr));
+}
+
+void UnregisterServer() {
+    DeleteTree(L"CLSID\\" + GuidText(CLSID_Quillomet));
+    DeleteTree(ProgId);
+    const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, SYS_WIN32);
+    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)
+        com::ThrowIfFailed(hr);
+}
+
+} // namespace quillomet

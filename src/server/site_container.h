@@ -1,0 +1,52 @@
+#pragma once
+
+#include "server/com/com_ptr.h"
+#include "server/container.h"
+
+#include <functional>
+#include <ocidl.h>
+#include <oleidl.h>
+
+namespace quillomet {
+
+// The core's container over a COM host: its client site, ambient
+// properties and extender when it has them, sensible defaults when the
+// control is used with no container at all (a script's CreateObject).
+class SiteContainer final : public Container {
+public:
+    using ChangeHandler = std::function<void(std::string_view key)>;
+    using EventHandler = std::function<void(EventId, std::span<Variant>)>;
+    using ResizeHandler = std::function<void()>;
+
+    SiteContainer(ChangeHandler changed, EventHandler raise, ResizeHandler resized);
+
+    void SetClientSite(IOleClientSite* site) { m_Site = com::com_ptr<IOleClientSite>(site); }
+    IOleClientSite* ClientSite() const { return m_Site.get(); }
+
+    void PropertyChanged(std::string_view key) override { m_Changed(key); }
+    FontRef AmbientFont() override;
+    ExtenderRef Extender() override;
+    std::int32_t Width() override { return m_Width; }
+    std::int32_t Height() override { return m_Height; }
+    void SetWidth(std::int32_t twips) override;
+    void SetHeight(std::int32_t twips) override;
+    std::int32_t ScaleWidth() override { return m_Width; }
+    std::int32_t ScaleHeight() override { return m_Height; }
+    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    void RaiseEvent(EventId event, std::span<Variant> arguments) override {
+        m_Raise(event, arguments);
+    }
+
+    bool Enabled() const { return m_Enabled; }
+
+private:
+    com::com_ptr<IOleClientSite> m_Site;
+    ChangeHandler m_Changed;
+    EventHandler m_Raise;
+    ResizeHandler m_Resized;
+    std::int32_t m_Width = 1740;
+    std::int32_t m_Height = 300;
+    bool m_Enabled = true;
+};
+
+} // namespace quillomet

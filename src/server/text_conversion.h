@@ -1,0 +1,17 @@
+#pragma once
+
+#include <oleauto.h>
+#include <string>
+#include <string_view>
+#include <windows.h>
+
+namespace quillomet {
+
+// The core holds texts as UTF-8; Windows and automation as UTF-16.
+std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
+std::string BstrToUtf8(BSTR text);
+// A new BSTR the caller owns; throws std::bad_alloc when none can be had.
+BSTR Utf8ToBstr(std::string_view utf8);
+
+} // namespace quillomet

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <oaidl.h>
+
+namespace quillomet {
+
+// The library's own type library, loaded once from its resource.
+ITypeLib* OrdinalexTypeLib();
+// The vtable view of the dual interface, which DispInvoke wants.
+ITypeInfo* QuillometInterfaceInfo();
+ITypeInfo* QuillometClassInfo();
+
+} // namespace quillomet

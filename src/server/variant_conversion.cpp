@@ -1,0 +1,153 @@
+#include "server/variant_conversion.h"
+
+#include "backend/win32/win32_font.h"
+#include "common/automation_error.h"
+#include "server/com/com_ptr.h"
+#include "server/com/error.h"
+#include "server/text_conversion.h"
+
+#include <oleauto.h>
+
+namespace quillomet {
+
+DispatchObject::DispatchObject(IUnknown* object) : m_Object(object) {
+    m_Object->AddRef();
+}
+DispatchObject::~DispatchObject() {
+    m_Object->Release();
+}
+
+Variant DispatchObject::DefaultValue() const {
+    com::com_ptr<IDispatch> dispatch;
+    if (FAILED(m_Object->QueryInterface(IID_IDispatch, dispatch.put_void())))
+        ThrowTypeMismatch();
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT hr = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
+                                        DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    if (FAILED(hr))
+        ThrowTypeMismatch(); // an object without a default value
+    Variant value = FromVariant(result);
+    VariantClear(&result);
+    return value;
+}
+
+Variant FromVariant(const VARIANT& given) {
+    const VARIANT* v = &given;
+    if (V_VT(v) == (VT_BYREF | VT_VARIANT))
+        v = V_VARIANTREF(v);
+    VARIANT plain;
+    VariantInit(&plain);
+    if (V_VT(v) & VT_BYREF) {
+        if (FAILED(VariantCopyInd(&plain, const_cast<VARIANT*>(v))))
+            ThrowTypeMismatch();
+        v = &plain;
+    }
+    struct Cleanup {
+        VARIANT* v;
+        ~Cleanup() { VariantClear(v); }
+    } cleanup{&plain};
+
+    switch (V_VT(v)) {
+    case VT_EMPTY:
+        return {};
+    case VT_NULL:
+        return Variant::Null();
+    case VT_I2:
+        return V_I2(v);
+    case VT_I4:
+        return static_cast<std::int32_t>(V_I4(v));
+    case VT_R4:
+        return V_R4(v);
+    case VT_R8:
+        return V_R8(v);
+    case VT_CY:
+        return Currency{V_CY(v).int64};
+    case VT_BSTR:
+        return BstrToUtf8(V_BSTR(v));
+    case VT_BOOL:
+        return V_BOOL(v) != VARIANT_FALSE;
+    case VT_DISPATCH:
+    case VT_UNKNOWN: {
+        IUnknown* object = V_VT(v) == VT_DISPATCH ? V_DISPATCH(v) : V_UNKNOWN(v);
+        if (!object)
+            return ObjectRef();
+        if (auto font = win32::Win32Font::FromUnknown(object))
+            return ObjectRef(font);
+        return ObjectRef(std::make_shared<DispatchObject>(object));
+    }
+    default: {
+        // Other numbers (bytes, unsigned, 64-bit, dates, decimals) as doubles.
+        VARIANT number;
+        VariantInit(&number);
+        if (!(V_VT(v) & VT_ARRAY) &&
+            SUCCEEDED(VariantChangeType(&number, const_cast<VARIANT*>(v), 0, VT_R8)))
+            return V_R8(&number);
+        ThrowTypeMismatch();
+    }
+    }
+}
+
+void ToVariant(const Variant& value, VARIANT* result) {
+    VariantInit(result);
+    switch (value.Type()) {
+    case VariantType::Empty:
+        return;
+    case VariantType::Null:
+        V_VT(result) = VT_NULL;
+        return;
+    case VariantType::Integer:
+        V_VT(result) = VT_I2;
+        V_I2(result) = value.ToInteger();
+        return;
+    case VariantType::Long:
+        V_VT(result) = VT_I4;
+        V_I4(result) = value.ToLong();
+        return;
+    case VariantType::Single:
+        V_VT(result) = VT_R4;
+        V_R4(result) = static_cast<float>(value.ToDouble());
+        return;
+    case VariantType::Double:
+        V_VT(result) = VT_R8;
+        V_R8(result) = value.ToDouble();
+        return;
+    case VariantType::Currency:
+        V_VT(result) = VT_CY;
+        V_CY(result).int64 = value.ToCurrency().scaled;
+        return;
+    case VariantType::String:
+        V_BSTR(result) = Utf8ToBstr(value.String());
+        V_VT(result) = VT_BSTR;
+        return;
+    case VariantType::Boolean:
+        V_VT(result) = VT_BOOL;
+        V_BOOL(result) = value.ToBoolean() ? VARIANT_TRUE : VARIANT_FALSE;
+        return;
+    case VariantType::Object: {
+        IUnknown* object = nullptr;
+        if (const auto* font = dynamic_cast<const win32::Win32Font*>(value.Object().get()))
+            object = font->Font();
+        else if (const auto* other = dynamic_cast<const DispatchObject*>(value.Object().get()))
+            object = other->Unknown();
+        if (!object) {
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = nullptr;
+            return;
+        }
+        IDispatch* dispatch = nullptr;
+        if (SUCCEEDED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = dispatch;
+        } else {
+            object->AddRef();
+            V_VT(result) = VT_UNKNOWN;
+            V_UNKNOWN(result) = object;
+        }
+        return;
+    }
+    }
+}
+
+} // namespace quillomet

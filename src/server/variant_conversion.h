@@ -1,0 +1,28 @@
+#pragma once
+
+#include "common/variant.h"
+
+#include <oaidl.h>
+
+namespace quillomet {
+
+// An automation VARIANT as the core's Variant: references followed, an
+// object kept as an object (a font as the core's font), numbers of other
+// widths widened; an array or other unconvertible type is a type mismatch.
+Variant FromVariant(const VARIANT& value);
+// The core's Variant into a VARIANT the caller owns (VariantClear).
+void ToVariant(const Variant& value, VARIANT* result);
+
+// An automation object whose default value is read through IDispatch.
+class DispatchObject final : public Object {
+public:
+    explicit DispatchObject(IUnknown* object);
+    ~DispatchObject() override;
+    Variant DefaultValue() const override;
+    IUnknown* Unknown() const { return m_Object; }
+
+private:
+    IUnknown* m_Object;
+};
+
+} // namespace quillomet
