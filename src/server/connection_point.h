@@ -2,8 +2,9 @@
 
 #include "server/com/com_object.h"
 
-#include <map>
 #include <ocidl.h>
+
+#include <map>
 
 namespace quillomet {
 

@@ -16,9 +16,10 @@
 #include "server/type_info.h"
 #include "server/variant_conversion.h"
 
+#include <olectl.h>
+
 #include <array>
 #include <cstring>
-#include <olectl.h>
 #include <string_view>
 
 namespace quillomet {

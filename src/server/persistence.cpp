@@ -6,9 +6,10 @@
 #include "server/text_conversion.h"
 #include "server/variant_conversion.h"
 
+#include <oleauto.h>
+
 #include <cstring>
 #include <map>
-#include <oleauto.h>
 #include <vector>
 
 namespace quillomet {

@@ -2,8 +2,9 @@
 
 #include "control/quillomet.h"
 
-#include <cstdint>
 #include <ocidl.h>
+
+#include <cstdint>
 #include <stdexcept>
 
 namespace quillomet {

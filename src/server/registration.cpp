@@ -5,9 +5,11 @@
 #include "server/com/error.h"
 #include "server/com/module.h"
 
-#include <oleauto.h>
-#include <string>
 #include <windows.h>
+
+#include <oleauto.h>
+
+#include <string>
 
 namespace quillomet {
 namespace {

@@ -3,9 +3,10 @@
 #include "server/com/com_ptr.h"
 #include "server/container.h"
 
-#include <functional>
 #include <ocidl.h>
 #include <oleidl.h>
+
+#include <functional>
 
 namespace quillomet {
 

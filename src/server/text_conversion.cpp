@@ -1,7 +1,8 @@
 #include "server/text_conversion.h"
 
-#include <new>
 #include <oleauto.h>
+
+#include <new>
 
 namespace quillomet {
 

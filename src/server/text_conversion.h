@@ -1,9 +1,11 @@
 #pragma once
 
+#include <windows.h>
+
 #include <oleauto.h>
+
 #include <string>
 #include <string_view>
-#include <windows.h>
 
 namespace quillomet {
 

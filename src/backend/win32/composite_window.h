@@ -1,8 +1,9 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <map>
-#include <windows.h>
 
 namespace quillomet::win32 {
 

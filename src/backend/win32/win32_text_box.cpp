@@ -3,9 +3,10 @@
 #include "backend/win32/win32_font.h"
 #include "server/text_conversion.h"
 
-#include <algorithm>
 #include <commctrl.h>
 #include <olectl.h>
+
+#include <algorithm>
 #include <stdexcept>
 
 namespace quillomet::win32 {

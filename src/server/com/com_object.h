@@ -3,9 +3,10 @@
 #include "server/com/com_ptr.h"
 #include "server/com/module.h"
 
+#include <unknwn.h>
+
 #include <atomic>
 #include <new>
-#include <unknwn.h>
 #include <utility>
 
 namespace quillomet::com {

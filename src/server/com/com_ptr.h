@@ -1,6 +1,7 @@
 #pragma once
 
 #include <unknwn.h>
+
 #include <utility>
 
 namespace quillomet::com {

@@ -4,8 +4,9 @@
 #include "server/com/com_ptr.h"
 #include "server/text_conversion.h"
 
-#include <new>
 #include <oleauto.h>
+
+#include <new>
 #include <string>
 
 namespace quillomet::com {
