@@ -25,6 +25,9 @@
 namespace quillomet {
 namespace {
 
+constexpr DISPID DispidBackColor = 0x68030005;
+constexpr DISPID DispidForeColor = 0x68030004;
+
 VARIANT_BOOL ToVariantBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
@@ -102,8 +105,18 @@ public:
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) noexcept override try {
-        return DispInvoke(static_cast<_Quillomet*>(this), QuillometInterfaceInfo(), id, flags,
-                          params, result, exception, argumentError);
+        // Colours are 32-bit patterns: scripts know only signed Longs, so a
+        // system colour (&H80000005) arrives negative and an unsigned
+        // result is a type they cannot use. Both cross as the same bits.
+        const bool colour = id == DispidBackColor || id == DispidForeColor;
+        if (colour && (flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 &&
+            V_VT(&params->rgvarg[0]) == VT_I4)
+            V_VT(&params->rgvarg[0]) = VT_UI4;
+        const HRESULT hr = DispInvoke(static_cast<_Quillomet*>(this), QuillometInterfaceInfo(), id,
+                                      flags, params, result, exception, argumentError);
+        if (colour && result && V_VT(result) == VT_UI4)
+            V_VT(result) = VT_I4;
+        return hr;
     } catch (...) {
         return com::ToHresult();
     }

@@ -1,0 +1,12 @@
+# The component server under Wine: registration, scripts, a test container.
+set(ocx $<TARGET_FILE:quillomet_ocx>)
+
+add_test(NAME server_registration
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/registration_test.sh ${ocx})
+set_tests_properties(server_registration PROPERTIES FIXTURES_SETUP registered)
+
+foreach(script automation.vbs automation.js)
+  add_test(NAME server_script_${script}
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run_script.sh ${CMAKE_CURRENT_LIST_DIR}/scripts/${script})
+  set_tests_properties(server_script_${script} PROPERTIES FIXTURES_REQUIRED registered)
+endforeach()

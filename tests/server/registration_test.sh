@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Registers Quillomet.ocx with Wine's regsvr32 twice, checks every key the
+# registration must write, unregisters and checks that nothing is left,
+# then registers again for the tests that follow. Prints "N passed, N failed".
+set -u
+ocx=$(winepath -w "$1")
+clsid='{4961C579-D863-465B-849B-0EF294641960}'
+libid='{DA8E6FEF-D096-4FE2-BAA0-C01C92C54929}'
+iid='{153561D1-A07D-4013-A91F-B83036C25ABE}'
+diid='{FE152D10-FD9F-42E9-97DB-A64B530E220A}'
+passed=0 failed=0
+
+check() { # description, command...
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+# The default or named value of a key, as reg query prints it.
+value_is() { # key, name ('' for default), expected
+  local out
+  if [ -z "$2" ]; then out=$(query "$1" /ve); else out=$(query "$1" /v "$2"); fi
+  grep -qiF -- "$3" <<<"$out"
+}
+absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+
+check "first registration" wine regsvr32 /s "$1"
+check "second registration" wine regsvr32 /s "$1"
+check "class name" value_is "HKCR\\CLSID\\$clsid" '' 'Quillomet'
+check "in-process server path" value_is "HKCR\\CLSID\\$clsid\\InprocServer32" '' "$ocx"
+check "apartment threading" value_is "HKCR\\CLSID\\$clsid\\InprocServer32" ThreadingModel 'Apartment'
+check "ProgID of the class" value_is "HKCR\\CLSID\\$clsid\\ProgID" '' 'Ordinalex.Quillomet'
+check "class of the ProgID" value_is "HKCR\\Ordinalex.Quillomet\\CLSID" '' "$clsid"
+check "control marker" wine reg query "HKCR\\CLSID\\$clsid\\Control"
+check "toolbox bitmap" value_is "HKCR\\CLSID\\$clsid\\ToolboxBitmap32" '' "$ocx, 30000"
+check "misc status" value_is "HKCR\\CLSID\\$clsid\\MiscStatus" '' '131473'
+check "type library of the class" value_is "HKCR\\CLSID\\$clsid\\TypeLib" '' "$libid"
+check "version" value_is "HKCR\\CLSID\\$clsid\\Version" '' '1.0'
+check "type library registered" value_is "HKCR\\TypeLib\\$libid\\1.0" '' 'Ordinalex'
+check "type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\409\\win32" '' "$ocx"
+check "dual interface registered" value_is "HKCR\\Interface\\$iid" '' '_Quillomet'
+check "event interface registered" value_is "HKCR\\Interface\\$diid" '' '__Quillomet'
+check "dual interface's type library" value_is "HKCR\\Interface\\$iid\\TypeLib" '' "$libid"
+
+check "unregistration" wine regsvr32 /s /u "$1"
+check "no class key" absent "HKCR\\CLSID\\$clsid"
+check "no ProgID key" absent "HKCR\\Ordinalex.Quillomet"
+check "no type library key" absent "HKCR\\TypeLib\\$libid"
+check "no dual interface key" absent "HKCR\\Interface\\$iid"
+check "no event interface key" absent "HKCR\\Interface\\$diid"
+
+check "registration again" wine regsvr32 /s "$1"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
