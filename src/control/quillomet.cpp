@@ -44,6 +44,12 @@ void Quillomet::InitProperties() {
         m_txtNumber->SetFont(ambient->Clone());
 }
 
+void Quillomet::ResetToNew() {
+    InitProperties();
+    m_LastText.clear();
+    m_txtNumber->SetText("");
+}
+
 void Quillomet::OnTerminate() {
     ReleaseCalculator();
     CloseCalculator();

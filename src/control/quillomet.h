@@ -31,6 +31,9 @@ public:
     // A new instance without stored settings: defaults set directly,
     // nothing notified, the text box left empty.
     void InitProperties();
+    // Back to a new instance, its field emptied, for a host whose stored
+    // settings could not be read at all. Raises no Change.
+    void ResetToNew();
     // Stored settings, each key read and applied in turn. A value that
     // cannot be converted takes that key's default, the rest still load,
     // and the first such error is thrown at the end, naming its key.

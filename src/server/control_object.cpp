@@ -361,18 +361,11 @@ private:
         m_Control.OnResize();
     }
 
-    // Loading applies what it can; a stream it cannot read at all leaves a
-    // control initialised as new, and the error goes to the host.
+    // Loading counts as the host's start-up notification.
     template <typename Loader>
     void LoadFrom(Loader load) {
         m_Initialised = true;
-        try {
-            load(m_Control);
-        } catch (const StreamFormatError&) {
-            m_Control.InitProperties();
-            m_Control.OnResize();
-            throw;
-        }
+        load(m_Control);
         m_Control.OnResize();
     }
 

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace quillomet {
@@ -331,7 +332,9 @@ void SaveToBag(const Quillomet& control, IPropertyBag* bag) {
     control.WriteProperties(adapter);
 }
 
-void LoadFromStream(Quillomet& control, IStream* stream) {
+namespace {
+
+std::unique_ptr<StreamEntries> ReadEntries(IStream* stream) {
     std::uint8_t header[HeaderSize];
     ReadExactly(stream, header, HeaderSize);
     std::uint32_t magic = 0, length = 0;
@@ -348,8 +351,20 @@ void LoadFromStream(Quillomet& control, IStream* stream) {
     std::vector<std::uint8_t> payload(length);
     if (length > 0)
         ReadExactly(stream, payload.data(), length);
-    StreamEntries entries(payload); // the whole stream is checked before anything applies
-    control.ReadProperties(entries);
+    return std::make_unique<StreamEntries>(payload);
+}
+
+} // namespace
+
+void LoadFromStream(Quillomet& control, IStream* stream) {
+    std::unique_ptr<StreamEntries> entries;
+    try {
+        entries = ReadEntries(stream); // the whole stream, before anything applies
+    } catch (...) {
+        control.ResetToNew();
+        throw;
+    }
+    control.ReadProperties(*entries);
 }
 
 void SaveToStream(const Quillomet& control, IStream* stream) {

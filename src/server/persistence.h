@@ -34,6 +34,8 @@ void SaveToBag(const Quillomet& control, IPropertyBag* bag);
 // A header or length that does not fit fails the load with
 // StreamFormatError; a value that cannot be converted follows the loading
 // rule of the control (the other settings apply, the error is reported).
+// Reads and checks the whole stream before anything applies; a stream that
+// cannot be read resets the control to a new instance and throws.
 void LoadFromStream(Quillomet& control, IStream* stream);
 void SaveToStream(const Quillomet& control, IStream* stream);
 std::uint64_t StreamSize(const Quillomet& control);

@@ -3,6 +3,9 @@
 #include "server/com/error.h"
 #include "server/text_conversion.h"
 
+#include <cwchar>
+#include <string>
+
 namespace quillomet::win32 {
 
 std::shared_ptr<Win32Font> Win32Font::Default() {
@@ -39,9 +42,41 @@ FontRef Win32Font::Clone() const {
     return std::make_shared<Win32Font>(std::move(copy));
 }
 
+namespace {
+
+// What decides how a font shows text. Compared attribute by attribute:
+// IFont::IsEqual is not dependable across implementations.
+struct Attributes {
+    std::wstring name;
+    CY size{};
+    BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
+    SHORT weight = 0, charset = 0;
+
+    explicit Attributes(IFont* font) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(font->get_Name(&text)) && text)
+            name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        font->get_Size(&size);
+        font->get_Bold(&bold);
+        font->get_Italic(&italic);
+        font->get_Underline(&underline);
+        font->get_Strikethrough(&strikethrough);
+        font->get_Weight(&weight);
+        font->get_Charset(&charset);
+    }
+    bool operator==(const Attributes& o) const {
+        return _wcsicmp(name.c_str(), o.name.c_str()) == 0 && size.int64 == o.size.int64 &&
+               !bold == !o.bold && !italic == !o.italic && !underline == !o.underline &&
+               !strikethrough == !o.strikethrough && weight == o.weight && charset == o.charset;
+    }
+};
+
+} // namespace
+
 bool Win32Font::SameAs(const FontObject& other) const {
     const auto* font = dynamic_cast<const Win32Font*>(&other);
-    return font && m_Font->IsEqual(font->m_Font.get()) == S_OK;
+    return font && Attributes(m_Font.get()) == Attributes(font->m_Font.get());
 }
 
 HFONT Win32Font::Handle() const {

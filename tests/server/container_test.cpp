@@ -1,0 +1,512 @@
+// A small test container: the control created through its class factory,
+// event and property-notify sinks connected, settings round-tripped
+// through a property bag and a stream. Runs under Wine.
+#include "ordinalex.h"
+
+#include <windows.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string g_OcxPath;
+
+using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using CanUnloadFunction = HRESULT(WINAPI*)();
+
+// Releases an interface pointer when it goes out of scope.
+template <typename T>
+struct Ref {
+    T* p = nullptr;
+    Ref() = default;
+    Ref(const Ref&) = delete;
+    ~Ref() {
+        if (p)
+            p->Release();
+    }
+    T* operator->() const { return p; }
+    T** put() { return &p; }
+    void** put_void() { return reinterpret_cast<void**>(&p); }
+};
+
+// Records the events it receives; can change a by-reference argument.
+class EventSink final : public IDispatch {
+public:
+    std::vector<DISPID> m_Events;
+    short m_CancelKey = 0; // a KeyAscii this handler sets to 0
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID___Quillomet) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_Refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_Refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        m_Events.push_back(id);
+        if (id == 5 && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == (VT_I2 | VT_BYREF) &&
+            *V_I2REF(&params->rgvarg[0]) == m_CancelKey)
+            *V_I2REF(&params->rgvarg[0]) = 0;
+        return S_OK;
+    }
+    ULONG m_Refs = 1;
+};
+
+class NotifySink final : public IPropertyNotifySink {
+public:
+    std::vector<DISPID> m_Changed;
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_Refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_Refs; }
+    STDMETHODIMP OnChanged(DISPID id) override {
+        m_Changed.push_back(id);
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+    ULONG m_Refs = 1;
+};
+
+// A host's property bag: keeps whatever is written, by name.
+class MemoryBag final : public IPropertyBag {
+public:
+    std::map<std::wstring, VARIANT> m_Values;
+    ~MemoryBag() {
+        for (auto& [name, value] : m_Values)
+            VariantClear(&value);
+    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
+            *object = this;
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+        const auto it = m_Values.find(name);
+        if (it == m_Values.end())
+            return E_INVALIDARG;
+        return VariantCopy(value, &it->second);
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
+        VARIANT copy;
+        VariantInit(&copy);
+        VariantCopy(&copy, value);
+        VariantClear(&m_Values[name]);
+        m_Values[name] = copy;
+        return S_OK;
+    }
+};
+
+class ContainerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_Library = LoadLibraryA(g_OcxPath.c_str());
+        ASSERT_NE(nullptr, m_Library) << g_OcxPath;
+        m_GetClassObject = reinterpret_cast<GetClassObjectFunction>(
+            GetProcAddress(m_Library, "DllGetClassObject"));
+        m_CanUnload =
+            reinterpret_cast<CanUnloadFunction>(GetProcAddress(m_Library, "DllCanUnloadNow"));
+        ASSERT_TRUE(m_GetClassObject && m_CanUnload);
+        ASSERT_HRESULT_SUCCEEDED(
+            m_GetClassObject(CLSID_Quillomet, IID_IClassFactory, m_Factory.put_void()));
+    }
+
+    // A new control through the class factory.
+    _Quillomet* Create() {
+        _Quillomet* control = nullptr;
+        EXPECT_HRESULT_SUCCEEDED(
+            m_Factory->CreateInstance(nullptr, IID__Quillomet, reinterpret_cast<void**>(&control)));
+        return control;
+    }
+
+    static std::wstring FormatOf(_Quillomet* control) {
+        BSTR format = nullptr;
+        control->get_Format(&format);
+        std::wstring text(format ? format : L"");
+        SysFreeString(format);
+        return text;
+    }
+    static double ValueOf(_Quillomet* control) {
+        VARIANT value;
+        VariantInit(&value);
+        control->get_value(&value);
+        VariantChangeType(&value, &value, 0, VT_R8);
+        return V_R8(&value);
+    }
+    static void SetValue(_Quillomet* control, double number) {
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_R8;
+        V_R8(&value) = number;
+        ASSERT_HRESULT_SUCCEEDED(control->put_value(value));
+    }
+    static DWORD Advise(IUnknown* control, REFIID iid, IUnknown* sink) {
+        Ref<IConnectionPointContainer> container;
+        EXPECT_HRESULT_SUCCEEDED(
+            control->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
+        Ref<IConnectionPoint> point;
+        EXPECT_HRESULT_SUCCEEDED(container->FindConnectionPoint(iid, point.put()));
+        DWORD cookie = 0;
+        EXPECT_HRESULT_SUCCEEDED(point->Advise(sink, &cookie));
+        return cookie;
+    }
+    static void Unadvise(IUnknown* control, REFIID iid, DWORD cookie) {
+        Ref<IConnectionPointContainer> container;
+        control->QueryInterface(IID_IConnectionPointContainer, container.put_void());
+        Ref<IConnectionPoint> point;
+        container->FindConnectionPoint(iid, point.put());
+        EXPECT_HRESULT_SUCCEEDED(point->Unadvise(cookie));
+    }
+
+    // Settings saved to a stream, rewound.
+    static IStream* SaveToStream(_Quillomet* control) {
+        Ref<IPersistStreamInit> persist;
+        EXPECT_HRESULT_SUCCEEDED(
+            control->QueryInterface(IID_IPersistStreamInit, persist.put_void()));
+        IStream* stream = nullptr;
+        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+        EXPECT_HRESULT_SUCCEEDED(persist->Save(stream, TRUE));
+        LARGE_INTEGER start{};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        return stream;
+    }
+    static HRESULT LoadFromBytes(_Quillomet* control, const std::vector<unsigned char>& bytes) {
+        Ref<IStream> stream;
+        CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+        ULONG written = 0;
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+        LARGE_INTEGER start{};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        Ref<IPersistStreamInit> persist;
+        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        return persist->Load(stream.p);
+    }
+
+    HMODULE m_Library = nullptr;
+    GetClassObjectFunction m_GetClassObject = nullptr;
+    CanUnloadFunction m_CanUnload = nullptr;
+    Ref<IClassFactory> m_Factory;
+};
+
+TEST_F(ContainerTest, FactoryServesOnlyItsClass) {
+    Ref<IClassFactory> other;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              m_GetClassObject(IID_IDispatch, IID_IClassFactory, other.put_void()));
+    EXPECT_EQ(nullptr, other.p);
+    Ref<IUnknown> aggregated;
+    EXPECT_EQ(CLASS_E_NOAGGREGATION,
+              m_Factory->CreateInstance(reinterpret_cast<IUnknown*>(m_Factory.p), IID_IUnknown,
+                                        aggregated.put_void()));
+}
+
+TEST_F(ContainerTest, ControlAnswersItsInterfaces) {
+    Ref<_Quillomet> control;
+    control.p = Create();
+    const IID interfaces[] = {IID_IDispatch,
+                              IID_IProvideClassInfo,
+                              IID_IProvideClassInfo2,
+                              IID_ISupportErrorInfo,
+                              IID_IConnectionPointContainer,
+                              IID_IPersistPropertyBag,
+                              IID_IPersistStreamInit,
+                              IID_IPersist};
+    for (const IID& iid : interfaces) {
+        Ref<IUnknown> unknown;
+        EXPECT_HRESULT_SUCCEEDED(control->QueryInterface(iid, unknown.put_void()));
+    }
+    Ref<IProvideClassInfo2> info;
+    control->QueryInterface(IID_IProvideClassInfo2, info.put_void());
+    GUID source{};
+    EXPECT_HRESULT_SUCCEEDED(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));
+    EXPECT_TRUE(IsEqualGUID(DIID___Quillomet, source));
+}
+
+TEST_F(ContainerTest, EventsReachTheSinkAndItsChangesComeBack) {
+    Ref<_Quillomet> control;
+    control.p = Create();
+    EventSink sink;
+    sink.m_CancelKey = '3';
+    const DWORD cookie = Advise(control.p, DIID___Quillomet, &sink);
+    SetValue(control.p, 5);
+    ASSERT_EQ(std::vector<DISPID>{1}, sink.m_Events); // Change
+
+    LONG handle = 0;
+    control->get_hwnd(&handle);
+    HWND edit = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    SetWindowTextW(edit, L"");
+    for (wchar_t c : std::wstring(L"1234a"))
+        SendMessageW(edit, WM_CHAR, c, 0);
+    wchar_t text[32] = {};
+    GetWindowTextW(edit, text, 32);
+    EXPECT_STREQ(L"124", text); // 3 cancelled by the host, the letter by the filter
+    Unadvise(control.p, DIID___Quillomet, cookie);
+    sink.m_Events.clear();
+    SetValue(control.p, 9);
+    EXPECT_TRUE(sink.m_Events.empty());
+}
+
+TEST_F(ContainerTest, PropertyChangesAreNotifiedAndMakeTheControlDirty) {
+    Ref<_Quillomet> control;
+    control.p = Create();
+    Ref<IPersistStreamInit> persist;
+    control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+    NotifySink sink;
+    Advise(control.p, IID_IPropertyNotifySink, &sink);
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    BSTR format = SysAllocString(L"0.0");
+    control->put_Format(format);
+    SysFreeString(format);
+    control->put_Locked(VARIANT_TRUE);
+    EXPECT_EQ((std::vector<DISPID>{0x68030008, 0x68030003}), sink.m_Changed);
+    EXPECT_EQ(S_OK, persist->IsDirty());
+    Ref<IStream> stream;
+    stream.p = SaveToStream(control.p);
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+}
+
+TEST_F(ContainerTest, SettingsRoundTripThroughABagAndAStream) {
+    Ref<_Quillomet> original;
+    original.p = Create();
+    BSTR format = SysAllocString(L"#,##0.000");
+    original->put_Format(format);
+    SysFreeString(format);
+    SetValue(original.p, -12.5);
+    original->put_BackColor(0x00112233);
+    original->put_UpDownIncrement(7);
+    original->put_Calculator(VARIANT_FALSE);
+
+    MemoryBag bag;
+    Ref<IPersistPropertyBag> saver;
+    original->QueryInterface(IID_IPersistPropertyBag, saver.put_void());
+    ASSERT_HRESULT_SUCCEEDED(saver->Save(&bag, TRUE, TRUE));
+    EXPECT_EQ(5u, bag.m_Values.size()); // only what differs from the defaults
+
+    Ref<IStream> stream;
+    stream.p = SaveToStream(original.p);
+
+    for (int kind = 0; kind < 2; ++kind) {
+        Ref<_Quillomet> copy;
+        copy.p = Create();
+        if (kind == 0) {
+            Ref<IPersistPropertyBag> loader;
+            copy->QueryInterface(IID_IPersistPropertyBag, loader.put_void());
+            ASSERT_HRESULT_SUCCEEDED(loader->Load(&bag, nullptr));
+        } else {
+            Ref<IPersistStreamInit> loader;
+            copy->QueryInterface(IID_IPersistStreamInit, loader.put_void());
+            ASSERT_HRESULT_SUCCEEDED(loader->Load(stream.p));
+        }
+        EXPECT_EQ(L"#,##0.000", FormatOf(copy.p)) << kind;
+        EXPECT_EQ(-12.5, ValueOf(copy.p)) << kind;
+        OLE_COLOR colour = 0;
+        copy->get_BackColor(&colour);
+        EXPECT_EQ(0x00112233u, colour) << kind;
+        short increment = 0;
+        copy->get_UpDownIncrement(&increment);
+        EXPECT_EQ(7, increment) << kind;
+        VARIANT_BOOL calculator = VARIANT_TRUE;
+        copy->get_Calculator(&calculator);
+        EXPECT_EQ(VARIANT_FALSE, calculator) << kind;
+    }
+}
+
+TEST_F(ContainerTest, ChangedFontIsStoredThroughItsOwnPersistence) {
+    Ref<_Quillomet> original;
+    original.p = Create();
+    Ref<IFontDisp> fontDisp;
+    original->get_Font(fontDisp.put());
+    ASSERT_NE(nullptr, fontDisp.p);
+    Ref<IFont> font;
+    fontDisp->QueryInterface(IID_IFont, font.put_void());
+    font->put_Bold(TRUE);
+    Ref<IStream> stream;
+    stream.p = SaveToStream(original.p);
+    Ref<_Quillomet> copy;
+    copy.p = Create();
+    Ref<IPersistStreamInit> loader;
+    copy->QueryInterface(IID_IPersistStreamInit, loader.put_void());
+    ASSERT_HRESULT_SUCCEEDED(loader->Load(stream.p));
+    Ref<IFontDisp> copiedDisp;
+    copy->get_Font(copiedDisp.put());
+    Ref<IFont> copied;
+    copiedDisp->QueryInterface(IID_IFont, copied.put_void());
+    BOOL bold = FALSE;
+    copied->get_Bold(&bold);
+    EXPECT_TRUE(bold);
+}
+
+std::vector<unsigned char> Header(unsigned magic, unsigned short version, unsigned length) {
+    std::vector<unsigned char> bytes(10);
+    memcpy(bytes.data(), &magic, 4);
+    memcpy(bytes.data() + 4, &version, 2);
+    memcpy(bytes.data() + 6, &length, 4);
+    return bytes;
+}
+
+void AppendEntry(std::vector<unsigned char>& bytes, const std::wstring& key, VARTYPE type,
+                 const std::wstring& text) {
+    const unsigned short keyLength = static_cast<unsigned short>(key.size());
+    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&keyLength),
+                 reinterpret_cast<const unsigned char*>(&keyLength) + 2);
+    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(key.data()),
+                 reinterpret_cast<const unsigned char*>(key.data() + key.size()));
+    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&type),
+                 reinterpret_cast<const unsigned char*>(&type) + 2);
+    const unsigned length = static_cast<unsigned>(text.size() * 2);
+    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&length),
+                 reinterpret_cast<const unsigned char*>(&length) + 4);
+    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(text.data()),
+                 reinterpret_cast<const unsigned char*>(text.data() + text.size()));
+}
+
+// A stream that is not ours, or is cut short, fails and leaves a control
+// initialised as new.
+TEST_F(ContainerTest, CorruptStreamsFailAndLeaveANewControl) {
+    constexpr unsigned Magic = 0x544D4C51;
+    std::vector<unsigned char> goodEntry;
+    AppendEntry(goodEntry, L"Format", VT_BSTR, L"0.0");
+    std::vector<unsigned char> cutEntry = Header(Magic, 1, static_cast<unsigned>(goodEntry.size()));
+    cutEntry.insert(cutEntry.end(), goodEntry.begin(), goodEntry.end() - 3);
+    std::vector<unsigned char> unknownType = Header(Magic, 1, 10);
+    unknownType.insert(unknownType.end(), {1, 0, 'A', 0, 0x11, 0x20, 0, 0, 0, 0});
+
+    const std::vector<std::vector<unsigned char>> corrupt = {
+        {},                           // empty
+        {0x51, 0x4C},                 // a header cut short
+        Header(0x12345678, 1, 0),     // not ours
+        Header(Magic, 2, 0),          // a version we do not know
+        Header(Magic, 1, 100),        // longer than what follows
+        Header(Magic, 1, 0xFFFFFFF0), // an impossible length
+        cutEntry,                     // an entry cut short
+        unknownType,                  // a kind of value we do not store
+    };
+    for (std::size_t row = 0; row < corrupt.size(); ++row) {
+        Ref<_Quillomet> control;
+        control.p = Create();
+        SetValue(control.p, 3);
+        EXPECT_TRUE(FAILED(LoadFromBytes(control.p, corrupt[row]))) << row;
+        EXPECT_EQ(L"###,##0.00;(##,###.00)", FormatOf(control.p)) << row;
+        EXPECT_EQ(0.0, ValueOf(control.p)) << row;
+    }
+}
+
+// A readable stream with a value that cannot be converted: every other
+// setting applies and the error is returned.
+TEST_F(ContainerTest, UnconvertibleStoredValueKeepsTheOtherSettings) {
+    std::vector<unsigned char> entries;
+    AppendEntry(entries, L"Format", VT_BSTR, L"#0.0");
+    AppendEntry(entries, L"Calculator", VT_BSTR, L"maybe");
+    AppendEntry(entries, L"Value", VT_BSTR, L"12.25");
+    std::vector<unsigned char> bytes = Header(0x544D4C51, 1, static_cast<unsigned>(entries.size()));
+    bytes.insert(bytes.end(), entries.begin(), entries.end());
+    Ref<_Quillomet> control;
+    control.p = Create();
+    EXPECT_EQ(static_cast<HRESULT>(0x800A000D), LoadFromBytes(control.p, bytes));
+    EXPECT_EQ(L"#0.0", FormatOf(control.p));
+    EXPECT_EQ(12.2, ValueOf(control.p));
+    VARIANT_BOOL calculator = VARIANT_FALSE;
+    control->get_Calculator(&calculator);
+    EXPECT_EQ(VARIANT_TRUE, calculator);
+}
+
+TEST_F(ContainerTest, ErrorsCarryTheirSourceThroughDispatch) {
+    Ref<_Quillomet> control;
+    control.p = Create();
+    VARIANT argument;
+    VariantInit(&argument);
+    V_VT(&argument) = VT_NULL;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&argument, &named, 1, 1};
+    EXCEPINFO exception{};
+    const HRESULT hr = control->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
+                                       nullptr, &exception, nullptr);
+    EXPECT_EQ(DISP_E_EXCEPTION, hr);
+    EXPECT_EQ(static_cast<HRESULT>(0x800A005E), exception.scode);
+    EXPECT_STREQ(L"Quillomet", exception.bstrSource);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
+
+TEST_F(ContainerTest, HwndStaysTheSameWindow) {
+    Ref<_Quillomet> control;
+    control.p = Create();
+    LONG before = 0, after = 0;
+    control->get_hwnd(&before);
+    SetValue(control.p, 4);
+    control->put_Calculator(VARIANT_FALSE);
+    Ref<IStream> stream;
+    stream.p = SaveToStream(control.p);
+    Ref<IPersistStreamInit> loader;
+    control->QueryInterface(IID_IPersistStreamInit, loader.put_void());
+    loader->Load(stream.p);
+    control->get_hwnd(&after);
+    EXPECT_EQ(before, after);
+    EXPECT_TRUE(IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(after))));
+}
+
+TEST_F(ContainerTest, LibraryUnloadsOnlyWhenNothingIsAlive) {
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        _Quillomet* control = Create();
+        SetValue(control, cycle);
+        EXPECT_EQ(S_FALSE, m_CanUnload());
+        control->Release();
+    }
+    m_Factory->LockServer(TRUE);
+    EXPECT_EQ(S_FALSE, m_CanUnload());
+    m_Factory->LockServer(FALSE);
+    m_Factory->Release();
+    m_Factory.p = nullptr;
+    EXPECT_EQ(S_OK, m_CanUnload());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: container_test PATH-TO-Quillomet.ocx\n");
+        return 2;
+    }
+    g_OcxPath = argv[1];
+    if (!g_OcxPath.empty() && g_OcxPath[0] == '/') { // a Unix path, as Wine sees it
+        for (char& c : g_OcxPath)
+            if (c == '/')
+                c = '\\';
+        g_OcxPath = "Z:" + g_OcxPath;
+    }
+    OleInitialize(nullptr);
+    const int result = RUN_ALL_TESTS();
+    OleUninitialize();
+    return result;
+}
