@@ -39,6 +39,11 @@ public:
     }
 
     bool Enabled() const { return m_Enabled; }
+    // The size the container gives the control, without reporting it back.
+    void SetSize(std::int32_t width, std::int32_t height) {
+        m_Width = width;
+        m_Height = height;
+    }
 
 private:
     com::com_ptr<IOleClientSite> m_Site;

@@ -16,3 +16,9 @@ target_link_libraries(container_test PRIVATE quillomet_identities gtest ole32 ol
 target_compile_definitions(container_test PRIVATE UNICODE _UNICODE)
 add_dependencies(container_test quillomet_ocx)
 add_test(NAME server_container COMMAND container_test ${ocx} --gtest_brief=1)
+
+add_executable(site_test ${CMAKE_CURRENT_LIST_DIR}/site_test.cpp)
+target_link_libraries(site_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
+target_compile_definitions(site_test PRIVATE UNICODE _UNICODE)
+add_dependencies(site_test quillomet_ocx)
+add_test(NAME server_site COMMAND site_test ${ocx} --gtest_brief=1)

@@ -1,12 +1,7 @@
 // A small test container: the control created through its class factory,
 // event and property-notify sinks connected, settings round-tripped
 // through a property bag and a stream. Runs under Wine.
-#include "ordinalex.h"
-
-#include <windows.h>
-
-#include <ocidl.h>
-#include <olectl.h>
+#include "com_test_support.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -15,25 +10,12 @@
 
 namespace {
 
+using quillomet::testing::Ref;
+
 std::string g_OcxPath;
 
-using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-using CanUnloadFunction = HRESULT(WINAPI*)();
-
-// Releases an interface pointer when it goes out of scope.
-template <typename T>
-struct Ref {
-    T* p = nullptr;
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    ~Ref() {
-        if (p)
-            p->Release();
-    }
-    T* operator->() const { return p; }
-    T** put() { return &p; }
-    void** put_void() { return reinterpret_cast<void**>(&p); }
-};
+using GetClassObjectFunction = quillomet::testing::GetClassObjectFunction;
+using CanUnloadFunction = quillomet::testing::CanUnloadFunction;
 
 // Records the events it receives; can change a by-reference argument.
 class EventSink final : public IDispatch {
@@ -498,13 +480,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: container_test PATH-TO-Quillomet.ocx\n");
         return 2;
     }
-    g_OcxPath = argv[1];
-    if (!g_OcxPath.empty() && g_OcxPath[0] == '/') { // a Unix path, as Wine sees it
-        for (char& c : g_OcxPath)
-            if (c == '/')
-                c = '\\';
-        g_OcxPath = "Z:" + g_OcxPath;
-    }
+    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
     OleInitialize(nullptr);
     const int result = RUN_ALL_TESTS();
     OleUninitialize();

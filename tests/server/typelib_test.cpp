@@ -3,16 +3,18 @@
 // publishes: library attributes, the three type descriptions, every member
 // of the dual interface and of the event interface, and the references into
 // stdole2.
-#include <cwchar>
-#include <gtest/gtest.h>
-#include <iterator>
+#include <windows.h>
+
 #include <ole2.h>
 #include <oleauto.h>
 #include <olectl.h>
+
+#include <cwchar>
+#include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
-#include <windows.h>
 
 #ifndef QUILLOMET_TLB_PATH
 #error "QUILLOMET_TLB_PATH must name the type library file"

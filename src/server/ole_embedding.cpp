@@ -1,0 +1,319 @@
+// Siting and in-place activation: what any container needs to host the
+// control in one of its windows.
+#include "server/control_object_class.h"
+
+namespace quillomet {
+namespace {
+
+constexpr DWORD MiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
+                             OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+                             OLEMISC_SETCLIENTSITEFIRST; // 131473
+
+// HIMETRIC (hundredths of a millimetre) and twips.
+std::int32_t HimetricToTwips(LONG himetric) {
+    return MulDiv(himetric, 1440, 2540);
+}
+LONG TwipsToHimetric(std::int32_t twips) {
+    return MulDiv(twips, 2540, 1440);
+}
+
+} // namespace
+
+com::com_ptr<IOleInPlaceSite> ControlObject::InPlaceSite() const {
+    com::com_ptr<IOleClientSite> site(m_Container.ClientSite());
+    return site.try_as<IOleInPlaceSite>();
+}
+
+STDMETHODIMP ControlObject::SetClientSite(IOleClientSite* site) noexcept {
+    m_Container.SetClientSite(site);
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::GetClientSite(IOleClientSite** site) noexcept {
+    if (!site)
+        return E_POINTER;
+    *site = m_Container.ClientSite();
+    if (*site)
+        (*site)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::Close(DWORD) noexcept {
+    InPlaceDeactivate();
+    if (m_AdviseHolder)
+        m_AdviseHolder->SendOnClose();
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
+    if (moniker)
+        *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept {
+    if (data)
+        *data = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
+                                   LPCRECT) noexcept try {
+    if (site && !m_Container.ClientSite())
+        m_Container.SetClientSite(site);
+    switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(true);
+    case OLEIVERB_INPLACEACTIVATE:
+        return ActivateInPlace(false);
+    case OLEIVERB_HIDE:
+        ShowWindow(m_Toolkit.Window().Handle(), SW_HIDE);
+        return S_OK;
+    default:
+        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+} catch (...) {
+    return com::ToHresult();
+}
+
+// Moves the control's window into the container's and shows it there.
+HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
+    Ready();
+    const com::com_ptr<IOleInPlaceSite> site = InPlaceSite();
+    if (!site)
+        return E_UNEXPECTED;
+    const HWND window = m_Toolkit.Window().Handle();
+    if (!m_InPlaceActive) {
+        if (site->CanInPlaceActivate() != S_OK)
+            return E_FAIL;
+        com::ThrowIfFailed(site->OnInPlaceActivate());
+        m_InPlaceActive = true;
+        HWND parent = nullptr;
+        com::ThrowIfFailed(site->GetWindow(&parent));
+        com::com_ptr<IOleInPlaceUIWindow> document;
+        RECT position{}, clip{};
+        OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
+        com::ThrowIfFailed(
+            site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo));
+        SetWindowLongPtrW(window, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+        SetParent(window, parent);
+        SetObjectRects(&position, &clip);
+        ShowWindow(window, SW_SHOWNA);
+    }
+    if (uiActivate && !m_UIActive) {
+        m_UIActive = true;
+        site->OnUIActivate();
+        if (m_Frame)
+            m_Frame->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
+        SetFocus(reinterpret_cast<HWND>(static_cast<INT_PTR>(m_Control.hwnd())));
+    }
+    return S_OK;
+}
+
+// Back into hiding, as a control with no container lives.
+void ControlObject::ParkWindow() {
+    const HWND window = m_Toolkit.Window().Handle();
+    ShowWindow(window, SW_HIDE);
+    SetParent(window, nullptr);
+    SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN);
+}
+
+STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {
+    if (!m_InPlaceActive)
+        return S_OK;
+    UIDeactivate();
+    m_InPlaceActive = false;
+    ParkWindow();
+    m_Frame.reset();
+    if (const auto site = InPlaceSite())
+        site->OnInPlaceDeactivate();
+    return S_OK;
+} catch (...) {
+    return com::ToHresult();
+}
+
+STDMETHODIMP ControlObject::UIDeactivate() noexcept try {
+    if (!m_UIActive)
+        return S_OK;
+    m_UIActive = false;
+    if (m_Frame)
+        m_Frame->SetActiveObject(nullptr, nullptr);
+    if (const auto site = InPlaceSite())
+        site->OnUIDeactivate(FALSE);
+    return S_OK;
+} catch (...) {
+    return com::ToHresult();
+}
+
+STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept {
+    if (!window)
+        return E_POINTER;
+    *window = m_Toolkit.Window().Handle();
+    return S_OK;
+}
+
+// The container places the control; the control takes its size from the
+// rectangle, and a size it corrects (its minimum) goes back to the site.
+STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept try {
+    if (!position)
+        return E_POINTER;
+    Ready();
+    const int width = position->right - position->left;
+    const int height = position->bottom - position->top;
+    const HWND window = m_Toolkit.Window().Handle();
+    MoveWindow(window, position->left, position->top, width, height, TRUE);
+    m_Container.SetSize(static_cast<std::int32_t>(std::lround(win32::PixelsToTwipsX(width))),
+                        static_cast<std::int32_t>(std::lround(win32::PixelsToTwipsY(height))));
+    m_Control.OnResize();
+    const int keptWidth = win32::TwipsToPixelsX(m_Container.Width());
+    const int keptHeight = win32::TwipsToPixelsY(m_Container.Height());
+    if (keptWidth != width || keptHeight != height) {
+        RECT corrected{position->left, position->top, position->left + keptWidth,
+                       position->top + keptHeight};
+        MoveWindow(window, corrected.left, corrected.top, keptWidth, keptHeight, TRUE);
+        if (const auto site = InPlaceSite())
+            site->OnPosRectChange(&corrected);
+    }
+    return S_OK;
+} catch (...) {
+    return com::ToHresult();
+}
+
+// Keys the control's own field handles are no accelerators of ours.
+STDMETHODIMP ControlObject::TranslateAccelerator(LPMSG) noexcept {
+    return S_FALSE;
+}
+
+STDMETHODIMP ControlObject::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
+    return OleRegEnumVerbs(CLSID_Quillomet, verbs);
+}
+
+STDMETHODIMP ControlObject::GetUserType(DWORD form, LPOLESTR* type) noexcept {
+    return OleRegGetUserType(CLSID_Quillomet, form, type);
+}
+
+// The container's view of the size, in HIMETRIC. Containers differ in what
+// they pass here, so it applies only while the control is not placed in a
+// window; once placed, SetObjectRects decides.
+STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
+    if (!size)
+        return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    Ready();
+    if (!m_InPlaceActive) {
+        m_Container.SetSize(HimetricToTwips(size->cx), HimetricToTwips(size->cy));
+        m_Control.OnResize();
+    }
+    return S_OK;
+} catch (...) {
+    return com::ToHresult();
+}
+
+STDMETHODIMP ControlObject::GetExtent(DWORD aspect, SIZEL* size) noexcept {
+    if (!size)
+        return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    size->cx = TwipsToHimetric(m_Container.Width());
+    size->cy = TwipsToHimetric(m_Container.Height());
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::Advise(IAdviseSink* sink, DWORD* connection) noexcept {
+    if (!m_AdviseHolder && FAILED(CreateOleAdviseHolder(&m_AdviseHolder)))
+        return E_OUTOFMEMORY;
+    return m_AdviseHolder->Advise(sink, connection);
+}
+
+STDMETHODIMP ControlObject::Unadvise(DWORD connection) noexcept {
+    return m_AdviseHolder ? m_AdviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+STDMETHODIMP ControlObject::EnumAdvise(IEnumSTATDATA** advise) noexcept {
+    if (!advise)
+        return E_POINTER;
+    *advise = nullptr;
+    return m_AdviseHolder ? m_AdviseHolder->EnumAdvise(advise) : S_OK;
+}
+
+STDMETHODIMP ControlObject::GetMiscStatus(DWORD, DWORD* status) noexcept {
+    if (!status)
+        return E_POINTER;
+    *status = MiscStatus;
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::GetControlInfo(CONTROLINFO* info) noexcept {
+    if (!info)
+        return E_POINTER;
+    info->cb = sizeof(CONTROLINFO);
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::FreezeEvents(BOOL freeze) noexcept {
+    m_FreezeCount += freeze ? 1 : (m_FreezeCount > 0 ? -1 : 0);
+    return S_OK;
+}
+
+// The display form as the field shows it, for a container that draws the
+// control itself (printing, design views).
+STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC draw,
+                                 LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                                 ULONG_PTR) noexcept try {
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!draw || !bounds)
+        return E_INVALIDARG;
+    Ready();
+    RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
+    COLORREF back = 0, fore = 0;
+    OleTranslateColor(m_Control.BackColor(), nullptr, &back);
+    OleTranslateColor(m_Control.ForeColor(), nullptr, &fore);
+    HBRUSH brush = CreateSolidBrush(back);
+    FillRect(draw, &r, brush);
+    DeleteObject(brush);
+    HFONT font = nullptr;
+    if (const auto* f = dynamic_cast<const win32::Win32Font*>(m_Control.Font().get()))
+        font = f->Handle();
+    HGDIOBJ old = font ? SelectObject(draw, font) : nullptr;
+    SetTextColor(draw, fore);
+    SetBkMode(draw, TRANSPARENT);
+    wchar_t text[512] = {};
+    GetWindowTextW(reinterpret_cast<HWND>(static_cast<INT_PTR>(m_Control.hwnd())), text, 512);
+    r.right -= 2;
+    DrawTextW(draw, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (old)
+        SelectObject(draw, old);
+    return S_OK;
+} catch (...) {
+    return com::ToHresult();
+}
+
+STDMETHODIMP ControlObject::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) noexcept {
+    m_ViewAspects = aspects;
+    m_ViewFlags = flags;
+    m_ViewSink = com::com_ptr<IAdviseSink>(sink);
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) noexcept {
+    if (aspects)
+        *aspects = m_ViewAspects;
+    if (flags)
+        *flags = m_ViewFlags;
+    if (sink)
+        m_ViewSink.copy_to(sink);
+    return S_OK;
+}
+
+STDMETHODIMP ControlObject::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) noexcept {
+    return GetExtent(aspect, size);
+}
+
+} // namespace quillomet

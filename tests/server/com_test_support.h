@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ordinalex.h"
+
+#include <windows.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+
+namespace quillomet::testing {
+
+// Releases an interface pointer when it goes out of scope.
+template <typename T>
+struct Ref {
+    T* p = nullptr;
+    Ref() = default;
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    ~Ref() { reset(); }
+    void reset() {
+        if (p)
+            p->Release();
+        p = nullptr;
+    }
+    T* operator->() const { return p; }
+    T** put() {
+        reset();
+        return &p;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+};
+
+// A path handed over by ctest, as Windows sees it under Wine.
+inline std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') {
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using CanUnloadFunction = HRESULT(WINAPI*)();
+
+// Quillomet.ocx loaded directly, without registration, and its factory.
+struct Library {
+    HMODULE module = nullptr;
+    GetClassObjectFunction getClassObject = nullptr;
+    CanUnloadFunction canUnload = nullptr;
+
+    bool Load(const std::string& path) {
+        module = LoadLibraryA(path.c_str());
+        if (!module)
+            return false;
+        getClassObject =
+            reinterpret_cast<GetClassObjectFunction>(GetProcAddress(module, "DllGetClassObject"));
+        canUnload = reinterpret_cast<CanUnloadFunction>(GetProcAddress(module, "DllCanUnloadNow"));
+        return getClassObject && canUnload;
+    }
+};
+
+// Lets the window messages that are waiting be handled.
+inline void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+} // namespace quillomet::testing

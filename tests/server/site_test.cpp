@@ -1,0 +1,417 @@
+// A container of our own in a real top-level window: it sets the client
+// site first, initialises the control, activates it in place, and works it
+// with real window messages. Runs under Wine with a display.
+#include "com_test_support.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using quillomet::testing::Pump;
+using quillomet::testing::Ref;
+
+std::string g_OcxPath;
+
+// The host's side of one placed control: client site, in-place site,
+// control site, ambient properties and a frame, all in one object.
+class Site final : public IOleClientSite,
+                   public IOleInPlaceSite,
+                   public IOleControlSite,
+                   public IOleInPlaceFrame,
+                   public IDispatch {
+public:
+    explicit Site(HWND window) : m_Window(window) {}
+
+    std::vector<std::string> m_Calls;
+    RECT m_Position{10, 10, 10 + 116, 10 + 20};
+    RECT m_CorrectedTo{};
+    IFontDisp* m_AmbientFont = nullptr;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite)
+            *object = static_cast<IOleClientSite*>(this);
+        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
+            *object = static_cast<IOleInPlaceSite*>(this);
+        else if (iid == IID_IOleControlSite)
+            *object = static_cast<IOleControlSite*>(this);
+        else if (iid == IID_IOleInPlaceFrame || iid == IID_IOleInPlaceUIWindow)
+            *object = static_cast<IOleInPlaceFrame*>(this);
+        else if (iid == IID_IDispatch)
+            *object = static_cast<IDispatch*>(this);
+        else
+            return E_NOINTERFACE;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
+        *m = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** c) override {
+        *c = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow, shared by the in-place site and the frame
+    STDMETHODIMP GetWindow(HWND* window) override {
+        *window = m_Window;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return Note("OnInPlaceActivate"); }
+    STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate"); }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                  LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
+        *frame = this;
+        *document = nullptr;
+        *position = m_Position;
+        *clip = m_Position;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return Note("OnUIDeactivate"); }
+    STDMETHODIMP OnInPlaceDeactivate() override { return Note("OnInPlaceDeactivate"); }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT position) override {
+        m_CorrectedTo = *position;
+        return Note("OnPosRectChange");
+    }
+
+    // IOleControlSite
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** extender) override {
+        *extender = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
+
+    // IOleInPlaceUIWindow, IOleInPlaceFrame
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override {
+        return Note(active ? "SetActiveObject" : "SetActiveObject(none)");
+    }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return S_OK; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+    // IDispatch: the ambient properties
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+        if (id == DISPID_AMBIENT_FONT && m_AmbientFont && result) {
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = m_AmbientFont;
+            m_AmbientFont->AddRef();
+            return S_OK;
+        }
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+private:
+    HRESULT Note(const char* call) {
+        m_Calls.emplace_back(call);
+        return S_OK;
+    }
+    HWND m_Window;
+};
+
+class EventCounter final : public IDispatch {
+public:
+    std::vector<DISPID> m_Events;
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID___Quillomet)
+                      ? static_cast<IDispatch*>(this)
+                      : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        m_Events.push_back(id);
+        return S_OK;
+    }
+};
+
+class SiteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_Library.Load(g_OcxPath)) << g_OcxPath;
+        m_Window = CreateWindowExW(0, L"STATIC", L"Quillomet test form",
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 50, 50, 400,
+                                   200, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, m_Window);
+        m_Site = new Site(m_Window);
+        Ref<IClassFactory> factory;
+        ASSERT_HRESULT_SUCCEEDED(
+            m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+        ASSERT_HRESULT_SUCCEEDED(
+            factory->CreateInstance(nullptr, IID__Quillomet, m_Control.put_void()));
+        m_Control->QueryInterface(IID_IOleObject, m_Ole.put_void());
+        m_Control->QueryInterface(IID_IOleInPlaceObject, m_InPlace.put_void());
+    }
+    void TearDown() override {
+        if (m_Ole.p) {
+            m_Ole->Close(OLECLOSE_NOSAVE);
+            m_Ole->SetClientSite(nullptr);
+        }
+        m_InPlace.reset();
+        m_Ole.reset();
+        m_Control.reset();
+        delete m_Site;
+        DestroyWindow(m_Window);
+        Pump();
+    }
+    // Site first, then a new instance, then in place: as the control asks.
+    void Place() {
+        ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
+        Ref<IPersistStreamInit> persist;
+        m_Control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        ASSERT_HRESULT_SUCCEEDED(m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0,
+                                               m_Window, &m_Site->m_Position));
+        Pump();
+    }
+    HWND ControlWindow() {
+        HWND window = nullptr;
+        m_InPlace->GetWindow(&window);
+        return window;
+    }
+    HWND Field() {
+        LONG handle = 0;
+        m_Control->get_hwnd(&handle);
+        return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    }
+    std::wstring FieldText() {
+        wchar_t text[128] = {};
+        GetWindowTextW(Field(), text, 128);
+        return text;
+    }
+
+    quillomet::testing::Library m_Library;
+    HWND m_Window = nullptr;
+    Site* m_Site = nullptr;
+    Ref<_Quillomet> m_Control;
+    Ref<IOleObject> m_Ole;
+    Ref<IOleInPlaceObject> m_InPlace;
+};
+
+TEST_F(SiteTest, MiscStatusAsksForTheSiteFirst) {
+    DWORD status = 0;
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->GetMiscStatus(DVASPECT_CONTENT, &status));
+    EXPECT_EQ(131473u, status);
+}
+
+TEST_F(SiteTest, InPlaceActivationMovesTheControlIntoTheForm) {
+    const HWND before = Field();
+    EXPECT_FALSE(IsWindowVisible(ControlWindow()));
+    Place();
+    EXPECT_EQ(m_Window, GetParent(ControlWindow()));
+    EXPECT_TRUE(IsWindowVisible(ControlWindow()));
+    EXPECT_TRUE(IsWindowVisible(Field()));
+    EXPECT_EQ(before, Field()); // hosts keep hwnd: the same window for the control's life
+    ASSERT_FALSE(m_Site->m_Calls.empty());
+    EXPECT_EQ("OnInPlaceActivate", m_Site->m_Calls.front());
+
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_Site, 0, m_Window, &m_Site->m_Position));
+    Pump();
+    EXPECT_EQ(Field(), GetFocus());
+    ASSERT_HRESULT_SUCCEEDED(m_InPlace->InPlaceDeactivate());
+    EXPECT_FALSE(IsWindowVisible(ControlWindow()));
+    EXPECT_NE(m_Window, GetParent(ControlWindow()));
+    const std::vector<std::string> expected = {"OnInPlaceActivate", "OnUIActivate",
+                                               "SetActiveObject",   "SetActiveObject(none)",
+                                               "OnUIDeactivate",    "OnInPlaceDeactivate"};
+    EXPECT_EQ(expected, m_Site->m_Calls);
+}
+
+// The control keeps its minimum size and tells the site so.
+TEST_F(SiteTest, TooSmallARectangleIsCorrected) {
+    Place();
+    RECT tiny{10, 10, 30, 14};
+    ASSERT_HRESULT_SUCCEEDED(m_InPlace->SetObjectRects(&tiny, &tiny));
+    ASSERT_FALSE(m_Site->m_Calls.empty());
+    EXPECT_EQ("OnPosRectChange", m_Site->m_Calls.back());
+    RECT kept{};
+    GetWindowRect(ControlWindow(), &kept);
+    EXPECT_GT(m_Site->m_CorrectedTo.right - m_Site->m_CorrectedTo.left, 20);
+    EXPECT_GE(kept.bottom - kept.top, 17); // 255 twips at 96 pixels per inch
+    EXPECT_EQ(m_Site->m_CorrectedTo.right - m_Site->m_CorrectedTo.left, kept.right - kept.left);
+}
+
+// Real window messages: the focus shows the plain form, typing goes
+// through the filter, leaving the field shows the display form.
+TEST_F(SiteTest, TypingAndFocusThroughWindowMessages) {
+    Place();
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_R8;
+    V_R8(&value) = -1234.5;
+    m_Control->put_value(value);
+    EXPECT_EQ(L"(1,234.50)", FieldText());
+    SetFocus(Field());
+    Pump();
+    EXPECT_EQ(L"-1234.50", FieldText());
+    VARIANT_BOOL focused = VARIANT_FALSE;
+    m_Control->get_GotFocus(&focused);
+    EXPECT_EQ(VARIANT_TRUE, focused);
+    for (char c : std::string("98x.25"))
+        PostMessageW(Field(), WM_CHAR, static_cast<WPARAM>(c), 0);
+    Pump();
+    EXPECT_EQ(L"98.25", FieldText());
+    SetFocus(m_Window);
+    Pump();
+    EXPECT_EQ(L"98.25", FieldText());
+    m_Control->get_GotFocus(&focused);
+    EXPECT_EQ(VARIANT_FALSE, focused);
+    VARIANT read;
+    VariantInit(&read);
+    m_Control->get_value(&read);
+    EXPECT_EQ(VT_R8, V_VT(&read));
+    EXPECT_EQ(98.25, V_R8(&read));
+}
+
+TEST_F(SiteTest, FrozenContainerGetsNoEvents) {
+    Place();
+    EventCounter sink;
+    Ref<IConnectionPointContainer> points;
+    m_Control->QueryInterface(IID_IConnectionPointContainer, points.put_void());
+    Ref<IConnectionPoint> point;
+    points->FindConnectionPoint(DIID___Quillomet, point.put());
+    DWORD cookie = 0;
+    point->Advise(&sink, &cookie);
+    Ref<IOleControl> control;
+    m_Control->QueryInterface(IID_IOleControl, control.put_void());
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_I4;
+    control->FreezeEvents(TRUE);
+    V_I4(&value) = 5;
+    m_Control->put_value(value);
+    EXPECT_TRUE(sink.m_Events.empty());
+    control->FreezeEvents(FALSE);
+    V_I4(&value) = 6;
+    m_Control->put_value(value);
+    EXPECT_EQ(std::vector<DISPID>{1}, sink.m_Events);
+    point->Unadvise(cookie);
+}
+
+TEST_F(SiteTest, AmbientFontIsCopiedNotShared) {
+    FONTDESC description{sizeof description};
+    description.lpstrName = const_cast<LPOLESTR>(L"Arial");
+    description.cySize.int64 = 120000;
+    description.sWeight = FW_BOLD;
+    Ref<IFontDisp> ambient;
+    ASSERT_HRESULT_SUCCEEDED(
+        OleCreateFontIndirect(&description, IID_IFontDisp, ambient.put_void()));
+    m_Site->m_AmbientFont = ambient.p;
+    Place();
+    Ref<IFontDisp> fontDisp;
+    m_Control->get_Font(fontDisp.put());
+    ASSERT_NE(nullptr, fontDisp.p);
+    EXPECT_NE(static_cast<void*>(ambient.p), static_cast<void*>(fontDisp.p));
+    Ref<IFont> font;
+    fontDisp->QueryInterface(IID_IFont, font.put_void());
+    Ref<IFont> hostFont;
+    ambient->QueryInterface(IID_IFont, hostFont.put_void());
+    // Equal attributes (the name as the system resolved it).
+    BSTR name = nullptr, hostName = nullptr;
+    font->get_Name(&name);
+    hostFont->get_Name(&hostName);
+    EXPECT_STREQ(hostName, name);
+    SysFreeString(name);
+    SysFreeString(hostName);
+    CY size{};
+    font->get_Size(&size);
+    EXPECT_EQ(120000, size.int64);
+    font->put_Italic(TRUE);
+    BOOL italic = TRUE;
+    hostFont->get_Italic(&italic);
+    EXPECT_FALSE(italic);
+    m_Site->m_AmbientFont = nullptr;
+}
+
+TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
+    Place();
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_I4;
+    V_I4(&value) = 888888;
+    m_Control->put_value(value);
+    Ref<IViewObject2> view;
+    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 24);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECTL bounds{0, 0, 120, 24};
+    ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory,
+                                        &bounds, nullptr, nullptr, 0));
+    const COLORREF background = GetPixel(memory, 1, 1);
+    int inked = 0;
+    for (int x = 0; x < 120; ++x)
+        for (int y = 0; y < 24; ++y)
+            inked += GetPixel(memory, x, y) != background;
+    EXPECT_GT(inked, 20); // the digits were drawn
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    SIZEL extent{};
+    EXPECT_HRESULT_SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
+    EXPECT_GT(extent.cx, 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: site_test PATH-TO-Quillomet.ocx\n");
+        return 2;
+    }
+    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
+    OleInitialize(nullptr);
+    const int result = RUN_ALL_TESTS();
+    OleUninitialize();
+    return result;
+}
