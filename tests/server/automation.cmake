@@ -12,7 +12,7 @@ foreach(script automation.vbs automation.js)
 endforeach()
 
 add_executable(container_test ${CMAKE_CURRENT_LIST_DIR}/container_test.cpp)
-target_link_libraries(container_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
+target_link_libraries(container_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 version)
 target_compile_definitions(container_test PRIVATE UNICODE _UNICODE)
 add_dependencies(container_test quillomet_ocx)
 add_test(NAME server_container COMMAND container_test ${ocx} --gtest_brief=1)
@@ -22,3 +22,9 @@ target_link_libraries(site_test PRIVATE quillomet_identities gtest ole32 oleaut3
 target_compile_definitions(site_test PRIVATE UNICODE _UNICODE)
 add_dependencies(site_test quillomet_ocx)
 add_test(NAME server_site COMMAND site_test ${ocx} --gtest_brief=1)
+
+add_executable(atl_host_test ${CMAKE_CURRENT_LIST_DIR}/atl_host_test.cpp)
+target_link_libraries(atl_host_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
+target_compile_definitions(atl_host_test PRIVATE UNICODE _UNICODE)
+add_test(NAME server_atl_host COMMAND atl_host_test --gtest_brief=1)
+set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)

@@ -194,7 +194,7 @@ protected:
         return persist->Load(stream.p);
     }
 
-    HMODULE m_Library = nullptr;
+    HMODULE m_Library = nullptr; // the loaded Quillomet.ocx
     GetClassObjectFunction m_GetClassObject = nullptr;
     CanUnloadFunction m_CanUnload = nullptr;
     Ref<IClassFactory> m_Factory;
@@ -470,6 +470,104 @@ TEST_F(ContainerTest, LibraryUnloadsOnlyWhenNothingIsAlive) {
     m_Factory->Release();
     m_Factory.p = nullptr;
     EXPECT_EQ(S_OK, m_CanUnload());
+}
+
+TEST_F(ContainerTest, SettingsRoundTripThroughAStorage) {
+    Ref<_Quillomet> original;
+    original.p = Create();
+    SetValue(original.p, 77.5);
+    Ref<ILockBytes> bytes;
+    ASSERT_HRESULT_SUCCEEDED(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()));
+    Ref<IStorage> storage;
+    ASSERT_HRESULT_SUCCEEDED(StgCreateDocfileOnILockBytes(
+        bytes.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put()));
+    Ref<IPersistStorage> saver;
+    original->QueryInterface(IID_IPersistStorage, saver.put_void());
+    ASSERT_HRESULT_SUCCEEDED(saver->Save(storage.p, FALSE));
+    ASSERT_HRESULT_SUCCEEDED(saver->SaveCompleted(nullptr));
+    Ref<_Quillomet> copy;
+    copy.p = Create();
+    Ref<IPersistStorage> loader;
+    copy->QueryInterface(IID_IPersistStorage, loader.put_void());
+    ASSERT_HRESULT_SUCCEEDED(loader->Load(storage.p));
+    EXPECT_EQ(77.5, ValueOf(copy.p));
+}
+
+// What hosts read from the file without running it.
+TEST_F(ContainerTest, ResourcesAndVersionInformation) {
+    struct Resource {
+        LPCWSTR type;
+        LPCWSTR name;
+    };
+    const auto size = [&](LPCWSTR type, LPCWSTR name) -> DWORD {
+        HRSRC found = FindResourceW(m_Library, name, type);
+        return found ? SizeofResource(m_Library, found) : 0;
+    };
+    const auto data = [&](LPCWSTR type, LPCWSTR name) {
+        return static_cast<const unsigned char*>(
+            LockResource(LoadResource(m_Library, FindResourceW(m_Library, name, type))));
+    };
+    EXPECT_GT(size(L"TYPELIB", MAKEINTRESOURCEW(1)), 6000u);
+    const struct {
+        LPCWSTR type;
+        const GUID* iid;
+    } identifiers[] = {{L"_IID_QUILLOMET", &IID__Quillomet},
+                       {L"_SRCIID_QUILLOMET", &DIID___Quillomet}};
+    for (const auto& row : identifiers) {
+        ASSERT_EQ(20u, size(row.type, MAKEINTRESOURCEW(1)));
+        const unsigned char* bytes = data(row.type, MAKEINTRESOURCEW(1));
+        DWORD length = 0;
+        memcpy(&length, bytes, 4);
+        EXPECT_EQ(16u, length);
+        EXPECT_EQ(0, memcmp(bytes + 4, row.iid, 16));
+    }
+    ASSERT_EQ(40u + 720u, size(RT_BITMAP, MAKEINTRESOURCEW(30000)));
+    const auto* toolbox =
+        reinterpret_cast<const BITMAPINFOHEADER*>(data(RT_BITMAP, MAKEINTRESOURCEW(30000)));
+    EXPECT_EQ(16, toolbox->biWidth);
+    EXPECT_EQ(15, toolbox->biHeight);
+    EXPECT_EQ(24, toolbox->biBitCount);
+    EXPECT_EQ(static_cast<DWORD>(BI_RGB), toolbox->biCompression);
+
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(m_Library, path, MAX_PATH);
+    std::vector<unsigned char> version(GetFileVersionInfoSizeW(path, nullptr));
+    ASSERT_FALSE(version.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(version.size()), version.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    ASSERT_TRUE(
+        VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+    EXPECT_EQ(MAKELONG(4, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(5, 0), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+    EXPECT_EQ(0u, fixed->dwFileFlags);
+    const struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } strings[] = {
+        {L"CompanyName", L"n/a"},        {L"ProductName", L"Quillomet"},
+        {L"FileVersion", L"1.04.0005"},  {L"ProductVersion", L"1.04.0005"},
+        {L"InternalName", L"Quillomet"}, {L"OriginalFilename", L"Quillomet.ocx"},
+        {L"OLESelfRegister", L""},
+    };
+    for (const auto& row : strings) {
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + row.name;
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(
+            VerQueryValueW(version.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+            << row.name;
+        EXPECT_STREQ(row.value, length ? value : L"") << row.name;
+    }
+    DWORD* translation = nullptr;
+    UINT translationSize = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &translationSize));
+    EXPECT_EQ(MAKELONG(0x0409, 0x04B0), *translation);
 }
 
 } // namespace
