@@ -124,6 +124,9 @@ private:
         }
         void OnClick() override { c.OnTxtNumberClick(); }
         void OnDblClick() override { c.RaiseEvent(EventId::DblClick); }
+        void OnClipboardCommand(ClipboardCommand command) override {
+            c.OnTxtNumberClipboard(command);
+        }
     };
     struct SpinnerSink final : SpinnerEvents {
         Quillomet& c;
@@ -167,6 +170,7 @@ private:
     void OnTxtNumberKeyPress(std::int16_t& keyAscii);
     void OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift);
     void OnTxtNumberClick();
+    void OnTxtNumberClipboard(ClipboardCommand command);
     // Spinner and timer (stepping).
     void OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y);
     void OnUpDown1MouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
@@ -194,6 +198,7 @@ private:
     void StopSpinning();
     bool IsFieldFull() const;
     void CopyText();
+    void CutText();
     void PasteText();
 
     void RaiseEvent(EventId event);

@@ -91,8 +91,7 @@ void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
         if (keyCode == key::C) {
             CopyText();
         } else if (keyCode == key::X) {
-            CopyText();
-            m_txtNumber->SetText("");
+            CutText();
         } else if (keyCode == key::V) {
             PasteText();
         }
@@ -103,6 +102,27 @@ void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
 void Quillomet::CopyText() {
     m_Toolkit.ClearClipboard();
     m_Toolkit.SetClipboardText(m_txtNumber->Text());
+}
+
+void Quillomet::CutText() {
+    CopyText();
+    m_txtNumber->SetText("");
+}
+
+// The same whole-text operations as the Ctrl keys, from any other road.
+void Quillomet::OnTxtNumberClipboard(ClipboardCommand command) {
+    CloseCalculator();
+    switch (command) {
+    case ClipboardCommand::Copy:
+        CopyText();
+        break;
+    case ClipboardCommand::Cut:
+        CutText();
+        break;
+    case ClipboardCommand::Paste:
+        PasteText();
+        break;
+    }
 }
 
 // Replaces the whole text with the display form of the clipboard's number,

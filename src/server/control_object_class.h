@@ -65,9 +65,11 @@ public:
           m_Control(m_Toolkit, m_Container) {
         m_Events = com::make<ConnectionPoint>(this, DIID___Quillomet);
         m_PropertyNotify = com::make<ConnectionPoint>(this, IID_IPropertyNotifySink);
+        ConnectWindow();
     }
 
     ~ControlObject() override {
+        DisconnectWindow();
         m_Events->Detach();
         m_PropertyNotify->Detach();
         m_Control.OnTerminate();
@@ -541,6 +543,10 @@ private:
     com::com_ptr<ConnectionPoint> m_PropertyNotify;
     bool m_Initialised = false;
     bool m_Dirty = false;
+
+    // The window's notifications into the control (control_object.cpp).
+    void ConnectWindow();
+    void DisconnectWindow();
 
     // Embedding.
     HRESULT ActivateInPlace(bool uiActivate);

@@ -97,7 +97,6 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
         OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
         com::ThrowIfFailed(
             site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo));
-        SetWindowLongPtrW(window, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
         SetParent(window, parent);
         SetObjectRects(&position, &clip);
         ShowWindow(window, SW_SHOWNA);
@@ -116,8 +115,7 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
 void ControlObject::ParkWindow() {
     const HWND window = m_Toolkit.Window().Handle();
     ShowWindow(window, SW_HIDE);
-    SetParent(window, nullptr);
-    SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN);
+    SetParent(window, win32::CompositeWindow::ParkingWindow());
 }
 
 STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {

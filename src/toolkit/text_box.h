@@ -13,6 +13,11 @@ namespace quillomet {
 
 enum class Alignment { Left, Right };
 
+// The other roads to the clipboard (Shift+Insert, Shift+Delete,
+// Ctrl+Insert, a context menu, a paste message): they act on the whole
+// text, as Ctrl+C, Ctrl+X and Ctrl+V do.
+enum class ClipboardCommand { Copy, Cut, Paste };
+
 // What a text box reports to the control that owns it. Codes are by
 // reference: what the handler leaves in them is what the field acts on (a
 // character code set to 0 never reaches the text).
@@ -29,6 +34,7 @@ public:
     virtual void OnKeyUp(std::int16_t& keyCode, std::int16_t& shift) = 0;
     virtual void OnClick() = 0;
     virtual void OnDblClick() = 0;
+    virtual void OnClipboardCommand(ClipboardCommand command) = 0;
 
 protected:
     ~TextBoxEvents() = default;

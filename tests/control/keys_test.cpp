@@ -155,6 +155,28 @@ TEST_F(KeysTest, ClipboardKeysActOnTheWholeText) {
     }
 }
 
+// Shift+Insert, Shift+Delete, Ctrl+Insert and menus follow the same rules
+// as the Ctrl keys: the whole text, also when the field is locked, and no
+// KeyUp is raised for them.
+TEST_F(KeysTest, OtherClipboardRoadsActLikeTheCtrlKeys) {
+    control.SetValue(1234.5);
+    control.SetLocked(true);
+    FocusIn();
+    host.ClearRecords();
+    Field().SetSelStart(2);
+    Field().SetSelLength(1);
+    Field().Clipboard(ClipboardCommand::Copy);
+    EXPECT_EQ("1,234.50", toolkit.m_Clipboard);
+    toolkit.m_Clipboard = "(7)";
+    Field().Clipboard(ClipboardCommand::Paste);
+    EXPECT_EQ("-7.00", Shown());
+    EXPECT_EQ(5, Field().SelLength());
+    Field().Clipboard(ClipboardCommand::Cut);
+    EXPECT_EQ("", Shown());
+    EXPECT_EQ("-7.00", toolkit.m_Clipboard);
+    EXPECT_EQ((std::vector<EventId>{EventId::Change, EventId::Change}), Events());
+}
+
 TEST_F(KeysTest, PasteSelectsTheWholeNumber) {
     FocusIn();
     toolkit.m_Clipboard = "(1,234.5)";

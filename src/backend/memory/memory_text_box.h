@@ -52,6 +52,8 @@ public:
     // method or a drop would.
     void ReplaceSelection(std::string_view text);
     void Click() { m_Events.OnClick(); }
+    // A clipboard road other than the Ctrl keys (Shift+Insert, a menu).
+    void Clipboard(ClipboardCommand command) { m_Events.OnClipboardCommand(command); }
     void DblClick() { m_Events.OnDblClick(); }
 
     bool HasFocus() const { return m_HasFocus; }

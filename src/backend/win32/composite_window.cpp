@@ -37,10 +37,24 @@ void ReportDroppedError(const char* where) noexcept {
     }
 }
 
+HWND CompositeWindow::ParkingWindow() {
+    struct Parking {
+        HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      nullptr, nullptr);
+        ~Parking() {
+            if (window)
+                DestroyWindow(window);
+        }
+    };
+    thread_local Parking parking;
+    return parking.window;
+}
+
 CompositeWindow::CompositeWindow() {
     RegisterClassOnce();
-    m_Window = CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, L"", WS_POPUP | WS_CLIPCHILDREN, 0,
-                               0, 116, 20, nullptr, nullptr, com::ModuleInstance(), nullptr);
+    m_Window = CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, L"",
+                               WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 116, 20,
+                               ParkingWindow(), nullptr, com::ModuleInstance(), nullptr);
     if (!m_Window)
         throw std::runtime_error("the control's window could not be created");
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -58,6 +72,7 @@ LRESULT CALLBACK CompositeWindow::WindowProc(HWND window, UINT message, WPARAM w
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
     try {
+        const Hold hold(*self);
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
         ReportDroppedError("control window");
@@ -100,6 +115,14 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         EndPaint(m_Window, &ps);
         return 0;
     }
+    case WM_SETFOCUS:
+        if (m_GotFocus)
+            m_GotFocus();
+        return 0;
+    case WM_KILLFOCUS:
+        if (m_LostFocus)
+            m_LostFocus();
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:

@@ -8,10 +8,14 @@
 namespace quillomet::win32 {
 
 // The control's own window, parent of its children. Until a container
-// gives it a place it lives hidden, parked under the desktop, so a control
-// created by a script works fully without being shown.
+// gives it a place it lives hidden, parked under a message-only window of
+// its thread, so a control created by a script works fully without being
+// shown and costs no top-level window.
 class CompositeWindow {
 public:
+    // Where controls without a container wait, one per thread.
+    static HWND ParkingWindow();
+
     CompositeWindow();
     ~CompositeWindow();
     CompositeWindow(const CompositeWindow&) = delete;
@@ -31,6 +35,35 @@ public:
     void OnPaint(PaintHandler handler) { m_Paint = std::move(handler); }
     using MouseHandler = std::function<bool(UINT message, WPARAM, LPARAM)>;
     void OnMouse(MouseHandler handler) { m_Mouse = std::move(handler); }
+    using FocusHandler = std::function<void()>;
+    void OnFocus(FocusHandler gotFocus, FocusHandler lostFocus) {
+        m_GotFocus = std::move(gotFocus);
+        m_LostFocus = std::move(lostFocus);
+    }
+
+    // Keeps the object that owns this window alive while a message is being
+    // handled: a host may release the control from inside a notification.
+    using Lifetime = std::function<void()>;
+    void SetLifetime(Lifetime addRef, Lifetime release) {
+        m_AddRef = std::move(addRef);
+        m_Release = std::move(release);
+    }
+    class Hold {
+    public:
+        explicit Hold(const CompositeWindow& window) : m_Release(window.m_Release) {
+            if (window.m_AddRef)
+                window.m_AddRef();
+        }
+        ~Hold() {
+            if (m_Release)
+                m_Release(); // may destroy the window's owner: nothing follows
+        }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        Lifetime m_Release; // a copy: the owner's may be gone when it runs
+    };
 
 private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
@@ -42,6 +75,10 @@ private:
     std::map<HWND, ColorHandler> m_Colors;
     PaintHandler m_Paint;
     MouseHandler m_Mouse;
+    FocusHandler m_GotFocus;
+    FocusHandler m_LostFocus;
+    Lifetime m_AddRef;
+    Lifetime m_Release;
 };
 
 // Logs an error that a window procedure must swallow: Windows offers no

@@ -1,5 +1,6 @@
 #include "backend/win32/win32_font.h"
 
+#include "server/com/com_object.h"
 #include "server/com/error.h"
 #include "server/text_conversion.h"
 
@@ -77,6 +78,48 @@ struct Attributes {
 bool Win32Font::SameAs(const FontObject& other) const {
     const auto* font = dynamic_cast<const Win32Font*>(&other);
     return font && Attributes(m_Font.get()) == Attributes(font->m_Font.get());
+}
+
+namespace {
+
+class FontChangeSink final : public com::ComObject<FontChangeSink, IPropertyNotifySink> {
+public:
+    explicit FontChangeSink(std::function<void()> changed) : m_Changed(std::move(changed)) {}
+    void Disconnect() { m_Changed = nullptr; }
+    STDMETHODIMP OnChanged(DISPID) noexcept override {
+        try {
+            if (m_Changed)
+                m_Changed();
+        } catch (...) {
+        }
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) noexcept override { return S_OK; }
+
+private:
+    std::function<void()> m_Changed;
+};
+
+} // namespace
+
+std::shared_ptr<FontWatcher> FontWatcher::Watch(IFont* font, std::function<void()> changed) {
+    std::shared_ptr<FontWatcher> watcher(new FontWatcher());
+    com::com_ptr<IConnectionPointContainer> points;
+    if (FAILED(font->QueryInterface(IID_IConnectionPointContainer, points.put_void())) ||
+        FAILED(points->FindConnectionPoint(IID_IPropertyNotifySink, watcher->m_Point.put())))
+        return watcher; // a font that tells nothing: nothing to follow
+    auto sink = com::make<FontChangeSink>(std::move(changed));
+    watcher->m_Sink = com::com_ptr<IPropertyNotifySink>(sink.get());
+    if (FAILED(watcher->m_Point->Advise(watcher->m_Sink.get(), &watcher->m_Cookie)))
+        watcher->m_Cookie = 0;
+    return watcher;
+}
+
+FontWatcher::~FontWatcher() {
+    if (m_Sink)
+        static_cast<FontChangeSink*>(m_Sink.get())->Disconnect();
+    if (m_Point && m_Cookie)
+        m_Point->Unadvise(m_Cookie);
 }
 
 HFONT Win32Font::Handle() const {

@@ -6,6 +6,9 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <functional>
+#include <memory>
+
 namespace quillomet::win32 {
 
 // The standard OLE font object as the core's font.
@@ -27,6 +30,22 @@ public:
 
 private:
     com::com_ptr<IFont> m_Font;
+};
+
+// Hears of every change made to a font object (its property-change
+// notifications) until it is destroyed.
+class FontWatcher {
+public:
+    static std::shared_ptr<FontWatcher> Watch(IFont* font, std::function<void()> changed);
+    ~FontWatcher();
+    FontWatcher(const FontWatcher&) = delete;
+    FontWatcher& operator=(const FontWatcher&) = delete;
+
+private:
+    FontWatcher() = default;
+    com::com_ptr<IConnectionPoint> m_Point;
+    com::com_ptr<IPropertyNotifySink> m_Sink;
+    DWORD m_Cookie = 0;
 };
 
 } // namespace quillomet::win32

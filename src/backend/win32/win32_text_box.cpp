@@ -54,8 +54,9 @@ std::int16_t ShiftState() {
     return state;
 }
 
-Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry)
-    : m_Parent(parent), m_Events(events), m_Geometry(geometry) {
+Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry,
+                           const FocusBoundary& boundary)
+    : m_Parent(parent), m_Events(events), m_Boundary(boundary), m_Geometry(geometry) {
     m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 0, 0,
                              10, 10, parent.Handle(), nullptr, nullptr, nullptr);
@@ -73,6 +74,7 @@ Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const
 }
 
 Win32TextBox::~Win32TextBox() {
+    m_FontWatcher.reset();
     RemoveWindowSubclass(m_Edit, &SubclassProc, SubclassId);
     DestroyWindow(m_Edit);
     if (m_BackBrush)
@@ -175,8 +177,16 @@ HBRUSH Win32TextBox::on_control_color(HDC dc) {
     return m_BackBrush;
 }
 
+// The field follows later changes made to this same font object.
 void Win32TextBox::SetFont(FontRef font) {
     m_Font = std::move(font);
+    m_FontWatcher.reset();
+    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
+        m_FontWatcher = FontWatcher::Watch(win32Font->Font(), [this] { ApplyFont(); });
+    ApplyFont();
+}
+
+void Win32TextBox::ApplyFont() {
     if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
         SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), TRUE);
     ApplyAlignment();
@@ -234,6 +244,7 @@ LRESULT CALLBACK Win32TextBox::SubclassProc(HWND window, UINT message, WPARAM wP
                                             UINT_PTR, DWORD_PTR data) noexcept {
     auto* self = reinterpret_cast<Win32TextBox*>(data);
     try {
+        const CompositeWindow::Hold hold(self->m_Parent);
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
         ReportDroppedError("text box");
@@ -244,7 +255,8 @@ LRESULT CALLBACK Win32TextBox::SubclassProc(HWND window, UINT message, WPARAM wP
 LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CHAR:
-        return on_char(wParam, lParam);
+    case WM_IME_CHAR:
+        return on_char(message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
         return on_key(message, wParam, lParam);
@@ -255,33 +267,90 @@ LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
         return on_mouse(message, wParam, lParam);
-    case WM_SETFOCUS: {
-        const LRESULT result = DefSubclassProc(m_Edit, message, wParam, lParam);
-        m_CaretHidden = false;
-        m_Events.OnGotFocus();
-        return result;
-    }
-    case WM_KILLFOCUS: {
-        const LRESULT result = DefSubclassProc(m_Edit, message, wParam, lParam);
-        m_Events.OnLostFocus();
-        return result;
-    }
+    case WM_SETFOCUS:
+        return on_set_focus(wParam, lParam);
+    case WM_KILLFOCUS:
+        return on_kill_focus(wParam, lParam);
+    // Any other program or message that cuts, copies or pastes: the same
+    // whole-text rules as the keys.
+    case WM_PASTE:
+        m_Events.OnClipboardCommand(ClipboardCommand::Paste);
+        return 0;
+    case WM_CUT:
+        m_Events.OnClipboardCommand(ClipboardCommand::Cut);
+        return 0;
+    case WM_COPY:
+        m_Events.OnClipboardCommand(ClipboardCommand::Copy);
+        return 0;
+    case WM_CONTEXTMENU:
+        return on_context_menu(lParam);
     default:
         return DefSubclassProc(m_Edit, message, wParam, lParam);
     }
 }
 
-// A typed character goes through the control's filter first; what the
-// filter leaves in the code is what the field receives.
-LRESULT Win32TextBox::on_char(WPARAM wParam, LPARAM lParam) {
+bool Win32TextBox::InsideControl(HWND window) const {
+    return window && (window == m_Parent.Handle() || IsChild(m_Parent.Handle(), window));
+}
+
+// The focus arrives: if from outside the control, the control hears of it
+// before the field does.
+LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefSubclassProc(m_Edit, WM_SETFOCUS, wParam, lParam);
+    m_CaretHidden = false;
+    if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.entered)
+        m_Boundary.entered();
+    m_Events.OnGotFocus();
+    return result;
+}
+
+LRESULT Win32TextBox::on_kill_focus(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefSubclassProc(m_Edit, WM_KILLFOCUS, wParam, lParam);
+    m_Events.OnLostFocus();
+    if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.left)
+        m_Boundary.left();
+    return result;
+}
+
+// The field's own menu would edit the selection; ours acts on the whole
+// text as the keys do (and, like them, also on a locked field).
+LRESULT Win32TextBox::on_context_menu(LPARAM lParam) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"Cu&t");
+    AppendMenuW(menu, MF_STRING, 2, L"&Copy");
+    AppendMenuW(menu, MF_STRING, 3, L"&Paste");
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (at.x == -1 && at.y == -1) { // from the keyboard: below the field's corner
+        RECT r{};
+        GetWindowRect(m_Edit, &r);
+        at = {r.left, r.bottom};
+    }
+    const int choice =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, m_Edit, nullptr);
+    DestroyMenu(menu);
+    if (choice == 1)
+        m_Events.OnClipboardCommand(ClipboardCommand::Cut);
+    else if (choice == 2)
+        m_Events.OnClipboardCommand(ClipboardCommand::Copy);
+    else if (choice == 3)
+        m_Events.OnClipboardCommand(ClipboardCommand::Paste);
+    return 0;
+}
+
+// A typed character (or one an input method composed) goes through the
+// control's filter first; what the filter leaves in the code is what the
+// field receives.
+LRESULT Win32TextBox::on_char(UINT message, WPARAM wParam, LPARAM lParam) {
     auto code = static_cast<std::int16_t>(wParam);
     m_Events.OnKeyPress(code);
     if (code == 0)
         return 0;
-    return DefSubclassProc(m_Edit, WM_CHAR, static_cast<WPARAM>(static_cast<std::uint16_t>(code)),
+    return DefSubclassProc(m_Edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(code)),
                            lParam);
 }
 
+// Shift+Insert, Shift+Delete and Ctrl+Insert are the older clipboard keys:
+// whole text, as with the Ctrl letters.
 LRESULT Win32TextBox::on_key(UINT message, WPARAM wParam, LPARAM lParam) {
     auto keyCode = static_cast<std::int16_t>(wParam);
     std::int16_t shift = ShiftState();
@@ -291,6 +360,17 @@ LRESULT Win32TextBox::on_key(UINT message, WPARAM wParam, LPARAM lParam) {
         m_Events.OnKeyUp(keyCode, shift);
     if (keyCode == 0)
         return 0;
+    if (message == WM_KEYDOWN && (keyCode == VK_INSERT || keyCode == VK_DELETE)) {
+        if (shift == 1) {
+            m_Events.OnClipboardCommand(keyCode == VK_INSERT ? ClipboardCommand::Paste
+                                                             : ClipboardCommand::Cut);
+            return 0;
+        }
+        if (shift == 2 && keyCode == VK_INSERT) {
+            m_Events.OnClipboardCommand(ClipboardCommand::Copy);
+            return 0;
+        }
+    }
     return DefSubclassProc(m_Edit, message,
                            static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
 }

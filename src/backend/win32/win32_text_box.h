@@ -5,14 +5,27 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+
 namespace quillomet::win32 {
 
 // The control's field: one real EDIT window for the control's whole life,
 // so its handle, which hosts keep as hwnd, never changes. Subclassed so
 // that typed characters pass the control's filter first.
+class FontWatcher;
+
+// What the field tells the control's window about the focus crossing the
+// control's boundary: in before the field's own arrival, out after its loss.
+struct FocusBoundary {
+    std::function<void()> entered;
+    std::function<void()> left;
+};
+
 class Win32TextBox final : public TextBox {
 public:
-    Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry);
+    Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry,
+                 const FocusBoundary& boundary);
     ~Win32TextBox() override;
 
     std::string Text() const override;
@@ -43,7 +56,11 @@ public:
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT on_char(WPARAM wParam, LPARAM lParam);
+    LRESULT on_char(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT on_set_focus(WPARAM wParam, LPARAM lParam);
+    LRESULT on_kill_focus(WPARAM wParam, LPARAM lParam);
+    LRESULT on_context_menu(LPARAM lParam);
+    void ApplyFont();
     LRESULT on_key(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT on_mouse(UINT message, WPARAM wParam, LPARAM lParam);
     HBRUSH on_control_color(HDC dc);
@@ -52,8 +69,12 @@ private:
     // replacing the window (an EDIT ignores ES_RIGHT set after creation).
     void ApplyAlignment();
 
+    bool InsideControl(HWND window) const;
+
     CompositeWindow& m_Parent;
     TextBoxEvents& m_Events;
+    const FocusBoundary& m_Boundary;
+    std::shared_ptr<FontWatcher> m_FontWatcher;
     HWND m_Edit = nullptr;
     Geometry m_Geometry;
     Alignment m_Alignment = Alignment::Right;

@@ -6,27 +6,113 @@
 #include "server/resources/resource_ids.h"
 #include "server/text_conversion.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
 namespace quillomet::win32 {
 namespace {
 
-// The spinner's place and state; its window belongs to the on-screen work.
+// The common up-down control, used only for its mouse notifications and
+// placement. Its state lives here; its window exists only while it is
+// visible, so a control without a spinner costs no window for it.
 class Win32Spinner final : public Spinner {
 public:
-    explicit Win32Spinner(const Geometry& geometry) : m_Geometry(geometry) {}
-    void SetVisible(bool visible) override { m_Visible = visible; }
-    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    Win32Spinner(CompositeWindow& parent, SpinnerEvents& events, const Geometry& geometry)
+        : m_Parent(parent), m_Events(events), m_Geometry(geometry) {}
+    ~Win32Spinner() override { DestroyUpDown(); }
+
+    void SetVisible(bool visible) override {
+        m_Visible = visible;
+        if (visible)
+            CreateUpDown();
+        else
+            DestroyUpDown();
+    }
+    void SetEnabled(bool enabled) override {
+        m_Enabled = enabled;
+        if (m_Window)
+            EnableWindow(m_Window, enabled);
+    }
     std::int32_t Left() const override { return m_Geometry.left; }
-    void SetLeft(std::int32_t twips) override { m_Geometry.left = twips; }
+    void SetLeft(std::int32_t twips) override {
+        m_Geometry.left = twips;
+        Place();
+    }
     std::int32_t Width() const override { return m_Geometry.width; }
     std::int32_t Height() const override { return m_Geometry.height; }
-    void SetHeight(std::int32_t twips) override { m_Geometry.height = twips; }
+    void SetHeight(std::int32_t twips) override {
+        m_Geometry.height = twips;
+        Place();
+    }
 
 private:
+    void CreateUpDown() {
+        if (m_Window)
+            return;
+        static const bool registered = [] {
+            INITCOMMONCONTROLSEX init{sizeof init, ICC_UPDOWN_CLASS};
+            return InitCommonControlsEx(&init) != FALSE;
+        }();
+        (void)registered;
+        m_Window = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 1, 1,
+                                   m_Parent.Handle(), nullptr, nullptr, nullptr);
+        if (!m_Window)
+            throw std::runtime_error("the spinner window could not be created");
+        SetWindowSubclass(m_Window, &SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        EnableWindow(m_Window, m_Enabled);
+        Place();
+    }
+    void DestroyUpDown() {
+        if (!m_Window)
+            return;
+        RemoveWindowSubclass(m_Window, &SubclassProc, 1);
+        DestroyWindow(m_Window);
+        m_Window = nullptr;
+    }
+    void Place() {
+        if (m_Window)
+            MoveWindow(m_Window, TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
+                       TwipsToPixelsX(m_Geometry.width), TwipsToPixelsY(m_Geometry.height), TRUE);
+    }
+
+    // The press, release and movement, in the spinner's own twips.
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) noexcept {
+        auto* self = reinterpret_cast<Win32Spinner*>(data);
+        try {
+            const CompositeWindow::Hold hold(self->m_Parent);
+            if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE ||
+                message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) {
+                std::int16_t button = 0;
+                if ((wParam & MK_LBUTTON) || message == WM_LBUTTONUP)
+                    button |= 1;
+                if ((wParam & MK_RBUTTON) || message == WM_RBUTTONUP)
+                    button |= 2;
+                std::int16_t shift = ShiftState();
+                float x = PixelsToTwipsX(static_cast<short>(LOWORD(lParam)));
+                float y = PixelsToTwipsY(static_cast<short>(HIWORD(lParam)));
+                if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
+                    self->m_Events.OnMouseDown(button, shift, x, y);
+                else if (message == WM_MOUSEMOVE)
+                    self->m_Events.OnMouseMove(button, shift, x, y);
+                else
+                    self->m_Events.OnMouseUp(button, shift, x, y);
+            }
+        } catch (...) {
+            ReportDroppedError("spinner");
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+
+    CompositeWindow& m_Parent;
+    SpinnerEvents& m_Events;
     Geometry m_Geometry;
+    HWND m_Window = nullptr;
     bool m_Visible = true;
     bool m_Enabled = true;
 };
@@ -34,6 +120,19 @@ private:
 // A bitmap carried as a resource of the library.
 class Win32Picture final : public PictureObject {
 public:
+    // One bitmap per glyph for every control of the process, while any
+    // control shows it.
+    static std::shared_ptr<Win32Picture> Of(Glyph glyph) {
+        static std::mutex guard;
+        static std::map<Glyph, std::weak_ptr<Win32Picture>> cache;
+        const std::lock_guard<std::mutex> lock(guard);
+        if (auto shared = cache[glyph].lock())
+            return shared;
+        auto picture = std::make_shared<Win32Picture>(glyph);
+        cache[glyph] = picture;
+        return picture;
+    }
+
     explicit Win32Picture(Glyph glyph) {
         const int id = glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
         m_Bitmap = static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
@@ -104,7 +203,7 @@ public:
     Win32Image(Win32Toolkit& toolkit, ImageEvents* events, const Geometry& geometry, Glyph glyph,
                bool visible)
         : m_Toolkit(toolkit), m_Events(events), m_Geometry(geometry), m_Visible(visible),
-          m_Picture(std::make_shared<Win32Picture>(glyph)) {
+          m_Picture(Win32Picture::Of(glyph)) {
         m_Toolkit.AddImage(this);
     }
     ~Win32Image() override { m_Toolkit.RemoveImage(this); }
@@ -182,11 +281,12 @@ Win32Toolkit::~Win32Toolkit() = default;
 
 std::unique_ptr<TextBox> Win32Toolkit::CreateTextBox(TextBoxEvents& events,
                                                      const Geometry& geometry) {
-    return std::make_unique<Win32TextBox>(m_Window, events, geometry);
+    return std::make_unique<Win32TextBox>(m_Window, events, geometry, m_Boundary);
 }
 
-std::unique_ptr<Spinner> Win32Toolkit::CreateSpinner(SpinnerEvents&, const Geometry& geometry) {
-    return std::make_unique<Win32Spinner>(geometry);
+std::unique_ptr<Spinner> Win32Toolkit::CreateSpinner(SpinnerEvents& events,
+                                                     const Geometry& geometry) {
+    return std::make_unique<Win32Spinner>(m_Window, events, geometry);
 }
 
 std::unique_ptr<Image> Win32Toolkit::CreateImage(ImageEvents* events, const Geometry& geometry,
@@ -296,15 +396,22 @@ std::string Win32Toolkit::ClipboardText() {
     return result;
 }
 
-// Lets the messages already queued run, once; what they queue waits.
+// Lets the messages already queued run, once: a marker posted behind them
+// ends the round, so what they queue in turn waits. The control is kept
+// alive meanwhile, and a quit request met on the way is posted again.
 void Win32Toolkit::ProcessPendingMessages() {
+    static const UINT marker = RegisterWindowMessageW(L"Quillomet.PendingMessagesDone");
+    const CompositeWindow::Hold hold(m_Window);
+    const HWND window = m_Window.Handle();
+    PostMessageW(window, marker, 0, 0);
     MSG message;
-    for (int pending = 64; pending > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
-         --pending) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            break;
         }
+        if (message.hwnd == window && message.message == marker)
+            break;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backend/win32/composite_window.h"
+#include "backend/win32/win32_text_box.h"
 #include "toolkit/toolkit.h"
 
 #include <vector>
@@ -37,6 +38,8 @@ public:
     char DecimalSeparator() override;
 
     CompositeWindow& Window() { return m_Window; }
+    // The focus crossing the control's boundary, for the control to hear.
+    FocusBoundary& Boundary() { return m_Boundary; }
     // The windowless images, for painting and hit-testing.
     void AddImage(Win32Image* image) { m_Images.push_back(image); }
     void RemoveImage(Win32Image* image);
@@ -46,6 +49,7 @@ private:
     bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
     CompositeWindow m_Window;
+    FocusBoundary m_Boundary;
     std::vector<Win32Image*> m_Images;
     Win32Image* m_Pressed = nullptr;
     UINT_PTR m_NextTimerId = 1;
