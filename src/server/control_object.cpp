@@ -11,13 +11,23 @@ void ControlObject::ConnectWindow() {
     window.SetLifetime([this] { AddRef(); }, [this] { Release(); });
     m_Toolkit.Boundary().entered = [this] { m_Control.OnEnterFocus(); };
     m_Toolkit.Boundary().left = [this] { m_Control.OnExitFocus(); };
-    // The control's own window passes the focus on to its field.
+    // The control's own window: focus from outside enters the control
+    // first; an enabled control passes it on to its field.
     window.OnFocus(
-        [this] {
+        [this](HWND previous) {
+            const HWND own = m_Toolkit.Window().Handle();
+            if (previous != own && !IsChild(own, previous))
+                m_Control.OnEnterFocus();
             m_Control.OnUserControlGotFocus();
-            SetFocus(reinterpret_cast<HWND>(static_cast<INT_PTR>(m_Control.hwnd())));
+            if (m_Control.Enabled())
+                SetFocus(reinterpret_cast<HWND>(static_cast<INT_PTR>(m_Control.hwnd())));
         },
-        [this] { m_Control.OnUserControlLostFocus(); });
+        [this](HWND next) {
+            m_Control.OnUserControlLostFocus();
+            const HWND own = m_Toolkit.Window().Handle();
+            if (next != own && !IsChild(own, next))
+                m_Control.OnExitFocus();
+        });
 }
 
 // Nothing may reach the control while it is being destroyed.

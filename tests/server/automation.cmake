@@ -28,3 +28,9 @@ target_link_libraries(atl_host_test PRIVATE quillomet_identities gtest ole32 ole
 target_compile_definitions(atl_host_test PRIVATE UNICODE _UNICODE)
 add_test(NAME server_atl_host COMMAND atl_host_test --gtest_brief=1)
 set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)
+
+add_executable(screen_test ${CMAKE_CURRENT_LIST_DIR}/screen_test.cpp)
+target_link_libraries(screen_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
+target_compile_definitions(screen_test PRIVATE UNICODE _UNICODE)
+add_dependencies(screen_test quillomet_ocx)
+add_test(NAME server_screen COMMAND screen_test ${ocx} --gtest_brief=1)

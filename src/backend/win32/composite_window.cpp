@@ -117,11 +117,11 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_SETFOCUS:
         if (m_GotFocus)
-            m_GotFocus();
+            m_GotFocus(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_KILLFOCUS:
         if (m_LostFocus)
-            m_LostFocus();
+            m_LostFocus(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:

@@ -35,7 +35,8 @@ public:
     void OnPaint(PaintHandler handler) { m_Paint = std::move(handler); }
     using MouseHandler = std::function<bool(UINT message, WPARAM, LPARAM)>;
     void OnMouse(MouseHandler handler) { m_Mouse = std::move(handler); }
-    using FocusHandler = std::function<void()>;
+    // The window that had, or gets, the focus.
+    using FocusHandler = std::function<void(HWND other)>;
     void OnFocus(FocusHandler gotFocus, FocusHandler lostFocus) {
         m_GotFocus = std::move(gotFocus);
         m_LostFocus = std::move(lostFocus);

@@ -1,0 +1,354 @@
+// The control on a form, worked with real window messages in a strict
+// container of our own: every call the control makes on the container
+// that a test did not allow for is reported. Runs under Wine with a display.
+#include "test_site.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+namespace {
+
+using quillomet::testing::EventCounter;
+using quillomet::testing::Pump;
+using quillomet::testing::Ref;
+using quillomet::testing::Site;
+
+std::string g_OcxPath;
+
+// What a placed control may ask of its container.
+const std::vector<std::string> Allowed = {
+    "Ambient Font",          "GetExtendedControl", "OnInPlaceActivate",
+    "OnUIActivate",          "SetActiveObject",    "OnPosRectChange",
+    "SetActiveObject(none)", "OnUIDeactivate",     "OnInPlaceDeactivate",
+};
+
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_Library.Load(g_OcxPath)) << g_OcxPath;
+        m_Form = CreateWindowExW(0, L"STATIC", L"Quillomet form",
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 30, 30, 420,
+                                 160, nullptr, nullptr, nullptr, nullptr);
+        m_Next =
+            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"next", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                            10, 60, 100, 22, m_Form, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(m_Form && m_Next);
+        SetForegroundWindow(m_Form);
+        m_Site = new Site(m_Form);
+        m_Site->m_Position = {10, 10, 10 + 160, 10 + 22};
+        Ref<IClassFactory> factory;
+        ASSERT_HRESULT_SUCCEEDED(
+            m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+        ASSERT_HRESULT_SUCCEEDED(
+            factory->CreateInstance(nullptr, IID__Quillomet, m_Control.put_void()));
+        m_Control->QueryInterface(IID_IOleObject, m_Ole.put_void());
+        ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
+        Ref<IPersistStreamInit> persist;
+        m_Control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        ASSERT_HRESULT_SUCCEEDED(m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Form,
+                                               &m_Site->m_Position));
+        Ref<IConnectionPointContainer> points;
+        m_Control->QueryInterface(IID_IConnectionPointContainer, points.put_void());
+        points->FindConnectionPoint(DIID___Quillomet, m_Point.put());
+        m_Point->Advise(&m_Sink, &m_Cookie);
+        Pump();
+    }
+    void TearDown() override {
+        EXPECT_EQ(std::vector<std::string>{}, m_Site->Unexpected(Allowed));
+        m_Point->Unadvise(m_Cookie);
+        m_Point.reset();
+        m_Ole->Close(OLECLOSE_NOSAVE);
+        m_Ole->SetClientSite(nullptr);
+        m_Ole.reset();
+        m_Control.reset();
+        delete m_Site;
+        DestroyWindow(m_Form);
+        Pump();
+    }
+
+    HWND Field() {
+        LONG handle = 0;
+        m_Control->get_hwnd(&handle);
+        return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    }
+    std::wstring Text() {
+        wchar_t text[128] = {};
+        GetWindowTextW(Field(), text, 128);
+        return text;
+    }
+    double Value() {
+        VARIANT value;
+        VariantInit(&value);
+        m_Control->get_value(&value);
+        VariantChangeType(&value, &value, 0, VT_R8);
+        return V_R8(&value);
+    }
+    void SetValue(double number) {
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_R8;
+        V_R8(&value) = number;
+        m_Control->put_value(value);
+    }
+    // Where the field draws its first character, from its left edge.
+    int FirstCharacterX() {
+        const LRESULT at = SendMessageW(Field(), EM_POSFROMCHAR, 0, 0);
+        return static_cast<short>(LOWORD(at));
+    }
+    int FieldWidth() {
+        RECT r{};
+        GetClientRect(Field(), &r);
+        return r.right;
+    }
+    void Type(const std::string& keys) {
+        for (char c : keys)
+            PostMessageW(Field(), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
+        Pump();
+    }
+    // A key with Ctrl or Shift held, as the keyboard state says.
+    void Chord(UINT modifier, UINT key) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[modifier] = 0x80;
+        SetKeyboardState(state);
+        SendMessageW(Field(), WM_KEYDOWN, key, 0);
+        SendMessageW(Field(), WM_KEYUP, key, 0);
+        state[modifier] = 0;
+        SetKeyboardState(state);
+        Pump();
+    }
+    void Key(UINT key) {
+        SendMessageW(Field(), WM_KEYDOWN, key, 0);
+        SendMessageW(Field(), WM_KEYUP, key, 0);
+        Pump();
+    }
+    void SetClipboard(const wchar_t* text) {
+        OpenClipboard(m_Form);
+        EmptyClipboard();
+        const std::size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        memcpy(GlobalLock(memory), text, bytes);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    }
+    std::wstring Clipboard() {
+        OpenClipboard(m_Form);
+        std::wstring text;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return text;
+    }
+    // Runs the message loop until `done` holds or the time is up; the
+    // container's own Tab handling moves the focus to the next field.
+    template <typename Done>
+    bool RunUntil(Done done, int milliseconds) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
+                    SetFocus(m_Next);
+                    continue;
+                }
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        return true;
+    }
+
+    quillomet::testing::Library m_Library;
+    HWND m_Form = nullptr;
+    HWND m_Next = nullptr;
+    Site* m_Site = nullptr;
+    EventCounter m_Sink;
+    Ref<_Quillomet> m_Control;
+    Ref<IOleObject> m_Ole;
+    Ref<IConnectionPoint> m_Point;
+    DWORD m_Cookie = 0;
+};
+
+// Focus in: plain form, selected, drawn from the left; focus out: display
+// form, drawn against the right edge.
+TEST_F(ScreenTest, FocusSwitchesFormAndAlignment) {
+    SetValue(-1234.5);
+    const int changes = m_Sink.Count(1);
+    EXPECT_EQ(L"(1,234.50)", Text());
+    EXPECT_GT(FirstCharacterX(), FieldWidth() / 3);
+    SetFocus(Field());
+    Pump();
+    EXPECT_EQ(L"-1234.50", Text());
+    EXPECT_LT(FirstCharacterX(), 8);
+    DWORD start = 0, end = 0;
+    SendMessageW(Field(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(8u, end);
+    SetFocus(m_Next);
+    Pump();
+    EXPECT_EQ(L"(1,234.50)", Text());
+    EXPECT_GT(FirstCharacterX(), FieldWidth() / 3);
+    EXPECT_EQ(changes, m_Sink.Count(1)); // moving between the forms raises no Change
+}
+
+TEST_F(ScreenTest, TypingGoesThroughTheFilter) {
+    m_Sink.m_VetoKey = '7';
+    SetFocus(Field());
+    Pump();
+    Type("12a,3-7.5.6");
+    EXPECT_EQ(L"123.56", Text()); // letters, ",", a late "-", the vetoed 7, a second "." kept out
+    Type("9999");
+    EXPECT_EQ(L"123.569999", Text()); // the limit: ten characters
+    Type("1");
+    EXPECT_EQ(L"123.569999", Text());
+    SetFocus(m_Next);
+    Pump();
+    EXPECT_EQ(L"123.56", Text());
+    EXPECT_EQ(123.56, Value());
+}
+
+TEST_F(ScreenTest, ClipboardKeysActOnTheWholeText) {
+    SetValue(1234.5);
+    SetFocus(Field());
+    Pump();
+    SendMessageW(Field(), EM_SETSEL, 1, 2);
+    Chord(VK_CONTROL, 'C');
+    EXPECT_EQ(L"1234.50", Clipboard());
+    SetClipboard(L"(42)");
+    Chord(VK_CONTROL, 'V');
+    EXPECT_EQ(L"-42.00", Text());
+    SetClipboard(L"7");
+    Chord(VK_SHIFT, VK_INSERT);
+    EXPECT_EQ(L"7.00", Text());
+    Chord(VK_SHIFT, VK_DELETE);
+    EXPECT_EQ(L"", Text());
+    EXPECT_EQ(L"7.00", Clipboard());
+    SetClipboard(L"5");
+    SendMessageW(Field(), WM_PASTE, 0, 0);
+    EXPECT_EQ(L"5.00", Text());
+    Chord(VK_CONTROL, 'X');
+    EXPECT_EQ(L"", Text());
+}
+
+TEST_F(ScreenTest, LockedFieldKeepsItsTextAndColours) {
+    m_Control->put_BackColor(0x000000FF);
+    m_Control->put_Locked(VARIANT_TRUE);
+    SetValue(5);
+    SetFocus(Field());
+    Pump();
+    Type("9");
+    EXPECT_EQ(L"5.00", Text());
+    // A read-only field asks its parent for colours as a static one does.
+    HDC dc = GetDC(Field());
+    SendMessageW(GetParent(Field()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(Field()));
+    EXPECT_EQ(RGB(255, 0, 0), GetBkColor(dc));
+    ReleaseDC(Field(), dc);
+    SetClipboard(L"8");
+    Chord(VK_CONTROL, 'V'); // the lock is for typing only
+    EXPECT_EQ(L"8.00", Text());
+}
+
+TEST_F(ScreenTest, ArrowKeysStepTheValue) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    m_Control->put_UpDownIncrement(5);
+    SetValue(7);
+    SetFocus(Field());
+    Pump();
+    Key(VK_UP);
+    EXPECT_EQ(10, Value());
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    EXPECT_EQ(0, Value());
+    EXPECT_EQ(L"0.00", Text()); // re-selected in its plain form
+}
+
+// Held on its upper half, the spinner steps at once, again after 700 ms,
+// then every 50 ms, and stops at the maximum.
+TEST_F(ScreenTest, SpinnerRepeatsWhileHeld) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    VARIANT limit;
+    VariantInit(&limit);
+    V_VT(&limit) = VT_I4;
+    V_I4(&limit) = 12;
+    m_Control->put_MaxValue(limit);
+    m_Control->put_UseMaxMinValues(VARIANT_TRUE);
+    SetValue(0);
+    HWND spinner = FindWindowExW(GetParent(Field()), nullptr, L"msctls_updown32", nullptr);
+    ASSERT_NE(nullptr, spinner);
+    using Clock = std::chrono::steady_clock;
+    const auto pressed = Clock::now();
+    SendMessageW(spinner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 2));
+    EXPECT_EQ(1, Value()); // at once
+    ASSERT_TRUE(RunUntil([&] { return Value() >= 2; }, 3000));
+    const auto second = Clock::now();
+    EXPECT_GE(second - pressed, std::chrono::milliseconds(650));
+    ASSERT_TRUE(RunUntil([&] { return Value() >= 12; }, 5000));
+    const auto twelfth = Clock::now();
+    // Ten repeats at 50 ms; timers under load may run late, never early.
+    EXPECT_GE(twelfth - second, std::chrono::milliseconds(10 * 45));
+    RunUntil([] { return false; }, 300);
+    EXPECT_EQ(12, Value()); // stopped at the limit
+    SendMessageW(spinner, WM_LBUTTONUP, 0, MAKELPARAM(4, 2));
+    Pump();
+    EXPECT_EQ(0, m_Sink.Count(4)); // no KeyDown from the spinner's steps
+    EXPECT_EQ(1, m_Sink.Count(9)); // MouseDown
+    EXPECT_EQ(1, m_Sink.Count(8)); // MouseUp
+}
+
+TEST_F(ScreenTest, DisabledControlPassesTheFocusOn) {
+    m_Control->put_Enabled(VARIANT_FALSE);
+    SetFocus(GetParent(Field()));
+    EXPECT_TRUE(RunUntil([&] { return GetFocus() == m_Next; }, 2000));
+}
+
+TEST_F(ScreenTest, MouseEventsCarryTheFieldsTwips) {
+    HDC screen = GetDC(nullptr);
+    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    SendMessageW(Field(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 6));
+    SendMessageW(Field(), WM_LBUTTONUP, 0, MAKELPARAM(10, 6));
+    Pump();
+    ASSERT_GE(m_Sink.Count(9), 1);
+    const auto it = std::find(m_Sink.m_Events.begin(), m_Sink.m_Events.end(), 9);
+    const auto& arguments = m_Sink.m_Arguments[it - m_Sink.m_Events.begin()];
+    ASSERT_EQ(4u, arguments.size());
+    EXPECT_EQ(1, V_I2(&arguments[0]));
+    EXPECT_FLOAT_EQ(10.0f * 1440 / dpiX, V_R4(&arguments[2]));
+    EXPECT_FLOAT_EQ(6.0f * 1440 / dpiY, V_R4(&arguments[3]));
+    EXPECT_EQ(1, m_Sink.Count(2)); // Click
+}
+
+TEST_F(ScreenTest, TabStopComesFromTheExtender) {
+    m_Site->m_Extender.m_TabStop = false;
+    m_Control->put_Enabled(VARIANT_TRUE);
+    EXPECT_EQ(0, GetWindowLongPtrW(Field(), GWL_STYLE) & WS_TABSTOP);
+    m_Site->m_Extender.m_TabStop = true;
+    m_Control->put_Enabled(VARIANT_TRUE);
+    EXPECT_NE(0, GetWindowLongPtrW(Field(), GWL_STYLE) & WS_TABSTOP);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: screen_test PATH-TO-Quillomet.ocx\n");
+        return 2;
+    }
+    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
+    OleInitialize(nullptr);
+    const int result = RUN_ALL_TESTS();
+    OleUninitialize();
+    return result;
+}
