@@ -3,6 +3,7 @@
 // The Quillomet COM object: the core control behind its interfaces. The
 // interface families are implemented in their own files: automation here,
 // embedding in ole_embedding.cpp, persistence in persistence_interfaces.cpp.
+#include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/win32_text_box.h"
 #include "backend/win32/win32_toolkit.h"
@@ -13,6 +14,7 @@
 #include "server/com/com_object.h"
 #include "server/com/error.h"
 #include "server/connection_point.h"
+#include "server/diagnostics.h"
 #include "server/persistence.h"
 #include "server/site_container.h"
 #include "server/text_conversion.h"
@@ -56,7 +58,7 @@ class ControlObject final
     : public com::ComObject<ControlObject, _Quillomet, IProvideClassInfo2, ISupportErrorInfo,
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
-                            IOleControl, IViewObject2> {
+                            IOleControl, IViewObject2, IQuillometDiagnostics> {
 public:
     ControlObject()
         : m_Container([this](std::string_view key) { OnPropertyChanged(key); },
@@ -361,6 +363,14 @@ public:
         return S_OK;
     } catch (...) {
         return com::ToHresult();
+    }
+
+    // --- IQuillometDiagnostics ----------------------------------------------
+    STDMETHODIMP LiveGdiObjects(LONG* count) noexcept override {
+        if (!count)
+            return E_POINTER;
+        *count = win32::GdiObjects::Live();
+        return S_OK;
     }
 
     // --- IPersistStorage (persistence_interfaces.cpp) --------------------------

@@ -1,5 +1,6 @@
 // Siting and in-place activation: what any container needs to host the
 // control in one of its windows.
+#include "backend/win32/gdi_objects.h"
 #include "server/control_object_class.h"
 
 namespace quillomet {
@@ -273,9 +274,9 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     COLORREF back = 0, fore = 0;
     OleTranslateColor(m_Control.BackColor(), nullptr, &back);
     OleTranslateColor(m_Control.ForeColor(), nullptr, &fore);
-    HBRUSH brush = CreateSolidBrush(back);
+    HBRUSH brush = win32::GdiObjects::Made(CreateSolidBrush(back));
     FillRect(draw, &r, brush);
-    DeleteObject(brush);
+    win32::GdiObjects::Delete(brush);
     HFONT font = nullptr;
     if (const auto* f = dynamic_cast<const win32::Win32Font*>(m_Control.Font().get()))
         font = f->Handle();

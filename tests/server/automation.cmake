@@ -34,3 +34,10 @@ target_link_libraries(screen_test PRIVATE quillomet_identities gtest ole32 oleau
 target_compile_definitions(screen_test PRIVATE UNICODE _UNICODE)
 add_dependencies(screen_test quillomet_ocx)
 add_test(NAME server_screen COMMAND screen_test ${ocx} --gtest_brief=1)
+
+add_executable(lifetime_test ${CMAKE_CURRENT_LIST_DIR}/lifetime_test.cpp)
+target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(lifetime_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
+target_compile_definitions(lifetime_test PRIVATE UNICODE _UNICODE)
+add_dependencies(lifetime_test quillomet_ocx)
+add_test(NAME server_lifetime COMMAND lifetime_test ${ocx} --gtest_brief=1)

@@ -10,6 +10,15 @@
 namespace quillomet::win32 {
 
 std::shared_ptr<Win32Font> Win32Font::Default() {
+    // One per thread (font objects are apartment objects); each control
+    // takes a copy of it, as it does of a host's ambient font.
+    thread_local std::shared_ptr<Win32Font> shared;
+    if (!shared)
+        shared = CreateDefault();
+    return shared;
+}
+
+std::shared_ptr<Win32Font> Win32Font::CreateDefault() {
     FONTDESC description{sizeof description};
     description.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
     description.cySize.int64 = 82500; // 8.25 points, in ten-thousandths

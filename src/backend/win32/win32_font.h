@@ -29,6 +29,7 @@ public:
     HFONT Handle() const;
 
 private:
+    static std::shared_ptr<Win32Font> CreateDefault();
     com::com_ptr<IFont> m_Font;
 };
 

@@ -1,5 +1,6 @@
 #include "backend/win32/win32_text_box.h"
 
+#include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_font.h"
 #include "server/text_conversion.h"
 
@@ -78,7 +79,7 @@ Win32TextBox::~Win32TextBox() {
     RemoveWindowSubclass(m_Edit, &SubclassProc, SubclassId);
     DestroyWindow(m_Edit);
     if (m_BackBrush)
-        DeleteObject(m_BackBrush);
+        GdiObjects::Delete(m_BackBrush);
 }
 
 std::string Win32TextBox::Text() const {
@@ -129,15 +130,23 @@ void Win32TextBox::ApplyAlignment() {
         RECT client{};
         GetClientRect(m_Edit, &client);
         const std::wstring text = Utf8ToWide(Text());
-        HDC dc = GetDC(m_Edit);
-        HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(m_Edit, dc);
-        margin = std::max<int>(1, client.right - extent.cx - 3);
+        if (!text.empty()) {
+            HDC dc = GetDC(m_Edit);
+            HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(m_Edit, dc);
+            margin = std::max<int>(1, client.right - extent.cx - 3);
+        } else {
+            margin = std::max<int>(1, client.right - 3);
+        }
     }
+    // Setting the same margin again would only cost a repaint.
+    if (margin == m_LeftMargin)
+        return;
+    m_LeftMargin = margin;
     SendMessageW(m_Edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 1));
 }
 
@@ -158,7 +167,7 @@ void Win32TextBox::SetTabStop(bool tabStop) {
 void Win32TextBox::SetBackColor(OleColor color) {
     m_BackColor = color;
     if (m_BackBrush) {
-        DeleteObject(m_BackBrush);
+        GdiObjects::Delete(m_BackBrush);
         m_BackBrush = nullptr;
     }
     InvalidateRect(m_Edit, nullptr, TRUE);
@@ -171,7 +180,7 @@ void Win32TextBox::SetForeColor(OleColor color) {
 
 HBRUSH Win32TextBox::on_control_color(HDC dc) {
     if (!m_BackBrush)
-        m_BackBrush = CreateSolidBrush(ColorOf(m_BackColor));
+        m_BackBrush = GdiObjects::Made(CreateSolidBrush(ColorOf(m_BackColor)));
     SetTextColor(dc, ColorOf(m_ForeColor));
     SetBkColor(dc, ColorOf(m_BackColor));
     return m_BackBrush;
@@ -208,8 +217,14 @@ void Win32TextBox::Move(const Geometry& geometry) {
 }
 
 void Win32TextBox::ApplyGeometry() {
-    MoveWindow(m_Edit, TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
-               TwipsToPixelsX(m_Geometry.width), TwipsToPixelsY(m_Geometry.height), TRUE);
+    const RECT wanted{TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
+                      TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
+                      TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};
+    if (EqualRect(&wanted, &m_Placed))
+        return; // the layout often sets what is already there
+    m_Placed = wanted;
+    SetWindowPos(m_Edit, nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
+                 wanted.bottom - wanted.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyAlignment();
 }
 

@@ -83,6 +83,8 @@ private:
     OleColor m_ForeColor = SystemWindowText;
     HBRUSH m_BackBrush = nullptr;
     bool m_CaretHidden = false;
+    int m_LeftMargin = -1;
+    RECT m_Placed{};
     bool m_LeftButtonDown = false;
 };
 

@@ -1,5 +1,6 @@
 #include "backend/win32/win32_toolkit.h"
 
+#include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_text_box.h"
 #include "common/automation_error.h"
 #include "server/com/module.h"
@@ -135,13 +136,10 @@ public:
 
     explicit Win32Picture(Glyph glyph) {
         const int id = glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
-        m_Bitmap = static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        m_Bitmap = GdiObjects::Made(static_cast<HBITMAP>(LoadImageW(
+            com::ModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
-    ~Win32Picture() override {
-        if (m_Bitmap)
-            DeleteObject(m_Bitmap);
-    }
+    ~Win32Picture() override { GdiObjects::Delete(m_Bitmap); }
     HBITMAP Bitmap() const { return m_Bitmap; }
 
 private:

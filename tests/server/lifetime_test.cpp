@@ -1,0 +1,112 @@
+// Creating, placing and destroying a thousand controls leaves the windows,
+// the GDI objects the control made, and the library's readiness to unload
+// as they were.
+#include "server/diagnostics.h"
+#include "test_site.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using quillomet::testing::Pump;
+using quillomet::testing::Ref;
+using quillomet::testing::Site;
+
+std::string g_OcxPath;
+
+BOOL CALLBACK CountOne(HWND, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
+int CountWithChildren(HWND window) {
+    int count = 1;
+    EnumChildWindows(window, &CountOne, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+BOOL CALLBACK CountTree(HWND window, LPARAM counter) {
+    *reinterpret_cast<int*>(counter) += CountWithChildren(window);
+    return TRUE;
+}
+
+// Every window of this thread, message-only ones included.
+int ThreadWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &CountTree, reinterpret_cast<LPARAM>(&count));
+    for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr));)
+        if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+            count += CountWithChildren(window);
+    return count;
+}
+
+// The GDI objects all controls hold, read through a fresh control.
+LONG LiveGdiObjects(IClassFactory* factory) {
+    Ref<IQuillometDiagnostics> diagnostics;
+    factory->CreateInstance(nullptr, __uuidof(IQuillometDiagnostics), diagnostics.put_void());
+    LONG live = -1;
+    if (diagnostics.p)
+        diagnostics->LiveGdiObjects(&live);
+    return live;
+}
+
+TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
+    quillomet::testing::Library library;
+    ASSERT_TRUE(library.Load(g_OcxPath));
+    HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                                100, nullptr, nullptr, nullptr, nullptr);
+    Site site(form);
+    Ref<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+
+    // What one unused control costs, its thread's parking window included.
+    const LONG gdiBefore = LiveGdiObjects(factory.p);
+    Pump();
+    const int windowsBefore = ThreadWindows();
+    ASSERT_GE(gdiBefore, 0);
+
+    for (int i = 0; i < 1000; ++i) {
+        Ref<_Quillomet> control;
+        ASSERT_HRESULT_SUCCEEDED(
+            factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
+        Ref<IOleObject> ole;
+        control->QueryInterface(IID_IOleObject, ole.put_void());
+        ole->SetClientSite(&site);
+        Ref<IPersistStreamInit> persist;
+        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        persist->InitNew();
+        ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &site.m_Position);
+        if (i % 2)
+            control->put_UpDownFunction(VARIANT_TRUE); // its window comes and goes too
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_I4;
+        V_I4(&value) = i;
+        control->put_value(value);
+        control->put_BackColor(0x00FFEEDD); // a brush of its own, once painted
+        UpdateWindow(form);
+        Pump();
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
+    }
+    Pump();
+    EXPECT_EQ(windowsBefore, ThreadWindows());
+    EXPECT_EQ(gdiBefore, LiveGdiObjects(factory.p));
+    factory.reset();
+    EXPECT_EQ(S_OK, library.canUnload());
+    DestroyWindow(form);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2)
+        return 2;
+    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
+    OleInitialize(nullptr);
+    const int result = RUN_ALL_TESTS();
+    OleUninitialize();
+    return result;
+}
