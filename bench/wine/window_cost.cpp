@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
                 persist->Release();
                 if (spinner)
                     control->put_UpDownFunction(VARIANT_TRUE);
+                site.m_Position = {0, i, 116, i + 20}; // placed as the EDITs are
                 ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &site.m_Position);
                 ole->Release();
                 placed.push_back(control);

@@ -100,7 +100,11 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
             site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo));
         SetParent(window, parent);
         SetObjectRects(&position, &clip);
+    }
+    // Shown also again after a hide verb.
+    if (!IsWindowVisible(window)) {
         ShowWindow(window, SW_SHOWNA);
+        m_Toolkit.Shown();
     }
     if (uiActivate && !m_UIActive) {
         m_UIActive = true;

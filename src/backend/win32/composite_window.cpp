@@ -52,9 +52,9 @@ HWND CompositeWindow::ParkingWindow() {
 
 CompositeWindow::CompositeWindow() {
     RegisterClassOnce();
-    m_Window = CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, L"",
-                               WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 116, 20,
-                               ParkingWindow(), nullptr, com::ModuleInstance(), nullptr);
+    m_Window =
+        CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 116,
+                        20, ParkingWindow(), nullptr, com::ModuleInstance(), nullptr);
     if (!m_Window)
         throw std::runtime_error("the control's window could not be created");
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

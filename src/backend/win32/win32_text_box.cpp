@@ -124,7 +124,19 @@ void Win32TextBox::SetAlignment(Alignment alignment) {
     ApplyAlignment();
 }
 
+void Win32TextBox::Realize() {
+    if (!m_Deferred)
+        return;
+    m_Deferred = false;
+    ApplyGeometry();
+    ApplyAlignment();
+}
+
 void Win32TextBox::ApplyAlignment() {
+    if (!IsWindowVisible(m_Parent.Handle())) {
+        m_Deferred = true;
+        return;
+    }
     int margin = 1;
     if (m_Alignment == Alignment::Right) {
         RECT client{};
@@ -216,7 +228,13 @@ void Win32TextBox::Move(const Geometry& geometry) {
     ApplyGeometry();
 }
 
+// Window operations are costly (a server round trip each under Wine): while
+// the control is hidden, the place waits until it is shown.
 void Win32TextBox::ApplyGeometry() {
+    if (!IsWindowVisible(m_Parent.Handle())) {
+        m_Deferred = true;
+        return;
+    }
     const RECT wanted{TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
                       TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
                       TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};

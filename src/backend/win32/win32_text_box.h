@@ -52,6 +52,8 @@ public:
     void Refresh() override;
 
     HWND Handle() const { return m_Edit; }
+    // Places the field and sets its margin if that waited while hidden.
+    void Realize();
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
@@ -84,6 +86,7 @@ private:
     HBRUSH m_BackBrush = nullptr;
     bool m_CaretHidden = false;
     int m_LeftMargin = -1;
+    bool m_Deferred = false;
     RECT m_Placed{};
     bool m_LeftButtonDown = false;
 };

@@ -16,7 +16,6 @@
 #include <stdexcept>
 
 namespace quillomet::win32 {
-namespace {
 
 // The common up-down control, used only for its mouse notifications and
 // placement. Its state lives here; its window exists only while it is
@@ -30,9 +29,16 @@ public:
     void SetVisible(bool visible) override {
         m_Visible = visible;
         if (visible)
-            CreateUpDown();
+            Realize();
         else
             DestroyUpDown();
+    }
+
+    // The window is made when the control shows: made while it is hidden,
+    // it would cost as much and maybe for nothing.
+    void Realize() {
+        if (m_Visible && IsWindowVisible(m_Parent.Handle()))
+            CreateUpDown();
     }
     void SetEnabled(bool enabled) override {
         m_Enabled = enabled;
@@ -117,6 +123,8 @@ private:
     bool m_Visible = true;
     bool m_Enabled = true;
 };
+
+namespace {
 
 // A bitmap carried as a resource of the library.
 class Win32Picture final : public PictureObject {
@@ -258,7 +266,12 @@ public:
     }
 
 private:
-    void Invalidate() const { InvalidateRect(m_Toolkit.Window().Handle(), nullptr, FALSE); }
+    // A hidden control is painted in full when it is shown.
+    void Invalidate() const {
+        const HWND window = m_Toolkit.Window().Handle();
+        if (IsWindowVisible(window))
+            InvalidateRect(window, nullptr, FALSE);
+    }
 
     Win32Toolkit& m_Toolkit;
     ImageEvents* m_Events;
@@ -279,12 +292,16 @@ Win32Toolkit::~Win32Toolkit() = default;
 
 std::unique_ptr<TextBox> Win32Toolkit::CreateTextBox(TextBoxEvents& events,
                                                      const Geometry& geometry) {
-    return std::make_unique<Win32TextBox>(m_Window, events, geometry, m_Boundary);
+    auto textBox = std::make_unique<Win32TextBox>(m_Window, events, geometry, m_Boundary);
+    m_TextBox = textBox.get();
+    return textBox;
 }
 
 std::unique_ptr<Spinner> Win32Toolkit::CreateSpinner(SpinnerEvents& events,
                                                      const Geometry& geometry) {
-    return std::make_unique<Win32Spinner>(m_Window, events, geometry);
+    auto spinner = std::make_unique<Win32Spinner>(m_Window, events, geometry);
+    m_Spinner = spinner.get();
+    return spinner;
 }
 
 std::unique_ptr<Image> Win32Toolkit::CreateImage(ImageEvents* events, const Geometry& geometry,
@@ -294,6 +311,13 @@ std::unique_ptr<Image> Win32Toolkit::CreateImage(ImageEvents* events, const Geom
 
 std::unique_ptr<Timer> Win32Toolkit::CreateTimer(TimerEvents& events, std::int32_t interval) {
     return std::make_unique<Win32Timer>(m_Window, events, m_NextTimerId++, interval);
+}
+
+void Win32Toolkit::Shown() {
+    if (m_TextBox)
+        m_TextBox->Realize();
+    if (m_Spinner)
+        m_Spinner->Realize();
 }
 
 void Win32Toolkit::RemoveImage(Win32Image* image) {

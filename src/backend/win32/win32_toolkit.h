@@ -9,6 +9,7 @@
 namespace quillomet::win32 {
 
 class Win32Image;
+class Win32Spinner;
 
 // The children of one control in its own window, and the platform services.
 class Win32Toolkit final : public Toolkit {
@@ -40,6 +41,9 @@ public:
     CompositeWindow& Window() { return m_Window; }
     // The focus crossing the control's boundary, for the control to hear.
     FocusBoundary& Boundary() { return m_Boundary; }
+    // The control's window has just been shown: what was deferred while it
+    // was hidden is applied now.
+    void Shown();
     // The windowless images, for painting and hit-testing.
     void AddImage(Win32Image* image) { m_Images.push_back(image); }
     void RemoveImage(Win32Image* image);
@@ -52,6 +56,8 @@ private:
     FocusBoundary m_Boundary;
     std::vector<Win32Image*> m_Images;
     Win32Image* m_Pressed = nullptr;
+    Win32TextBox* m_TextBox = nullptr;
+    Win32Spinner* m_Spinner = nullptr;
     UINT_PTR m_NextTimerId = 1;
 };
 
