@@ -4,6 +4,7 @@
 #include "test_site.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -327,6 +328,49 @@ TEST_F(ScreenTest, MouseEventsCarryTheFieldsTwips) {
     EXPECT_FLOAT_EQ(10.0f * 1440 / dpiX, V_R4(&arguments[2]));
     EXPECT_FLOAT_EQ(6.0f * 1440 / dpiY, V_R4(&arguments[3]));
     EXPECT_EQ(1, m_Sink.Count(2)); // Click
+}
+
+// A change made later to the control's font object reaches the field.
+TEST_F(ScreenTest, FieldFollowsItsFontObject) {
+    Ref<IFontDisp> fontDisp;
+    m_Control->get_Font(fontDisp.put());
+    Ref<IFont> font;
+    fontDisp->QueryInterface(IID_IFont, font.put_void());
+    const auto height = [&] {
+        LOGFONTW description{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Field(), WM_GETFONT, 0, 0)),
+                   sizeof description, &description);
+        return std::abs(description.lfHeight);
+    };
+    const LONG before = height();
+    CY size{};
+    size.int64 = 240000; // 24 points
+    ASSERT_HRESULT_SUCCEEDED(font->put_Size(size));
+    Pump();
+    EXPECT_GT(height(), before + 10);
+}
+
+// The drop button is no window: the control's window hit-tests its square
+// and passes the press on with the button's own coordinates.
+TEST_F(ScreenTest, DropButtonIsHitTestedByTheControl) {
+    const HWND control = GetParent(Field());
+    RECT client{};
+    GetClientRect(control, &client);
+    const int x = client.right - 4, y = 6; // inside the square at the right edge
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    VARIANT_BOOL skip = VARIANT_FALSE;
+    m_Control->get_SkipFocus(&skip);
+    EXPECT_EQ(VARIANT_TRUE, skip);
+    ASSERT_EQ(1, m_Sink.Count(9));
+    const auto& arguments = m_Sink.m_Arguments.back();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_FLOAT_EQ(6.0f * 1440 / dpi, V_R4(&arguments[3])); // the button's own y
+    EXPECT_LT(V_R4(&arguments[2]), static_cast<float>(client.bottom) * 1440 / dpi);
+    // The release opens the calculator, which this build does not have yet.
+    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    Pump();
 }
 
 TEST_F(ScreenTest, TabStopComesFromTheExtender) {
