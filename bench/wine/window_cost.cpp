@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -27,8 +28,11 @@ double Seconds() {
 template <typename Round>
 double Median(int rounds, int n, Round round) {
     std::vector<double> times;
-    for (int r = 0; r < rounds; ++r)
+    for (int r = 0; r < rounds; ++r) {
         times.push_back(round() * 1e6 / n);
+        if (std::getenv("WINDOW_COST_ROUNDS"))
+            std::printf("    round %d: %.1f\n", r, times.back());
+    }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }

@@ -125,6 +125,8 @@ void Win32TextBox::SetAlignment(Alignment alignment) {
 }
 
 void Win32TextBox::Realize() {
+    if (m_FontDeferred)
+        ApplyFont();
     if (!m_Deferred)
         return;
     m_Deferred = false;
@@ -208,6 +210,11 @@ void Win32TextBox::SetFont(FontRef font) {
 }
 
 void Win32TextBox::ApplyFont() {
+    if (!IsWindowVisible(m_Parent.Handle())) {
+        m_FontDeferred = true;
+        return;
+    }
+    m_FontDeferred = false;
     if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
         SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), TRUE);
     ApplyAlignment();

@@ -87,6 +87,7 @@ private:
     bool m_CaretHidden = false;
     int m_LeftMargin = -1;
     bool m_Deferred = false;
+    bool m_FontDeferred = false;
     RECT m_Placed{};
     bool m_LeftButtonDown = false;
 };
