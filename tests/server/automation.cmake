@@ -18,6 +18,7 @@ add_dependencies(container_test quillomet_ocx)
 add_test(NAME server_container COMMAND container_test ${ocx} --gtest_brief=1)
 
 add_executable(site_test ${CMAKE_CURRENT_LIST_DIR}/site_test.cpp)
+target_include_directories(site_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
 target_link_libraries(site_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
 target_compile_definitions(site_test PRIVATE UNICODE _UNICODE)
 add_dependencies(site_test quillomet_ocx)
@@ -30,6 +31,7 @@ add_test(NAME server_atl_host COMMAND atl_host_test --gtest_brief=1)
 set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)
 
 add_executable(screen_test ${CMAKE_CURRENT_LIST_DIR}/screen_test.cpp)
+target_include_directories(screen_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
 target_link_libraries(screen_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
 target_compile_definitions(screen_test PRIVATE UNICODE _UNICODE)
 add_dependencies(screen_test quillomet_ocx)
@@ -37,7 +39,12 @@ add_test(NAME server_screen COMMAND screen_test ${ocx} --gtest_brief=1)
 
 add_executable(lifetime_test ${CMAKE_CURRENT_LIST_DIR}/lifetime_test.cpp)
 target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
 target_link_libraries(lifetime_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
 target_compile_definitions(lifetime_test PRIVATE UNICODE _UNICODE)
 add_dependencies(lifetime_test quillomet_ocx)
 add_test(NAME server_lifetime COMMAND lifetime_test ${ocx} --gtest_brief=1)
+
+add_test(NAME server_demo
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/demo_test.sh $<TARGET_FILE:demo>)
+set_tests_properties(server_demo PROPERTIES FIXTURES_REQUIRED registered)

@@ -1,0 +1,231 @@
+// The demo host: a form of our own holding a gallery of Quillomet controls,
+// created by their ProgID as any container would. Without a display (or
+// with --script) it plays a short session and saves screenshots.
+//
+//   demo [--screenshots DIR] [--script]
+#include "container/ole_site.h"
+#include "ordinalex.h"
+#include "png_writer.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using quillomet::testing::Site;
+
+struct Entry {
+    const wchar_t* label;
+    const wchar_t* format; // nullptr: the default picture
+    double value;
+    bool calculator, upDown, enabled, locked;
+};
+
+// Each of the four arrangements, a disabled and a locked control, a
+// negative value and three other pictures.
+const Entry Gallery[] = {
+    {L"Drop button and spinner", nullptr, 1234.5, true, true, true, false},
+    {L"Drop button", nullptr, 42, true, false, true, false},
+    {L"Spinner", L"#,##0", 10, false, true, true, false},
+    {L"Neither", nullptr, 0.5, false, false, true, false},
+    {L"Disabled", nullptr, 99.99, true, true, false, false},
+    {L"Locked", nullptr, 7, true, false, true, true},
+    {L"Negative value", nullptr, -1234.5, true, false, true, false},
+    {L"Picture #,##0.000 kg", L"#,##0.000 kg", 2.5, false, false, true, false},
+    {L"Picture 00000", L"00000", 42, false, false, true, false},
+    {L"Picture 0.0;(0.0)", L"0.0;(0.0)", -3.25, false, true, true, false},
+};
+
+struct Placed {
+    std::unique_ptr<Site> site;
+    _Quillomet* control = nullptr;
+    HWND field = nullptr;
+};
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Lets timers and painting run for a while.
+void RunFor(DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Pump();
+    }
+}
+
+bool Screenshot(HWND form, const std::string& path) {
+    RedrawWindow(form, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RunFor(150);
+    RECT r{};
+    GetClientRect(form, &r);
+    const int width = r.right, height = r.bottom;
+    HDC window = GetDC(form);
+    HDC memory = CreateCompatibleDC(window);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+    const auto* bgra = static_cast<const std::uint8_t*>(bits);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
+        rgb[i * 3] = bgra[i * 4 + 2];
+        rgb[i * 3 + 1] = bgra[i * 4 + 1];
+        rgb[i * 3 + 2] = bgra[i * 4];
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(form, window);
+    const bool written = quillomet::demo::WritePng(path, width, height, rgb);
+    std::printf("%s %s\n", written ? "wrote" : "could not write", path.c_str());
+    return written;
+}
+
+LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == WM_CTLCOLORSTATIC) // the labels on the form's own grey
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Type(HWND field, const char* text) {
+    for (const char* c = text; *c; ++c) {
+        SendMessageW(field, WM_CHAR, static_cast<WPARAM>(*c), 0);
+        RunFor(40);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string screenshots;
+    bool script = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--screenshots" && i + 1 < argc)
+            screenshots = argv[++i];
+        else if (arg == "--script")
+            script = true;
+    }
+    OleInitialize(nullptr);
+
+    WNDCLASSEXW wc{sizeof wc};
+    wc.lpfnWndProc = FormProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = L"QuillometDemoForm";
+    RegisterClassExW(&wc);
+    HWND form = CreateWindowExW(0, wc.lpszClassName, L"Quillomet demo",
+                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 560, 420, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    ShowWindow(form, SW_SHOW);
+    HFONT labelFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+
+    std::vector<Placed> placed;
+    int row = 0;
+    for (const Entry& entry : Gallery) {
+        const int top = 14 + row * 34;
+        HWND label = CreateWindowExW(0, L"STATIC", entry.label, WS_CHILD | WS_VISIBLE, 16, top + 3,
+                                     200, 20, form, nullptr, nullptr, nullptr);
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), TRUE);
+        Placed p;
+        p.site = std::make_unique<Site>(form);
+        p.site->m_Position = {230, top, 230 + 150, top + 22};
+        if (FAILED(CoCreateInstance(CLSID_Quillomet, nullptr, CLSCTX_INPROC_SERVER, IID__Quillomet,
+                                    reinterpret_cast<void**>(&p.control)))) {
+            std::fprintf(stderr,
+                         "Ordinalex.Quillomet is not registered: run regsvr32 on Quillomet.ocx\n");
+            return 1;
+        }
+        IOleObject* ole = nullptr;
+        p.control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+        ole->SetClientSite(p.site.get());
+        IPersistStreamInit* persist = nullptr;
+        p.control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
+        persist->InitNew();
+        persist->Release();
+        p.control->put_Calculator(entry.calculator ? VARIANT_TRUE : VARIANT_FALSE);
+        p.control->put_UpDownFunction(entry.upDown ? VARIANT_TRUE : VARIANT_FALSE);
+        if (entry.format) {
+            BSTR format = SysAllocString(entry.format);
+            p.control->put_Format(format);
+            SysFreeString(format);
+        }
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_R8;
+        V_R8(&value) = entry.value;
+        p.control->put_value(value);
+        p.control->put_Locked(entry.locked ? VARIANT_TRUE : VARIANT_FALSE);
+        p.control->put_Enabled(entry.enabled ? VARIANT_TRUE : VARIANT_FALSE);
+        ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.get(), 0, form, &p.site->m_Position);
+        ole->Release();
+        LONG handle = 0;
+        p.control->get_hwnd(&handle);
+        p.field = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+        placed.push_back(std::move(p));
+        ++row;
+    }
+    RunFor(200);
+
+    const bool interactive = !script && screenshots.empty();
+    if (!screenshots.empty()) {
+        const auto shot = [&](const char* name) { Screenshot(form, screenshots + "\\" + name); };
+        shot("1-gallery.png");
+        // Into the first field: its plain form, selected.
+        SetFocus(placed[0].field);
+        RunFor(100);
+        shot("2-focus.png");
+        Type(placed[0].field, "98765.4");
+        shot("3-typed.png");
+        // Away from it: the display form.
+        SetFocus(placed[1].field);
+        RunFor(100);
+        shot("4-tabbed-away.png");
+        // Hold the spinner of the third control for a second.
+        HWND spinner =
+            FindWindowExW(GetParent(placed[2].field), nullptr, L"msctls_updown32", nullptr);
+        if (spinner) {
+            SendMessageW(spinner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 2));
+            RunFor(1000);
+            SendMessageW(spinner, WM_LBUTTONUP, 0, MAKELPARAM(4, 2));
+            RunFor(100);
+        }
+        shot("5-spun.png");
+    }
+    if (interactive || !script) {
+        MSG message;
+        while (IsWindow(form) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    for (Placed& p : placed) {
+        IOleObject* ole = nullptr;
+        p.control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
+        ole->Release();
+        p.control->Release();
+    }
+    if (IsWindow(form))
+        DestroyWindow(form);
+    OleUninitialize();
+    return 0;
+}
