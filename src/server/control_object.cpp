@@ -7,6 +7,7 @@ namespace quillomet {
 // The control's window keeps the object alive while a message is handled,
 // and tells the control of the focus crossing its boundary.
 void ControlObject::ConnectWindow() {
+    m_Container.SetSelf(static_cast<_Quillomet*>(this));
     win32::CompositeWindow& window = m_Toolkit.Window();
     window.SetLifetime([this] { AddRef(); }, [this] { Release(); });
     m_Toolkit.Boundary().entered = [this] { m_Control.OnEnterFocus(); };
@@ -32,6 +33,7 @@ void ControlObject::ConnectWindow() {
 
 // Nothing may reach the control while it is being destroyed.
 void ControlObject::DisconnectWindow() {
+    m_Container.SetSelf(nullptr);
     win32::CompositeWindow& window = m_Toolkit.Window();
     window.SetLifetime(nullptr, nullptr);
     window.OnFocus(nullptr, nullptr);

@@ -13,7 +13,21 @@ namespace {
 // The host-side object of the control, its members reached by name.
 class DispatchExtender final : public ExtenderObject {
 public:
-    explicit DispatchExtender(com::com_ptr<IDispatch> dispatch) : m_Dispatch(std::move(dispatch)) {}
+    explicit DispatchExtender(com::com_ptr<IDispatch> dispatch)
+        : m_Owned(std::move(dispatch)), m_Dispatch(m_Owned.get()) {}
+    // Without a reference: the control itself, which clears every holder
+    // of this object when it terminates, and must not be kept alive by it.
+    static std::shared_ptr<DispatchExtender> Unowned(IDispatch* dispatch) {
+        auto extender = std::make_shared<DispatchExtender>(com::com_ptr<IDispatch>());
+        extender->m_Dispatch = dispatch;
+        return extender;
+    }
+
+    // Whether the object has a member of that name.
+    bool Has(std::string_view name) {
+        DISPID id = 0;
+        return Find(name, id);
+    }
 
     Variant GetProperty(std::string_view name) override {
         DISPID id = 0;
@@ -61,7 +75,31 @@ private:
         return SUCCEEDED(m_Dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
     }
 
-    com::com_ptr<IDispatch> m_Dispatch;
+    com::com_ptr<IDispatch> m_Owned;
+    IDispatch* m_Dispatch;
+};
+
+// The host's extender where it knows a name, the control's own members
+// where it does not: a host without an extender (or with one that does not
+// pass calls on) still reaches the control by name.
+class ExtenderWithFallback final : public ExtenderObject {
+public:
+    ExtenderWithFallback(std::shared_ptr<DispatchExtender> host,
+                         std::shared_ptr<DispatchExtender> self)
+        : m_Host(std::move(host)), m_Self(std::move(self)) {}
+
+    Variant GetProperty(std::string_view name) override { return For(name).GetProperty(name); }
+    void SetProperty(std::string_view name, const Variant& value) override {
+        For(name).SetProperty(name, value);
+    }
+    void Invoke(std::string_view method) override { For(method).Invoke(method); }
+
+private:
+    DispatchExtender& For(std::string_view name) {
+        return (m_Host && (m_Host->Has(name) || !m_Self)) ? *m_Host : *m_Self;
+    }
+    std::shared_ptr<DispatchExtender> m_Host;
+    std::shared_ptr<DispatchExtender> m_Self;
 };
 
 } // namespace
@@ -89,13 +127,18 @@ FontRef SiteContainer::AmbientFont() {
 }
 
 ExtenderRef SiteContainer::Extender() {
-    auto controlSite = m_Site.try_as<IOleControlSite>();
-    if (!controlSite)
+    std::shared_ptr<DispatchExtender> host;
+    if (auto controlSite = m_Site.try_as<IOleControlSite>()) {
+        com::com_ptr<IDispatch> extender;
+        if (SUCCEEDED(controlSite->GetExtendedControl(extender.put())) && extender)
+            host = std::make_shared<DispatchExtender>(std::move(extender));
+    }
+    std::shared_ptr<DispatchExtender> self;
+    if (m_Self)
+        self = DispatchExtender::Unowned(m_Self);
+    if (!host && !self)
         return nullptr;
-    com::com_ptr<IDispatch> extender;
-    if (FAILED(controlSite->GetExtendedControl(extender.put())) || !extender)
-        return nullptr;
-    return std::make_shared<DispatchExtender>(std::move(extender));
+    return std::make_shared<ExtenderWithFallback>(std::move(host), std::move(self));
 }
 
 void SiteContainer::SetWidth(std::int32_t twips) {

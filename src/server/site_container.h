@@ -22,6 +22,9 @@ public:
     SiteContainer(ChangeHandler changed, EventHandler raise, ResizeHandler resized);
 
     void SetClientSite(IOleClientSite* site) { m_Site = com::com_ptr<IOleClientSite>(site); }
+    // The control's own dispatch interface, not owned: members the host's
+    // extender does not know are the control's own.
+    void SetSelf(IDispatch* self) { m_Self = self; }
     IOleClientSite* ClientSite() const { return m_Site.get(); }
 
     void PropertyChanged(std::string_view key) override { m_Changed(key); }
@@ -47,6 +50,7 @@ public:
 
 private:
     com::com_ptr<IOleClientSite> m_Site;
+    IDispatch* m_Self = nullptr;
     ChangeHandler m_Changed;
     EventHandler m_Raise;
     ResizeHandler m_Resized;

@@ -368,9 +368,13 @@ TEST_F(ScreenTest, DropButtonIsHitTestedByTheControl) {
     ReleaseDC(nullptr, screen);
     EXPECT_FLOAT_EQ(6.0f * 1440 / dpi, V_R4(&arguments[3])); // the button's own y
     EXPECT_LT(V_R4(&arguments[2]), static_cast<float>(client.bottom) * 1440 / dpi);
-    // The release opens the calculator, which this build does not have yet.
+    // The release opens the calculator.
     SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     Pump();
+    EXPECT_NE(nullptr, FindWindowW(L"QuillometCalculator", nullptr));
+    m_Control->HideCalculator();
+    Pump();
+    EXPECT_EQ(nullptr, FindWindowW(L"QuillometCalculator", nullptr));
 }
 
 TEST_F(ScreenTest, TabStopComesFromTheExtender) {

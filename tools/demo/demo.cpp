@@ -61,21 +61,25 @@ void RunFor(DWORD milliseconds) {
     }
 }
 
+// The screen under the form's client area, so that a calculator hanging
+// below a control is in the picture too.
 bool Screenshot(HWND form, const std::string& path) {
     RedrawWindow(form, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RunFor(150);
     RECT r{};
     GetClientRect(form, &r);
+    POINT origin{0, 0};
+    ClientToScreen(form, &origin);
     const int width = r.right, height = r.bottom;
-    HDC window = GetDC(form);
+    HDC window = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(window);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, window, origin.x, origin.y, SRCCOPY);
     GdiFlush();
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
     const auto* bgra = static_cast<const std::uint8_t*>(bits);
@@ -87,7 +91,7 @@ bool Screenshot(HWND form, const std::string& path) {
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(form, window);
+    ReleaseDC(nullptr, window);
     const bool written = quillomet::demo::WritePng(path, width, height, rgb);
     std::printf("%s %s\n", written ? "wrote" : "could not write", path.c_str());
     return written;
@@ -132,7 +136,7 @@ int main(int argc, char** argv) {
     wc.lpszClassName = L"QuillometDemoForm";
     RegisterClassExW(&wc);
     HWND form = CreateWindowExW(0, wc.lpszClassName, L"Quillomet demo",
-                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 560, 420, nullptr,
+                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 560, 440, nullptr,
                                 nullptr, wc.hInstance, nullptr);
     ShowWindow(form, SW_SHOW);
     HFONT labelFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -208,6 +212,26 @@ int main(int argc, char** argv) {
             RunFor(100);
         }
         shot("5-spun.png");
+        // The drop button of the second control: the calculator below it.
+        HWND control = GetParent(placed[1].field);
+        RECT client{};
+        GetClientRect(control, &client);
+        SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 4, 6));
+        SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(client.right - 4, 6));
+        RunFor(200);
+        if (HWND calculator = FindWindowW(L"QuillometCalculator", nullptr)) {
+            for (WPARAM key :
+                 {WPARAM('1'), WPARAM('2'), WPARAM(VK_ADD), WPARAM('3'), WPARAM(187)}) {
+                SendMessageW(calculator, WM_KEYDOWN, key, 0);
+                SendMessageW(calculator, WM_KEYUP, key, 0);
+                RunFor(60);
+            }
+            shot("6-calculator.png");
+            SendMessageW(calculator, WM_KEYDOWN, VK_ESCAPE, 0);
+            SendMessageW(calculator, WM_KEYUP, VK_ESCAPE, 0);
+            RunFor(200);
+        }
+        shot("7-handed-back.png");
     }
     if (interactive || !script) {
         MSG message;

@@ -1,6 +1,7 @@
 #include "backend/win32/win32_toolkit.h"
 
 #include "backend/win32/gdi_objects.h"
+#include "backend/win32/win32_calculator_window.h"
 #include "backend/win32/win32_text_box.h"
 #include "common/automation_error.h"
 #include "server/com/module.h"
@@ -447,9 +448,9 @@ void Win32Toolkit::SendTab() {
         PostMessageW(target, WM_KEYDOWN, VK_TAB, 0);
 }
 
-std::unique_ptr<CalculatorWindow> Win32Toolkit::CreateCalculatorWindow(CalculatorWindowEvents&) {
-    throw AutomationError(ErrorNumber::InvalidProcedureCall,
-                          "The calculator window is not available in this build");
+std::unique_ptr<CalculatorWindow>
+Win32Toolkit::CreateCalculatorWindow(CalculatorWindowEvents& events) {
+    return std::make_unique<Win32CalculatorWindow>(events);
 }
 
 ScreenRect Win32Toolkit::ControlWindowRect() {

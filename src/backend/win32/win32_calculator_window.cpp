@@ -1,0 +1,243 @@
+#include "backend/win32/win32_calculator_window.h"
+
+#include "backend/win32/composite_window.h"
+#include "backend/win32/gdi_objects.h"
+#include "backend/win32/win32_text_box.h"
+#include "calculator/calculator_layout.h"
+#include "server/com/module.h"
+#include "server/text_conversion.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace quillomet::win32 {
+namespace {
+
+namespace layout = calculator_layout;
+
+COLORREF Rgb(OleColor color) {
+    return static_cast<COLORREF>(color & 0x00FFFFFF);
+}
+
+void RegisterClassOnce() {
+    WNDCLASSEXW existing{sizeof existing};
+    if (GetClassInfoExW(com::ModuleInstance(), Win32CalculatorWindow::ClassName, &existing))
+        return;
+    WNDCLASSEXW wc{sizeof wc};
+    wc.lpfnWndProc = DefWindowProcW; // replaced per window
+    wc.hInstance = com::ModuleInstance();
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = Win32CalculatorWindow::ClassName;
+    RegisterClassExW(&wc);
+}
+
+} // namespace
+
+Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m_Events(events) {
+    RegisterClassOnce();
+    RECT frame{0, 0, TwipsToPixelsX(layout::ClientWidth), TwipsToPixelsY(layout::ClientHeight)};
+    constexpr DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
+    constexpr DWORD extended = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+    AdjustWindowRectEx(&frame, style, FALSE, extended);
+    m_Window =
+        CreateWindowExW(extended, ClassName, L"", style, 0, 0, frame.right - frame.left,
+                        frame.bottom - frame.top, nullptr, nullptr, com::ModuleInstance(), nullptr);
+    if (!m_Window)
+        throw std::runtime_error("the calculator window could not be created");
+    SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    m_Background = GdiObjects::Made(CreateSolidBrush(Rgb(layout::BackColor)));
+    m_ReadoutBackground = GdiObjects::Made(CreateSolidBrush(Rgb(layout::ReadoutBackColor)));
+    CreateChildren();
+}
+
+Win32CalculatorWindow::~Win32CalculatorWindow() {
+    SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
+    for (const auto& [button, id] : m_Buttons)
+        RemoveWindowSubclass(button, &ChildProc, 1);
+    RemoveWindowSubclass(m_Readout, &ChildProc, 1);
+    KillTimer(m_Window, 1);
+    DestroyWindow(m_Window);
+    GdiObjects::Delete(m_Background);
+    GdiObjects::Delete(m_ReadoutBackground);
+    for (HFONT font : m_Fonts)
+        GdiObjects::Delete(font);
+}
+
+// Fonts by name; a name the system lacks falls back to its nearest match.
+HFONT Win32CalculatorWindow::Font(std::string_view name, double points, bool bold) {
+    HDC screen = GetDC(nullptr);
+    const int height =
+        -static_cast<int>(std::lround(points * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
+    ReleaseDC(nullptr, screen);
+    const std::wstring face = Utf8ToWide(name);
+    HFONT font = GdiObjects::Made(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                              FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    m_Fonts.push_back(font);
+    return font;
+}
+
+// Created in tab order, so the tab order is the layout table's.
+void Win32CalculatorWindow::CreateChildren() {
+    const layout::FontSpec& windowFont = layout::WindowFont;
+    HFONT formFont = Font(windowFont.name, windowFont.points, windowFont.bold);
+    for (const layout::ControlSpec& spec : layout::Controls) {
+        const std::wstring caption = Utf8ToWide(spec.caption);
+        const bool label = spec.kind == layout::Kind::Label;
+        const DWORD style =
+            WS_CHILD | WS_VISIBLE |
+            (label ? (SS_RIGHT | SS_CENTERIMAGE | WS_BORDER) : (BS_PUSHBUTTON | WS_TABSTOP));
+        HWND child = CreateWindowExW(0, label ? L"STATIC" : L"BUTTON", caption.c_str(), style,
+                                     TwipsToPixelsX(spec.left), TwipsToPixelsY(spec.top),
+                                     TwipsToPixelsX(spec.width), TwipsToPixelsY(spec.height),
+                                     m_Window, nullptr, nullptr, nullptr);
+        HFONT font =
+            spec.font ? Font(spec.font->name, spec.font->points, spec.font->bold) : formFont;
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetWindowSubclass(child, &ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        if (label)
+            m_Readout = child;
+        else
+            m_Buttons.emplace_back(child, *spec.button);
+    }
+}
+
+void Win32CalculatorWindow::SetReadout(std::string_view text) {
+    SetWindowTextW(m_Readout, Utf8ToWide(text).c_str());
+}
+
+void Win32CalculatorWindow::Move(std::int32_t leftTwips, std::int32_t topTwips) {
+    SetWindowPos(m_Window, nullptr, TwipsToPixelsX(leftTwips), TwipsToPixelsY(topTwips), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Shown and activated; the keys go to the window itself until a button is
+// clicked, so that no key presses a button by accident.
+void Win32CalculatorWindow::Show() {
+    ShowWindow(m_Window, SW_SHOW);
+    SetForegroundWindow(m_Window);
+    SetActiveWindow(m_Window);
+    SetFocus(m_Window);
+}
+
+void Win32CalculatorWindow::Drag() {
+    ReleaseCapture();
+    SendMessageW(m_Window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+// "OK" with the exclamation mark: the style the message names is no
+// standard button set.
+void Win32CalculatorWindow::ShowMessage(std::string_view text, std::string_view title) {
+    MessageBoxW(m_Window, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+}
+
+void Win32CalculatorWindow::StartTimer(std::int32_t milliseconds) {
+    SetTimer(m_Window, 1, static_cast<UINT>(milliseconds), nullptr);
+}
+
+bool Win32CalculatorWindow::Inside(HWND window) const {
+    return window && (window == m_Window || IsChild(m_Window, window));
+}
+
+LRESULT CALLBACK Win32CalculatorWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<Win32CalculatorWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        // The handler may close the calculator and so destroy `self`.
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        ReportDroppedError("calculator window");
+        return 0;
+    }
+}
+
+LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = m_Window;
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED)
+            for (const auto& [button, id] : m_Buttons)
+                if (button == reinterpret_cast<HWND>(lParam)) {
+                    m_Events.OnButton(id);
+                    return 0;
+                }
+        break;
+    case WM_KEYDOWN:
+        m_Events.OnKeyDown(static_cast<std::int16_t>(wParam), ShiftState());
+        return 0;
+    case WM_KEYUP:
+        m_Events.OnKeyUp(static_cast<std::int16_t>(wParam), ShiftState());
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            m_Events.OnDeactivate();
+        else
+            m_Events.OnActivate();
+        return 0;
+    case WM_KILLFOCUS:
+        if (!Inside(reinterpret_cast<HWND>(wParam)))
+            m_Events.OnLostFocus();
+        return 0;
+    case WM_TIMER:
+        m_Events.OnTimer();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        m_Events.OnDragStart();
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT r{};
+        GetClientRect(window, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, m_Background);
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == m_Readout) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), Rgb(layout::ReadoutBackColor));
+            SetTextColor(reinterpret_cast<HDC>(wParam), Rgb(layout::ReadoutForeColor));
+            return reinterpret_cast<LRESULT>(m_ReadoutBackground);
+        }
+        break;
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<LRESULT>(m_Background);
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Key preview: a key pressed while a button has the focus reaches the
+// calculator first. The readout lets mouse presses through to the window
+// beneath it, which drags.
+LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPARAM wParam,
+                                                  LPARAM lParam, UINT_PTR,
+                                                  DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<Win32CalculatorWindow*>(data);
+    try {
+        if (message == WM_NCHITTEST && child == self->m_Readout)
+            return HTTRANSPARENT;
+        if (message == WM_KEYDOWN || message == WM_KEYUP) {
+            const HWND parent = GetParent(child);
+            SendMessageW(parent, message, wParam, lParam);
+            return 0; // the calculator handled it; the button does not
+        }
+        if (message == WM_KILLFOCUS && !self->Inside(reinterpret_cast<HWND>(wParam))) {
+            const LRESULT result = DefSubclassProc(child, message, wParam, lParam);
+            self->m_Events.OnLostFocus();
+            return result;
+        }
+    } catch (...) {
+        ReportDroppedError("calculator button");
+        return 0;
+    }
+    return DefSubclassProc(child, message, wParam, lParam);
+}
+
+} // namespace quillomet::win32

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "toolkit/calculator_window.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace quillomet::win32 {
+
+// The calculator as a real modeless top-level pop-up with no owner: push
+// buttons, the yellow readout, key preview (keys reach the calculator
+// whichever button holds the focus), activation and a watch timer.
+class Win32CalculatorWindow final : public CalculatorWindow {
+public:
+    explicit Win32CalculatorWindow(CalculatorWindowEvents& events);
+    ~Win32CalculatorWindow() override;
+    Win32CalculatorWindow(const Win32CalculatorWindow&) = delete;
+    Win32CalculatorWindow& operator=(const Win32CalculatorWindow&) = delete;
+
+    void SetReadout(std::string_view text) override;
+    void Move(std::int32_t leftTwips, std::int32_t topTwips) override;
+    void Show() override;
+    bool IsActive() const override { return GetActiveWindow() == m_Window; }
+    void Drag() override;
+    void ShowMessage(std::string_view text, std::string_view title) override;
+    void StartTimer(std::int32_t milliseconds) override;
+
+    static constexpr const wchar_t* ClassName = L"QuillometCalculator";
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    static LRESULT CALLBACK ChildProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateChildren();
+    HFONT Font(std::string_view name, double points, bool bold);
+    bool Inside(HWND window) const;
+
+    CalculatorWindowEvents& m_Events;
+    HWND m_Window = nullptr;
+    HWND m_Readout = nullptr;
+    HBRUSH m_Background = nullptr;
+    HBRUSH m_ReadoutBackground = nullptr;
+    std::vector<HFONT> m_Fonts;
+    std::vector<std::pair<HWND, CalculatorButton>> m_Buttons;
+};
+
+} // namespace quillomet::win32
