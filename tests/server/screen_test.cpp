@@ -386,6 +386,194 @@ TEST_F(ScreenTest, TabStopComesFromTheExtender) {
     EXPECT_NE(0, GetWindowLongPtrW(Field(), GWL_STYLE) & WS_TABSTOP);
 }
 
+// --- The calculator ------------------------------------------------------
+
+HWND Calculator() {
+    return FindWindowW(L"QuillometCalculator", nullptr);
+}
+
+std::wstring Readout() {
+    wchar_t text[64] = {};
+    GetWindowTextW(FindWindowExW(Calculator(), nullptr, L"Static", nullptr), text, 64);
+    return text;
+}
+
+void CalculatorKey(UINT key) {
+    SendMessageW(Calculator(), WM_KEYDOWN, key, 0);
+    if (Calculator())
+        SendMessageW(Calculator(), WM_KEYUP, key, 0);
+    Pump();
+}
+
+HWND CalculatorButton(const wchar_t* caption) {
+    return FindWindowExW(Calculator(), nullptr, L"Button", caption);
+}
+
+TEST_F(ScreenTest, CalculatorOpensBelowTheControl) {
+    const HWND control = GetParent(Field());
+    RECT below{};
+    GetWindowRect(control, &below);
+    ASSERT_HRESULT_SUCCEEDED(m_Control->ShowCalculator());
+    Pump();
+    ASSERT_NE(nullptr, Calculator());
+    RECT calculator{};
+    GetWindowRect(Calculator(), &calculator);
+    HDC screen = GetDC(nullptr);
+    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    // One pixel left of the control; its top at the control's top plus its
+    // height in twips.
+    EXPECT_EQ(below.left - 1, calculator.left);
+    EXPECT_NEAR(below.top + (below.bottom - below.top), calculator.top, 1);
+    (void)dpiY;
+    EXPECT_EQ(L"0.", Readout());
+    EXPECT_TRUE(IsWindowVisible(Calculator()));
+    EXPECT_EQ(Calculator(), GetActiveWindow());
+    m_Control->HideCalculator();
+}
+
+TEST_F(ScreenTest, CalculatorKeysAndButtonsHandBack) {
+    SetValue(0);
+    const int before = m_Sink.Count(1);
+    m_Control->ShowCalculator();
+    Pump();
+    for (UINT key : {UINT('1'), UINT('2'), UINT(VK_ADD), UINT('3'), UINT(187)})
+        CalculatorKey(key);
+    EXPECT_EQ(L"15", Readout());
+    EXPECT_EQ(15, Value());
+    EXPECT_EQ(before + 2, m_Sink.Count(1)); // for 12 and for 15
+    CalculatorKey(187);                     // "=" again: nothing changes, no Change
+    EXPECT_EQ(before + 2, m_Sink.Count(1));
+    for (UINT key : {UINT(VK_NUMPAD9), UINT(VK_MULTIPLY), UINT('2'), UINT(VK_BACK), UINT('4'),
+                     UINT(189), UINT(VK_DECIMAL), UINT('5'), UINT(VK_SUBTRACT)})
+        CalculatorKey(key);
+    EXPECT_EQ(L"35.5", Readout()); // 9 X 4 - .5, evaluated by the last "-"
+    SendMessageW(CalculatorButton(L"%"), BM_CLICK, 0, 0);
+    SendMessageW(CalculatorButton(L"CE"), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(L"0.", Readout());
+    SendMessageW(CalculatorButton(L"C"), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(0, Value()); // C hands 0 back
+    m_Control->HideCalculator();
+}
+
+TEST_F(ScreenTest, CalculatorCtrlCCopiesTheEvaluatedResult) {
+    m_Control->ShowCalculator();
+    Pump();
+    for (UINT key : {UINT('2'), UINT(VK_ADD), UINT('3')})
+        CalculatorKey(key);
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(Calculator(), WM_KEYDOWN, VK_CONTROL, 0); // Ctrl itself is "="
+    SendMessageW(Calculator(), WM_KEYDOWN, 'C', 0);
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    Pump();
+    EXPECT_EQ(L"5", Clipboard());
+    m_Control->HideCalculator();
+}
+
+// The division message is modal; a timer in its loop reads and closes it.
+std::wstring g_MessageText;
+void CALLBACK CloseMessage(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND message = FindWindowW(L"#32770", nullptr);
+    if (!message)
+        return;
+    wchar_t title[64] = {};
+    GetWindowTextW(message, title, 64);
+    for (HWND child = nullptr; (child = FindWindowExW(message, child, L"Static", nullptr));) {
+        wchar_t text[128] = {};
+        GetWindowTextW(child, text, 128);
+        if (text[0])
+            g_MessageText = std::wstring(title) + L": " + text;
+    }
+    PostMessageW(message, WM_COMMAND, IDOK, 0);
+    KillTimer(nullptr, timer);
+}
+
+TEST_F(ScreenTest, CalculatorSurvivesTheDivisionMessage) {
+    m_Control->ShowCalculator();
+    Pump();
+    g_MessageText.clear();
+    SetTimer(nullptr, 0, 200, &CloseMessage);
+    for (UINT key : {UINT('7'), UINT(VK_DIVIDE), UINT('0'), UINT(187)})
+        CalculatorKey(key);
+    EXPECT_EQ(L"Calculator: Can't divide by zero", g_MessageText);
+    ASSERT_NE(nullptr, Calculator()); // still open
+    EXPECT_EQ(L"7.", Readout());
+    m_Control->HideCalculator();
+}
+
+TEST_F(ScreenTest, EveryCloseGivesTheOwnerItsHighlight) {
+    SetValue(-8);
+    for (int closing = 0; closing < 3; ++closing) {
+        // Highlight keeps GotFocus until the field really loses the focus.
+        SetFocus(Field());
+        SetFocus(m_Next);
+        Pump();
+        VARIANT_BOOL focused = VARIANT_TRUE;
+        m_Control->get_GotFocus(&focused);
+        ASSERT_EQ(VARIANT_FALSE, focused);
+        m_Control->ShowCalculator();
+        Pump();
+        ASSERT_NE(nullptr, Calculator());
+        if (closing == 0)
+            CalculatorKey(VK_ESCAPE);
+        else if (closing == 1)
+            SetActiveWindow(m_Form); // a click elsewhere
+        else
+            m_Control->HideCalculator();
+        RunUntil([] { return Calculator() == nullptr; }, 2000);
+        EXPECT_EQ(nullptr, Calculator()) << closing;
+        m_Control->get_GotFocus(&focused);
+        EXPECT_EQ(VARIANT_TRUE, focused) << closing;
+        EXPECT_EQ(L"-8.00", Text()) << closing; // the plain form
+    }
+}
+
+TEST_F(ScreenTest, OwnerReleasedWhileItsCalculatorIsOpen) {
+    Ref<IClassFactory> factory;
+    m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
+    Site second(m_Form);
+    second.m_Position = {10, 100, 170, 122};
+    _Quillomet* other = nullptr;
+    factory->CreateInstance(nullptr, IID__Quillomet, reinterpret_cast<void**>(&other));
+    IOleObject* ole = nullptr;
+    other->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+    ole->SetClientSite(&second);
+    ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &second, 0, m_Form, &second.m_Position);
+    // The first control's calculator, then the second's: one window.
+    m_Control->ShowCalculator();
+    Pump();
+    other->ShowCalculator(); // closes the first's...
+    Pump();
+    other->ShowCalculator(); // ...and opens its own
+    Pump();
+    ASSERT_NE(nullptr, Calculator());
+    CalculatorKey('6');
+    CalculatorKey(187);
+    VARIANT value;
+    VariantInit(&value);
+    other->get_value(&value);
+    VariantChangeType(&value, &value, 0, VT_R8);
+    EXPECT_EQ(6, V_R8(&value));
+    EXPECT_EQ(0, Value()); // the first control untouched
+    // The owner goes while its calculator is open: the calculator goes too.
+    ole->Close(OLECLOSE_NOSAVE);
+    ole->SetClientSite(nullptr);
+    ole->Release();
+    other->Release();
+    Pump();
+    EXPECT_EQ(nullptr, Calculator());
+    m_Control->ShowCalculator(); // and it still serves the others
+    Pump();
+    EXPECT_NE(nullptr, Calculator());
+    m_Control->HideCalculator();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
