@@ -85,6 +85,15 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
         V_I4(&value) = i;
         control->put_value(value);
         control->put_BackColor(0x00FFEEDD); // a brush of its own, once painted
+        if (i % 100 == 0) { // the calculator's window, fonts and brushes come and go too
+            control->ShowCalculator();
+            Pump();
+            if (HWND calculator = FindWindowW(L"QuillometCalculator", nullptr)) {
+                SendMessageW(calculator, WM_KEYDOWN, '7', 0);
+                SendMessageW(calculator, WM_KEYDOWN, VK_ADD, 0);
+            }
+            control->HideCalculator();
+        }
         UpdateWindow(form);
         Pump();
         ole->Close(OLECLOSE_NOSAVE);
