@@ -2,6 +2,7 @@
 // event and property-notify sinks connected, settings round-tripped
 // through a property bag and a stream. Runs under Wine.
 #include "com_test_support.h"
+#include "test_main.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -573,14 +574,5 @@ TEST_F(ContainerTest, ResourcesAndVersionInformation) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: container_test PATH-TO-Quillomet.ocx\n");
-        return 2;
-    }
-    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
-    OleInitialize(nullptr);
-    const int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
+    return quillomet::testing::RunWithOcx(argc, argv, g_OcxPath, "container_test");
 }

@@ -2,6 +2,7 @@
 // the GDI objects the control made, and the library's readiness to unload
 // as they were.
 #include "server/diagnostics.h"
+#include "test_main.h"
 #include "test_site.h"
 
 #include <gtest/gtest.h>
@@ -110,12 +111,5 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2)
-        return 2;
-    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
-    OleInitialize(nullptr);
-    const int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
+    return quillomet::testing::RunWithOcx(argc, argv, g_OcxPath, "lifetime_test");
 }

@@ -1,6 +1,7 @@
 // The control on a form, worked with real window messages in a strict
 // container of our own: every call the control makes on the container
 // that a test did not allow for is reported. Runs under Wine with a display.
+#include "test_main.h"
 #include "test_site.h"
 
 #include <chrono>
@@ -577,14 +578,5 @@ TEST_F(ScreenTest, OwnerReleasedWhileItsCalculatorIsOpen) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: screen_test PATH-TO-Quillomet.ocx\n");
-        return 2;
-    }
-    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
-    OleInitialize(nullptr);
-    const int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
+    return quillomet::testing::RunWithOcx(argc, argv, g_OcxPath, "screen_test");
 }

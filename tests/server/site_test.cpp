@@ -1,6 +1,7 @@
 // A container of our own in a real top-level window: it sets the client
 // site first, initialises the control, activates it in place, and works it
 // with real window messages. Runs under Wine with a display.
+#include "test_main.h"
 #include "test_site.h"
 
 #include <gtest/gtest.h>
@@ -249,14 +250,5 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: site_test PATH-TO-Quillomet.ocx\n");
-        return 2;
-    }
-    g_OcxPath = quillomet::testing::WindowsPath(argv[1]);
-    OleInitialize(nullptr);
-    const int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
+    return quillomet::testing::RunWithOcx(argc, argv, g_OcxPath, "site_test");
 }

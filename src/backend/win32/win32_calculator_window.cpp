@@ -85,24 +85,24 @@ HFONT Win32CalculatorWindow::Font(std::string_view name, double points, bool bol
 void Win32CalculatorWindow::CreateChildren() {
     const layout::FontSpec& windowFont = layout::WindowFont;
     HFONT formFont = Font(windowFont.name, windowFont.points, windowFont.bold);
-    for (const layout::ControlSpec& spec : layout::Controls) {
-        const std::wstring caption = Utf8ToWide(spec.caption);
-        const bool label = spec.kind == layout::Kind::Label;
+    for (const layout::ControlSpec& entry : layout::Controls) {
+        const std::wstring caption = Utf8ToWide(entry.caption);
+        const bool label = entry.kind == layout::Kind::Label;
         const DWORD style =
             WS_CHILD | WS_VISIBLE |
             (label ? (SS_RIGHT | SS_CENTERIMAGE | WS_BORDER) : (BS_PUSHBUTTON | WS_TABSTOP));
         HWND child = CreateWindowExW(0, label ? L"STATIC" : L"BUTTON", caption.c_str(), style,
-                                     TwipsToPixelsX(spec.left), TwipsToPixelsY(spec.top),
-                                     TwipsToPixelsX(spec.width), TwipsToPixelsY(spec.height),
+                                     TwipsToPixelsX(entry.left), TwipsToPixelsY(entry.top),
+                                     TwipsToPixelsX(entry.width), TwipsToPixelsY(entry.height),
                                      m_Window, nullptr, nullptr, nullptr);
         HFONT font =
-            spec.font ? Font(spec.font->name, spec.font->points, spec.font->bold) : formFont;
+            entry.font ? Font(entry.font->name, entry.font->points, entry.font->bold) : formFont;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetWindowSubclass(child, &ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
         if (label)
             m_Readout = child;
         else
-            m_Buttons.emplace_back(child, *spec.button);
+            m_Buttons.emplace_back(child, *entry.button);
     }
 }
 
