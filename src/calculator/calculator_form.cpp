@@ -45,10 +45,13 @@ void CalculatorForm::Handle(Work work) {
     ++m_Busy;
     try {
         work();
-    } catch (const std::exception&) {
+    } catch (...) {
         // A failing key ends there; the calculator stays usable.
     }
-    ShowReadout();
+    try {
+        ShowReadout();
+    } catch (...) {
+    }
     if (--m_Busy == 0 && m_CloseRequested) {
         CalculatorState& state = m_State;
         m_CloseRequested = false;

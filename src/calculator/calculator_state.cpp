@@ -9,7 +9,7 @@ template <typename Step>
 void Guarded(Step step) noexcept {
     try {
         step();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
 }
 

@@ -29,6 +29,8 @@ void Quillomet::SetCalculator(bool iCalculator) {
 
 void Quillomet::SetUpDownFunction(bool iUpDownFunction) {
     m_UpDownFunction = iUpDownFunction;
+    if (!iUpDownFunction)
+        StopSpinning(); // a spinner taken away mid-press steps no more
     OnResize();
     m_Host.PropertyChanged(keys::UpDownFunction);
 }
@@ -95,6 +97,7 @@ void Quillomet::SetEnabled(bool iEnabled) {
         const Variant tabStop = extender ? extender->GetProperty("TabStop") : Variant();
         m_txtNumber->SetTabStop(tabStop.IsEmpty() || tabStop.ToBoolean());
     } else {
+        StopSpinning();
         m_UpDown1->SetEnabled(false);
         m_CalcButton->SetEnabled(false);
         m_CalcButton->SetPicture(m_CalcPic2->Picture());

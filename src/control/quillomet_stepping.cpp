@@ -101,6 +101,10 @@ void Quillomet::OnTimer1Timer() {
     // would step again before the first has finished.
     if (m_Stepping)
         return;
+    if (!(m_Enabled && m_UpDownFunction)) {
+        StopSpinning();
+        return;
+    }
     m_Timer1->SetInterval(RepeatInterval);
     std::int16_t keyCode = m_SpinUp ? key::Up : key::Down;
     std::int16_t noShift = 0;

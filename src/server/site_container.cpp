@@ -30,6 +30,7 @@ public:
     }
 
     Variant GetProperty(std::string_view name) override {
+        const com::com_ptr<IDispatch> hold(m_Dispatch); // alive for the call
         DISPID id = 0;
         if (!Find(name, id))
             return {};
@@ -45,6 +46,7 @@ public:
     }
 
     void SetProperty(std::string_view name, const Variant& value) override {
+        const com::com_ptr<IDispatch> hold(m_Dispatch); // a Change handler may release it
         DISPID id = 0;
         if (!Find(name, id))
             return;
@@ -60,6 +62,7 @@ public:
     }
 
     void Invoke(std::string_view method) override {
+        const com::com_ptr<IDispatch> hold(m_Dispatch);
         DISPID id = 0;
         if (!Find(method, id))
             return;

@@ -89,10 +89,10 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
         if (i % 100 == 0) { // the calculator's window, fonts and brushes come and go too
             control->ShowCalculator();
             Pump();
-            if (HWND calculator = FindWindowW(L"QuillometCalculator", nullptr)) {
-                SendMessageW(calculator, WM_KEYDOWN, '7', 0);
-                SendMessageW(calculator, WM_KEYDOWN, VK_ADD, 0);
-            }
+            HWND calculator = FindWindowW(L"QuillometCalculator", nullptr);
+            ASSERT_NE(nullptr, calculator) << i;
+            SendMessageW(calculator, WM_KEYDOWN, '7', 0);
+            SendMessageW(calculator, WM_KEYDOWN, VK_ADD, 0);
             control->HideCalculator();
         }
         UpdateWindow(form);

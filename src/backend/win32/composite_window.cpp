@@ -16,6 +16,7 @@ void RegisterClassOnce() {
     if (GetClassInfoExW(com::ModuleInstance(), ClassName, &existing))
         return;
     WNDCLASSEXW wc{sizeof wc};
+    wc.style = CS_DBLCLKS;           // the drop button has a double-click event
     wc.lpfnWndProc = DefWindowProcW; // replaced per window below
     wc.hInstance = com::ModuleInstance();
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));

@@ -280,15 +280,16 @@ void Win32TextBox::Refresh() {
     UpdateWindow(m_Edit);
 }
 
-LRESULT CALLBACK Win32TextBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK Win32TextBox::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR data) noexcept {
     auto* self = reinterpret_cast<Win32TextBox*>(data);
     try {
         const CompositeWindow::Hold hold(self->m_Parent);
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
+        // The message may already have reached the field: not again.
         ReportDroppedError("text box");
-        return DefSubclassProc(window, message, wParam, lParam);
+        return 0;
     }
 }
 

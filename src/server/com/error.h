@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <stdexcept>
+
 namespace quillomet::com {
 
 // Translates the exception being handled into an HRESULT and sets the
@@ -13,9 +15,9 @@ HRESULT ToHresult() noexcept;
 HRESULT HresultOfErrorNumber(int number) noexcept;
 
 // Throws for a failed HRESULT from a call into the system or a host.
-class HresultError {
+class HresultError : public std::runtime_error {
 public:
-    explicit HresultError(HRESULT hr) noexcept : m_Hr(hr) {}
+    explicit HresultError(HRESULT hr) : std::runtime_error("a system call failed"), m_Hr(hr) {}
     HRESULT Hr() const noexcept { return m_Hr; }
 
 private:
