@@ -1,5 +1,6 @@
 #include "control/quillomet.h"
 
+#include "about/about_state.h"
 #include "calculator/calculator_state.h"
 #include "common/automation_error.h"
 #include "control/layout_constants.h"
@@ -131,6 +132,10 @@ void Quillomet::ShowCalculator() {
 
 void Quillomet::HideCalculator() {
     CloseCalculator();
+}
+
+void Quillomet::DisplayAboutBox() {
+    AboutState::ForThisThread().Show(m_Toolkit);
 }
 
 void Quillomet::CloseCalculator() {

@@ -93,6 +93,8 @@ public:
     void Highlight();
     void ShowCalculator();
     void HideCalculator();
+    // The about dialog, modal; returns when it closes.
+    void DisplayAboutBox();
 
     // Members as stored, for persistence and for tests of the range rules.
     const Variant& StoredValue() const { return m_Value; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "about/platform_services.h"
+#include "toolkit/about_window.h"
 #include "toolkit/calculator_window.h"
 #include "toolkit/geometry.h"
 #include "toolkit/image.h"
@@ -49,6 +51,9 @@ public:
     virtual double TwipsPerPixelY() = 0;
     // The user's decimal separator, as number formatting produces it.
     virtual char DecimalSeparator() = 0;
+
+    virtual std::unique_ptr<AboutWindow> CreateAboutWindow() = 0;
+    virtual PlatformServices& Platform() = 0;
 };
 
 } // namespace quillomet

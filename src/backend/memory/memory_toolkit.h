@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backend/memory/memory_about.h"
 #include "backend/memory/memory_calculator_window.h"
 #include "backend/memory/memory_children.h"
 #include "backend/memory/memory_text_box.h"
@@ -38,6 +39,11 @@ public:
     double TwipsPerPixelX() override { return m_TwipsPerPixel; }
     double TwipsPerPixelY() override { return m_TwipsPerPixel; }
     char DecimalSeparator() override { return m_DecimalSeparator; }
+    std::unique_ptr<AboutWindow> CreateAboutWindow() override {
+        ++m_AboutWindowsShown;
+        return std::make_unique<MemoryAboutWindow>(m_AboutScript);
+    }
+    PlatformServices& Platform() override { return m_Platform; }
 
     // A window message, to be processed by the next pump.
     void Post(std::function<void()> message) { m_Queue.push_back(std::move(message)); }
@@ -61,6 +67,10 @@ public:
     // The calculator window while one exists (on any control's toolkit).
     MemoryCalculatorWindow* m_CalculatorWindow = nullptr;
     int m_CalculatorWindowsMade = 0;
+    MemoryPlatform m_Platform;
+    // What the user does in the about dialog, and how it is closed.
+    MemoryAboutWindow::Script m_AboutScript;
+    int m_AboutWindowsShown = 0;
 
 private:
     std::deque<std::function<void()>> m_Queue;

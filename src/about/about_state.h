@@ -1,0 +1,21 @@
+#pragma once
+
+#include "about/about_dialog.h"
+#include "toolkit/toolkit.h"
+
+#include <memory>
+
+namespace quillomet {
+
+// The one about dialog of a user-interface thread, shared by its controls:
+// OK discards it, the close box keeps it for the next showing.
+class AboutState {
+public:
+    static AboutState& ForThisThread();
+    // Shows the dialog modally; returns when it closes.
+    void Show(Toolkit& toolkit);
+
+    std::unique_ptr<AboutDialog> m_Dialog;
+};
+
+} // namespace quillomet

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "about/about_dialog.h"
+
+namespace quillomet {
+
+// What the about window reports while it is up.
+class AboutWindowEvents {
+public:
+    virtual void OnEmail() = 0;
+    virtual void OnWeb() = 0;
+    virtual void OnSysInfo() = 0;
+
+protected:
+    ~AboutWindowEvents() = default;
+};
+
+enum class AboutClose { Ok, CloseBox };
+
+// The about dialog's window, shown modally with no owner.
+class AboutWindow {
+public:
+    virtual ~AboutWindow() = default;
+    // Returns when the dialog closes, saying how.
+    virtual AboutClose ShowModal(const AboutTexts& texts, AboutWindowEvents& events) = 0;
+};
+
+} // namespace quillomet
