@@ -124,9 +124,13 @@ public:
         // system colour (&H80000005) arrives negative and an unsigned
         // result is a type they cannot use. Both cross as the same bits.
         const bool colour = id == DispidBackColor || id == DispidForeColor;
-        if (colour && (flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 &&
-            V_VT(&params->rgvarg[0]) == VT_I4)
-            V_VT(&params->rgvarg[0]) = VT_UI4;
+        if (colour && (flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1) {
+            VARIANT& argument = params->rgvarg[0];
+            if (V_VT(&argument) != VT_I4 && (V_VT(&argument) & VT_BYREF))
+                VariantCopyInd(&argument, &argument); // by reference from some hosts
+            if (V_VT(&argument) == VT_I4)
+                V_VT(&argument) = VT_UI4;
+        }
         const HRESULT hr = DispInvoke(static_cast<_Quillomet*>(this), QuillometInterfaceInfo(), id,
                                       flags, params, result, exception, argumentError);
         if (colour && result && V_VT(result) == VT_UI4)
@@ -257,10 +261,23 @@ public:
     STDMETHODIMP HideCalculator() noexcept override {
         return Put([&] { m_Control.HideCalculator(); });
     }
+    // While the modal dialog is up the container's frame is told to behave
+    // modally (EnableModeless(FALSE)), and a reference keeps the control
+    // alive should the host release it inside this call anyway.
     STDMETHODIMP DisplayAboutBox() noexcept override {
-        return Put([] {
-            throw AutomationError(ErrorNumber::InvalidProcedureCall,
-                                  "The about dialog is not available in this build");
+        return Put([&] {
+            com::com_ptr<ControlObject> keepAlive(this);
+            com::com_ptr<IOleInPlaceFrame> frame = m_Frame;
+            if (frame)
+                frame->EnableModeless(FALSE);
+            struct Restore {
+                com::com_ptr<IOleInPlaceFrame>& frame;
+                ~Restore() {
+                    if (frame)
+                        frame->EnableModeless(TRUE);
+                }
+            } restore{frame};
+            m_Control.DisplayAboutBox();
         });
     }
 
@@ -494,7 +511,10 @@ private:
     }
 
     void OnPropertyChanged(std::string_view key) {
+        com::com_ptr<ControlObject> keepAlive(this); // a sink may release us
         m_Dirty = true;
+        if (m_ViewSink)
+            m_ViewSink->OnViewChange(DVASPECT_CONTENT, -1);
         const DISPID id = DispidOfKey(key);
         for (const auto& [cookie, sink] : m_PropertyNotify->Sinks())
             static_cast<IPropertyNotifySink*>(sink.get())->OnChanged(id);

@@ -48,3 +48,10 @@ add_test(NAME server_lifetime COMMAND lifetime_test ${ocx} --gtest_brief=1)
 add_test(NAME server_demo
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/demo_test.sh $<TARGET_FILE:demo>)
 set_tests_properties(server_demo PROPERTIES FIXTURES_REQUIRED registered)
+
+add_executable(sysinfo_standin ${CMAKE_CURRENT_LIST_DIR}/sysinfo_standin.cpp)
+add_executable(about_test ${CMAKE_CURRENT_LIST_DIR}/about_test.cpp)
+target_link_libraries(about_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 advapi32)
+target_compile_definitions(about_test PRIVATE UNICODE _UNICODE)
+add_dependencies(about_test quillomet_ocx sysinfo_standin)
+add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_standin> --gtest_brief=1)

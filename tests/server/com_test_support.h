@@ -43,6 +43,11 @@ inline std::string WindowsPath(std::string path) {
     return path;
 }
 
+inline std::wstring WindowsPathW(const std::string& path) {
+    const std::string windows = WindowsPath(path);
+    return std::wstring(windows.begin(), windows.end());
+}
+
 using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 using CanUnloadFunction = HRESULT(WINAPI*)();
 

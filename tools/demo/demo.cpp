@@ -61,6 +61,9 @@ void RunFor(DWORD milliseconds) {
     }
 }
 
+// A rectangle of the screen as a PNG file.
+bool SaveScreen(const RECT& area, const std::string& path);
+
 // The screen under the form's client area, so that a calculator hanging
 // below a control is in the picture too.
 bool Screenshot(HWND form, const std::string& path) {
@@ -71,7 +74,12 @@ bool Screenshot(HWND form, const std::string& path) {
     GetClientRect(form, &r);
     POINT origin{0, 0};
     ClientToScreen(form, &origin);
-    const int width = r.right, height = r.bottom;
+    return SaveScreen({origin.x, origin.y, origin.x + r.right, origin.y + r.bottom}, path);
+}
+
+bool SaveScreen(const RECT& area, const std::string& path) {
+    const POINT origin{area.left, area.top};
+    const int width = area.right - area.left, height = area.bottom - area.top;
     HDC window = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(window);
     BITMAPINFO info{};
@@ -95,6 +103,21 @@ bool Screenshot(HWND form, const std::string& path) {
     const bool written = quillomet::demo::WritePng(path, width, height, rgb);
     std::printf("%s %s\n", written ? "wrote" : "could not write", path.c_str());
     return written;
+}
+
+// The about dialog is modal: a timer in its loop takes its picture and
+// presses OK.
+std::string g_AboutShot;
+void CALLBACK ShootAbout(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND about = FindWindowW(L"QuillometAbout", nullptr);
+    if (!about)
+        return;
+    KillTimer(nullptr, timer);
+    RedrawWindow(about, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT r{};
+    GetWindowRect(about, &r);
+    SaveScreen(r, g_AboutShot);
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
 
 LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -232,6 +255,10 @@ int main(int argc, char** argv) {
             RunFor(200);
         }
         shot("7-handed-back.png");
+        // The about box, as a development host offers it.
+        g_AboutShot = screenshots + "\\8-about.png";
+        SetTimer(nullptr, 0, 300, &ShootAbout);
+        placed[0].control->DisplayAboutBox();
     }
     if (interactive || !script) {
         MSG message;

@@ -1,7 +1,9 @@
 #include "backend/win32/win32_toolkit.h"
 
 #include "backend/win32/gdi_objects.h"
+#include "backend/win32/win32_about_window.h"
 #include "backend/win32/win32_calculator_window.h"
+#include "backend/win32/win32_platform.h"
 #include "backend/win32/win32_text_box.h"
 #include "common/automation_error.h"
 #include "server/com/module.h"
@@ -94,8 +96,16 @@ private:
         auto* self = reinterpret_cast<Win32Spinner*>(data);
         try {
             const CompositeWindow::Hold hold(self->m_Parent);
-            if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE ||
-                message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) {
+            // A press whose release never comes (the capture taken away)
+            // ends as a release, so the repeat stops.
+            if (message == WM_CAPTURECHANGED && self->m_Pressed) {
+                self->m_Pressed = false;
+                std::int16_t button = 1, shift = 0;
+                float x = 0, y = 0;
+                self->m_Events.OnMouseUp(button, shift, x, y);
+            } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
+                       message == WM_MOUSEMOVE || message == WM_RBUTTONDOWN ||
+                       message == WM_RBUTTONUP) {
                 std::int16_t button = 0;
                 if ((wParam & MK_LBUTTON) || message == WM_LBUTTONUP)
                     button |= 1;
@@ -104,17 +114,24 @@ private:
                 std::int16_t shift = ShiftState();
                 float x = PixelsToTwipsX(static_cast<short>(LOWORD(lParam)));
                 float y = PixelsToTwipsY(static_cast<short>(HIWORD(lParam)));
-                if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
+                if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
+                    self->m_Pressed = true;
                     self->m_Events.OnMouseDown(button, shift, x, y);
-                else if (message == WM_MOUSEMOVE)
+                } else if (message == WM_MOUSEMOVE) {
                     self->m_Events.OnMouseMove(button, shift, x, y);
-                else
+                } else {
+                    self->m_Pressed = false;
                     self->m_Events.OnMouseUp(button, shift, x, y);
+                }
             }
+            // The handlers may have hidden the spinner: its window is gone.
+            if (!IsWindow(window))
+                return 0;
+            return DefSubclassProc(window, message, wParam, lParam);
         } catch (...) {
             ReportDroppedError("spinner");
+            return 0;
         }
-        return DefSubclassProc(window, message, wParam, lParam);
     }
 
     CompositeWindow& m_Parent;
@@ -123,6 +140,7 @@ private:
     HWND m_Window = nullptr;
     bool m_Visible = true;
     bool m_Enabled = true;
+    bool m_Pressed = false;
 };
 
 namespace {
@@ -369,7 +387,10 @@ bool Win32Toolkit::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
             events.OnClick();
         break;
     }
-    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK: // the second press of a double click: a press too
+        m_Pressed = target;
+        SetCapture(m_Window.Handle());
+        events.OnMouseDown(button, shift, x, y);
         events.OnDblClick();
         break;
     case WM_MOUSEMOVE:
@@ -451,6 +472,15 @@ void Win32Toolkit::SendTab() {
 std::unique_ptr<CalculatorWindow>
 Win32Toolkit::CreateCalculatorWindow(CalculatorWindowEvents& events) {
     return std::make_unique<Win32CalculatorWindow>(events);
+}
+
+std::unique_ptr<AboutWindow> Win32Toolkit::CreateAboutWindow() {
+    return std::make_unique<Win32AboutWindow>();
+}
+
+PlatformServices& Win32Toolkit::Platform() {
+    static Win32Platform platform; // stateless
+    return platform;
 }
 
 ScreenRect Win32Toolkit::ControlWindowRect() {

@@ -37,6 +37,8 @@ public:
     double TwipsPerPixelX() override;
     double TwipsPerPixelY() override;
     char DecimalSeparator() override;
+    std::unique_ptr<AboutWindow> CreateAboutWindow() override;
+    PlatformServices& Platform() override;
 
     CompositeWindow& Window() { return m_Window; }
     // The focus crossing the control's boundary, for the control to hear.

@@ -86,7 +86,6 @@ r.Value = Array(1, 2) : CheckError "array for the value", 13
 r.Value = String(40000, "1") : CheckError "text too long", 6
 r.Format = String(40000, "#") : CheckError "Format too long", 6
 Set r.Font = Nothing : CheckError "no font object", 5
-r.DisplayAboutBox : CheckError "about box not in this build", 5
 On Error GoTo 0
 Check "value kept", r.Value, 7
 Check "Format kept", r.Format, "###,##0.00;(##,###.00)"

@@ -1,0 +1,222 @@
+#include "backend/win32/win32_about_window.h"
+
+#include "about/maker.h"
+#include "backend/win32/composite_window.h"
+#include "backend/win32/gdi_objects.h"
+#include "backend/win32/win32_text_box.h"
+#include "server/com/module.h"
+#include "server/resources/resource_ids.h"
+#include "server/text_conversion.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace quillomet::win32 {
+namespace {
+
+enum Id { Ok = IDOK, SysInfo = 100, Email, Web };
+
+// Positions in twips, as the dialog is laid out.
+struct Place {
+    int left, top, width, height;
+};
+constexpr int ClientWidth = 6045, ClientHeight = 4350;
+
+struct Dialog {
+    AboutWindowEvents* events = nullptr;
+    AboutClose closed = AboutClose::CloseBox;
+    bool done = false;
+    HWND email = nullptr, web = nullptr;
+    std::vector<HFONT> fonts;
+};
+
+HFONT MakeFont(Dialog& dialog, const wchar_t* face, double points, bool bold, bool underline) {
+    HDC screen = GetDC(nullptr);
+    const int height =
+        -static_cast<int>(std::lround(points * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
+    ReleaseDC(nullptr, screen);
+    HFONT font = GdiObjects::Made(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                              underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_DONTCARE, face));
+    dialog.fonts.push_back(font);
+    return font;
+}
+
+HWND Child(HWND parent, const wchar_t* kind, const std::string& text, DWORD style, Place at, int id,
+           HFONT font) {
+    HWND child = CreateWindowExW(
+        0, kind, Utf8ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(at.left),
+        TwipsToPixelsY(at.top), TwipsToPixelsX(at.width), TwipsToPixelsY(at.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+void AddTip(HWND tips, HWND dialog, HWND tool, const wchar_t* text) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = dialog;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = const_cast<LPWSTR>(text);
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    try {
+        switch (message) {
+        case WM_COMMAND:
+            if (!dialog)
+                break;
+            switch (LOWORD(wParam)) {
+            case Ok:
+            case IDCANCEL: // Enter and Esc press OK
+                dialog->closed = AboutClose::Ok;
+                dialog->done = true;
+                return 0;
+            case SysInfo:
+                dialog->events->OnSysInfo();
+                return 0;
+            case Email:
+                if (HIWORD(wParam) == STN_CLICKED)
+                    dialog->events->OnEmail();
+                return 0;
+            case Web:
+                if (HIWORD(wParam) == STN_CLICKED)
+                    dialog->events->OnWeb();
+                return 0;
+            default:
+                break;
+            }
+            break;
+        case WM_CLOSE: // the close box keeps the dialog for the next showing
+            if (dialog) {
+                dialog->closed = AboutClose::CloseBox;
+                dialog->done = true;
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (dialog && (reinterpret_cast<HWND>(wParam) == dialog->email ||
+                           reinterpret_cast<HWND>(wParam) == dialog->web)) {
+                SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+                return TRUE;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (dialog && (reinterpret_cast<HWND>(lParam) == dialog->email ||
+                           reinterpret_cast<HWND>(lParam) == dialog->web)) {
+                SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_HIGHLIGHT));
+                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        default:
+            break;
+        }
+    } catch (...) {
+        ReportDroppedError("about dialog");
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+BOOL CALLBACK DisableOthers(HWND window, LPARAM list) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvents& events) {
+    WNDCLASSEXW wc{sizeof wc};
+    if (!GetClassInfoExW(com::ModuleInstance(), ClassName, &wc)) {
+        wc = {sizeof wc};
+        wc.lpfnWndProc = AboutProc;
+        wc.hInstance = com::ModuleInstance();
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = ClassName;
+        RegisterClassExW(&wc);
+    }
+    Dialog dialog;
+    dialog.events = &events;
+    // No owner; the thread's other windows wait while it is up.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
+
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
+    RECT frame{0, 0, TwipsToPixelsX(ClientWidth), TwipsToPixelsY(ClientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, ClassName,
+                                  Utf8ToWide(texts.caption).c_str(), style, x, y, width, height,
+                                  nullptr, nullptr, com::ModuleInstance(), nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));
+
+    HFONT normal = MakeFont(dialog, L"MS Sans Serif", 8.25, false, false);
+    HFONT title = MakeFont(dialog, L"MS Sans Serif", 13.5, true, false);
+    HFONT link = MakeFont(dialog, L"MS Sans Serif", 8.25, false, true);
+    HWND ok = Child(window, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {4579, 3086, 1260, 345},
+                    Ok, normal);
+    HWND icon =
+        Child(window, L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, {240, 240, 540, 540}, 0, normal);
+    SendMessageW(
+        icon, STM_SETIMAGE, IMAGE_BITMAP,
+        reinterpret_cast<LPARAM>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(IDB_CALCULATOR),
+                                            IMAGE_BITMAP, 0, 0, LR_SHARED)));
+    Child(window, L"BUTTON", "&System Info...", BS_PUSHBUTTON | WS_TABSTOP, {4579, 3521, 1245, 345},
+          SysInfo, normal);
+    Child(window, L"STATIC", texts.description, SS_LEFT, {1050, 1125, 4473, 1605}, 0, normal);
+    Child(window, L"STATIC", texts.disclaimer, SS_CENTER, {255, 3043, 3870, 391}, 0, normal);
+    Child(window, L"STATIC", texts.title, SS_LEFT, {1050, 240, 4473, 480}, 0, title);
+    Child(window, L"STATIC", texts.version, SS_LEFT, {1050, 780, 4473, 225}, 0, normal);
+    dialog.email = Child(window, L"STATIC", texts.email, SS_CENTER | SS_NOTIFY,
+                         {607, 3477, 3195, 255}, Email, link);
+    // One-line labels: a wider substitute font clips them rather than
+    // wrapping their end out of sight.
+    Child(window, L"STATIC", texts.webLabel, SS_LEFTNOWORDWRAP, {527, 3868, 703, 217}, 0, normal);
+    dialog.web = Child(window, L"STATIC", texts.web, SS_LEFTNOWORDWRAP | SS_NOTIFY,
+                       {1278, 3868, 2556, 217}, Web, link);
+    // The etched separator across the dialog.
+    Child(window, L"STATIC", "", SS_ETCHEDHORZ, {90, 2880, 5851, 30}, 0, normal);
+
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                0, 0, 0, 0, window, nullptr, nullptr, nullptr);
+    const std::wstring emailTip = L" Send an e-mail to " + Utf8ToWide(maker::Name) + L" ";
+    const std::wstring webTip = L" Visit the " + Utf8ToWide(maker::Name) + L" web site ";
+    AddTip(tips, window, dialog.email, emailTip.c_str());
+    AddTip(tips, window, dialog.web, webTip.c_str());
+
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(ok);
+    MSG message;
+    while (!dialog.done && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (!dialog.done) // a quit request ends the dialog; pass it on
+        PostQuitMessage(static_cast<int>(message.wParam));
+    for (HWND other : disabled)
+        EnableWindow(other, TRUE);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+    for (HFONT font : dialog.fonts)
+        GdiObjects::Delete(font);
+    return dialog.closed;
+}
+
+} // namespace quillomet::win32

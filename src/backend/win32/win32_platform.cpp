@@ -1,0 +1,124 @@
+#include "backend/win32/win32_platform.h"
+
+#include "common/automation_error.h"
+#include "server/com/com_ptr.h"
+#include "server/com/error.h"
+#include "server/text_conversion.h"
+#include "server/variant_conversion.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace quillomet::win32 {
+namespace {
+
+// An automation object driven by dispatch identifier.
+class ComDispatchObject final : public DispatchTarget {
+public:
+    explicit ComDispatchObject(com::com_ptr<IDispatch> object) : m_Object(std::move(object)) {}
+
+    Variant Get(std::int32_t dispid) override {
+        DISPPARAMS none{};
+        VARIANT result;
+        VariantInit(&result);
+        com::ThrowIfFailed(m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT,
+                                            DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                            nullptr));
+        Variant value = FromVariant(result);
+        VariantClear(&result);
+        return value;
+    }
+    void Put(std::int32_t dispid, const Variant& value) override {
+        VARIANT argument;
+        ToVariant(value, &argument);
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&argument, &named, 1, 1};
+        const HRESULT hr =
+            m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                             nullptr, nullptr, nullptr);
+        VariantClear(&argument);
+        com::ThrowIfFailed(hr);
+    }
+    void Call(std::int32_t dispid, std::span<const Variant> arguments) override {
+        std::vector<VARIANT> converted(arguments.size());
+        for (std::size_t i = 0; i < arguments.size(); ++i) // last argument first
+            ToVariant(arguments[i], &converted[arguments.size() - 1 - i]);
+        DISPPARAMS params{converted.data(), nullptr, static_cast<UINT>(converted.size()), 0};
+        const HRESULT hr = m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                            &params, nullptr, nullptr, nullptr);
+        for (VARIANT& v : converted)
+            VariantClear(&v);
+        com::ThrowIfFailed(hr);
+    }
+
+private:
+    com::com_ptr<IDispatch> m_Object;
+};
+
+} // namespace
+
+// Opened for reading only, so a user without write rights to the machine's
+// keys still reads them.
+RegistryQuery Win32Platform::QueryValue(std::uint32_t root, std::string_view key,
+                                        std::string_view valueName, std::size_t capacity) {
+    RegistryQuery query;
+    HKEY handle = nullptr;
+    const std::string keyName(key);
+    if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), keyName.c_str(), 0,
+                      KEY_READ, &handle) != ERROR_SUCCESS)
+        return query;
+    query.opened = true;
+    std::vector<std::uint8_t> buffer(capacity, 0);
+    DWORD size = static_cast<DWORD>(capacity);
+    DWORD type = 0;
+    const std::string name(valueName);
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, buffer.data(), &size) ==
+        ERROR_SUCCESS) {
+        query.read = true;
+        query.type = type;
+        buffer.resize(size);
+        query.data = std::move(buffer);
+    }
+    RegCloseKey(handle);
+    return query;
+}
+
+bool Win32Platform::FileExists(std::string_view path) {
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A normal, focused window; the dialog does not wait for it.
+void Win32Platform::StartProcess(std::string_view path) {
+    std::wstring commandLine = L"\"" + Utf8ToWide(path) + L"\"";
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        throw AutomationError(ErrorNumber::InvalidProcedureCall,
+                              "the program could not be started");
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+void Win32Platform::ShellOpen(std::string_view document) {
+    ShellExecuteW(nullptr, L"open", Utf8ToWide(document).c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+void Win32Platform::ShowMessage(std::string_view text, std::string_view title) {
+    MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), MB_OK);
+}
+
+std::shared_ptr<DispatchTarget> Win32Platform::CreateObject(std::string_view progId) {
+    CLSID clsid{};
+    com::ThrowIfFailed(CLSIDFromProgID(Utf8ToWide(progId).c_str(), &clsid));
+    com::com_ptr<IDispatch> object;
+    com::ThrowIfFailed(
+        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, object.put_void()));
+    return std::make_shared<ComDispatchObject>(std::move(object));
+}
+
+} // namespace quillomet::win32
