@@ -90,14 +90,22 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
         if (site->CanInPlaceActivate() != S_OK)
             return E_FAIL;
         com::ThrowIfFailed(site->OnInPlaceActivate());
-        m_InPlaceActive = true;
         HWND parent = nullptr;
-        com::ThrowIfFailed(site->GetWindow(&parent));
         com::com_ptr<IOleInPlaceUIWindow> document;
         RECT position{}, clip{};
         OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
-        com::ThrowIfFailed(
-            site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo));
+        HRESULT hr = site->GetWindow(&parent);
+        if (SUCCEEDED(hr))
+            hr =
+                site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo);
+        if (FAILED(hr)) {
+            // The site heard it was active: it hears it is not, and a later
+            // activation starts over.
+            m_Frame.reset();
+            site->OnInPlaceDeactivate();
+            com::ThrowIfFailed(hr);
+        }
+        m_InPlaceActive = true;
         SetParent(window, parent);
         SetObjectRects(&position, &clip);
     }

@@ -31,6 +31,11 @@ public:
     void RemoveTimer(UINT_PTR id) { m_Timers.erase(id); }
     using ColorHandler = std::function<HBRUSH(HDC dc)>;
     void OnControlColor(HWND child, ColorHandler handler) { m_Colors[child] = std::move(handler); }
+    // A child going away: its handlers, which may refer to it, go too.
+    void Forget(HWND child) {
+        m_Commands.erase(child);
+        m_Colors.erase(child);
+    }
     using PaintHandler = std::function<void(HDC dc)>;
     void OnPaint(PaintHandler handler) { m_Paint = std::move(handler); }
     using MouseHandler = std::function<bool(UINT message, WPARAM, LPARAM)>;

@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -149,10 +150,6 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     }
     Dialog dialog;
     dialog.events = &events;
-    // No owner; the thread's other windows wait while it is up.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
-
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
     RECT frame{0, 0, TwipsToPixelsX(ClientWidth), TwipsToPixelsY(ClientHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
@@ -162,6 +159,27 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, ClassName,
                                   Utf8ToWide(texts.caption).c_str(), style, x, y, width, height,
                                   nullptr, nullptr, com::ModuleInstance(), nullptr);
+    if (!window)
+        throw std::runtime_error("the about dialog could not be created");
+
+    // No owner; the thread's other windows wait while it is up. Whatever
+    // ends the dialog, even a failure while building it, gives them back.
+    std::vector<HWND> disabled;
+    struct Cleanup {
+        HWND window;
+        Dialog& dialog;
+        std::vector<HWND>& disabled;
+        ~Cleanup() {
+            for (HWND other : disabled)
+                EnableWindow(other, TRUE);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            DestroyWindow(window);
+            for (HFONT font : dialog.fonts)
+                GdiObjects::Delete(font);
+        }
+    } cleanup{window, dialog, disabled};
+    // The dialog, not yet visible, is passed over.
+    EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));
 
     HFONT normal = MakeFont(dialog, L"MS Sans Serif", 8.25, false, false);
@@ -201,21 +219,16 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     SetFocus(ok);
-    MSG message;
-    while (!dialog.done && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL got = 0;
+    while (!dialog.done && (got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         if (!IsDialogMessageW(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
     }
-    if (!dialog.done) // a quit request ends the dialog; pass it on
+    if (!dialog.done && got == 0) // a quit request ends the dialog; pass it on
         PostQuitMessage(static_cast<int>(message.wParam));
-    for (HWND other : disabled)
-        EnableWindow(other, TRUE);
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
-    for (HFONT font : dialog.fonts)
-        GdiObjects::Delete(font);
     return dialog.closed;
 }
 

@@ -77,6 +77,7 @@ Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const
 Win32TextBox::~Win32TextBox() {
     m_FontWatcher.reset();
     RemoveWindowSubclass(m_Edit, &SubclassProc, SubclassId);
+    m_Parent.Forget(m_Edit);
     DestroyWindow(m_Edit);
     if (m_BackBrush)
         GdiObjects::Delete(m_BackBrush);
