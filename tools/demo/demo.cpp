@@ -120,7 +120,15 @@ void CALLBACK ShootAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
 
+// The form's "About Quillomet..." button shows the first control's about box.
+constexpr int AboutButton = 100;
+_Quillomet* g_AboutControl = nullptr;
+
 LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == AboutButton && g_AboutControl) {
+        g_AboutControl->DisplayAboutBox();
+        return 0;
+    }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -209,6 +217,12 @@ int main(int argc, char** argv) {
         placed.push_back(std::move(p));
         ++row;
     }
+    HWND aboutButton = CreateWindowExW(
+        0, L"BUTTON", L"About Quillomet...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+        230, 14 + row * 34 + 4, 150, 26, form,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(AboutButton)), nullptr, nullptr);
+    SendMessageW(aboutButton, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), TRUE);
+    g_AboutControl = placed[0].control;
     RunFor(200);
 
     const bool interactive = !script && screenshots.empty();
@@ -255,10 +269,11 @@ int main(int argc, char** argv) {
             RunFor(200);
         }
         shot("7-handed-back.png");
-        // The about box, as a development host offers it.
+        // The about box, from the form's button.
         g_AboutShot = screenshots + "\\8-about.png";
         SetTimer(nullptr, 0, 300, &ShootAbout);
-        placed[0].control->DisplayAboutBox();
+        SendMessageW(form, WM_COMMAND, MAKEWPARAM(AboutButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(aboutButton));
     }
     if (interactive || !script) {
         MSG message;
@@ -267,6 +282,7 @@ int main(int argc, char** argv) {
             DispatchMessageW(&message);
         }
     }
+    g_AboutControl = nullptr;
     for (Placed& p : placed) {
         IOleObject* ole = nullptr;
         p.control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
