@@ -111,8 +111,8 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
     }
     // Shown also again after a hide verb.
     if (!IsWindowVisible(window)) {
+        m_Toolkit.Showing();
         ShowWindow(window, SW_SHOWNA);
-        m_Toolkit.Shown();
     }
     if (uiActivate && !m_UIActive) {
         m_UIActive = true;

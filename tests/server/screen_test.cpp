@@ -276,6 +276,52 @@ TEST_F(ScreenTest, ArrowKeysStepTheValue) {
 
 // Held on its upper half, the spinner steps at once, again after 700 ms,
 // then every 50 ms, and stops at the maximum.
+// Forms are usually filled while hidden and shown afterwards: the field
+// and the spinner must be in place once the form appears.
+TEST_F(ScreenTest, ControlPlacedOnAHiddenFormIsCompleteWhenShown) {
+    HWND form = CreateWindowExW(0, L"STATIC", L"hidden form", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                60, 60, 300, 120, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(form);
+    Site* site = new Site(form);
+    site->m_Position = {10, 10, 10 + 160, 10 + 22};
+    Ref<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+    Ref<_Quillomet> control;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
+    Ref<IOleObject> ole;
+    control->QueryInterface(IID_IOleObject, ole.put_void());
+    ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(site));
+    Ref<IPersistStreamInit> persist;
+    control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+    ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+    control->put_UpDownFunction(VARIANT_TRUE);
+    ASSERT_HRESULT_SUCCEEDED(
+        ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, form, &site->m_Position));
+    Pump();
+
+    ShowWindow(form, SW_SHOW);
+    UpdateWindow(form);
+    Pump();
+    LONG handle = 0;
+    control->get_hwnd(&handle);
+    HWND field = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    RECT fieldRect{}, controlRect{};
+    GetWindowRect(field, &fieldRect);
+    GetWindowRect(GetParent(field), &controlRect);
+    EXPECT_GT(fieldRect.right - fieldRect.left, 80) << "the field has its width";
+    EXPECT_EQ(controlRect.bottom - controlRect.top, fieldRect.bottom - fieldRect.top);
+    EXPECT_NE(nullptr, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+    EXPECT_TRUE(FindWindowExW(GetParent(field), nullptr, L"msctls_updown32", nullptr))
+        << "the spinner's window exists";
+
+    ole->Close(OLECLOSE_NOSAVE);
+    ole->SetClientSite(nullptr);
+    delete site;
+    DestroyWindow(form);
+    Pump();
+}
+
 TEST_F(ScreenTest, SpinnerRepeatsWhileHeld) {
     m_Control->put_UpDownFunction(VARIANT_TRUE);
     VARIANT limit;

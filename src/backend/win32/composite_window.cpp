@@ -109,6 +109,8 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         break;
     }
     case WM_PAINT: {
+        if (m_BeforePaint)
+            m_BeforePaint();
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(m_Window, &ps);
         if (m_Paint)

@@ -22,6 +22,10 @@ public:
     CompositeWindow& operator=(const CompositeWindow&) = delete;
 
     HWND Handle() const { return m_Window; }
+    // Visible, or about to be: the children take their final state just
+    // before the window shows, while changing them costs no drawing.
+    bool Live() const { return m_Showing || IsWindowVisible(m_Window); }
+    void SetShowing(bool showing) { m_Showing = showing; }
 
     // Handlers of the messages children send to their parent, by child.
     using CommandHandler = std::function<void(WORD code)>;
@@ -38,6 +42,9 @@ public:
     }
     using PaintHandler = std::function<void(HDC dc)>;
     void OnPaint(PaintHandler handler) { m_Paint = std::move(handler); }
+    // Before each paint, outside BeginPaint: a window shown with a hidden
+    // form first learns here that it can be seen.
+    void OnBeforePaint(std::function<void()> handler) { m_BeforePaint = std::move(handler); }
     using MouseHandler = std::function<bool(UINT message, WPARAM, LPARAM)>;
     void OnMouse(MouseHandler handler) { m_Mouse = std::move(handler); }
     // The window that had, or gets, the focus.
@@ -76,10 +83,12 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_Window = nullptr;
+    bool m_Showing = false;
     std::map<HWND, CommandHandler> m_Commands;
     std::map<UINT_PTR, TimerHandler> m_Timers;
     std::map<HWND, ColorHandler> m_Colors;
     PaintHandler m_Paint;
+    std::function<void()> m_BeforePaint;
     MouseHandler m_Mouse;
     FocusHandler m_GotFocus;
     FocusHandler m_LostFocus;

@@ -136,7 +136,7 @@ void Win32TextBox::Realize() {
 }
 
 void Win32TextBox::ApplyAlignment() {
-    if (!IsWindowVisible(m_Parent.Handle())) {
+    if (!m_Parent.Live()) {
         m_Deferred = true;
         return;
     }
@@ -211,7 +211,7 @@ void Win32TextBox::SetFont(FontRef font) {
 }
 
 void Win32TextBox::ApplyFont() {
-    if (!IsWindowVisible(m_Parent.Handle())) {
+    if (!m_Parent.Live()) {
         m_FontDeferred = true;
         return;
     }
@@ -239,7 +239,7 @@ void Win32TextBox::Move(const Geometry& geometry) {
 // Window operations are costly (a server round trip each under Wine): while
 // the control is hidden, the place waits until it is shown.
 void Win32TextBox::ApplyGeometry() {
-    if (!IsWindowVisible(m_Parent.Handle())) {
+    if (!m_Parent.Live()) {
         m_Deferred = true;
         return;
     }

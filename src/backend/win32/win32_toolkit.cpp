@@ -40,7 +40,7 @@ public:
     // The window is made when the control shows: made while it is hidden,
     // it would cost as much and maybe for nothing.
     void Realize() {
-        if (m_Visible && IsWindowVisible(m_Parent.Handle()))
+        if (m_Visible && m_Parent.Live())
             CreateUpDown();
     }
     void SetEnabled(bool enabled) override {
@@ -301,6 +301,7 @@ private:
 };
 
 Win32Toolkit::Win32Toolkit() {
+    m_Window.OnBeforePaint([this] { Showing(); });
     m_Window.OnPaint([this](HDC dc) { Paint(dc); });
     m_Window.OnMouse([this](UINT message, WPARAM wParam, LPARAM lParam) {
         return RouteMouse(message, wParam, lParam);
@@ -332,11 +333,21 @@ std::unique_ptr<Timer> Win32Toolkit::CreateTimer(TimerEvents& events, std::int32
     return std::make_unique<Win32Timer>(m_Window, events, m_NextTimerId++, interval);
 }
 
-void Win32Toolkit::Shown() {
-    if (m_TextBox)
-        m_TextBox->Realize();
-    if (m_Spinner)
-        m_Spinner->Realize();
+void Win32Toolkit::Showing() {
+    // Only a window that will be seen: under a hidden form the work waits.
+    if (!IsWindowVisible(GetParent(m_Window.Handle())))
+        return;
+    m_Window.SetShowing(true);
+    try {
+        if (m_TextBox)
+            m_TextBox->Realize();
+        if (m_Spinner)
+            m_Spinner->Realize();
+    } catch (...) {
+        m_Window.SetShowing(false);
+        throw;
+    }
+    m_Window.SetShowing(false);
 }
 
 void Win32Toolkit::RemoveImage(Win32Image* image) {

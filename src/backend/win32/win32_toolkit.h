@@ -43,9 +43,9 @@ public:
     CompositeWindow& Window() { return m_Window; }
     // The focus crossing the control's boundary, for the control to hear.
     FocusBoundary& Boundary() { return m_Boundary; }
-    // The control's window has just been shown: what was deferred while it
-    // was hidden is applied now.
-    void Shown();
+    // The control's window is about to be shown: what was deferred while it
+    // was hidden is applied now, before there is anything to redraw.
+    void Showing();
     // The windowless images, for painting and hit-testing.
     void AddImage(Win32Image* image) { m_Images.push_back(image); }
     void RemoveImage(Win32Image* image);
