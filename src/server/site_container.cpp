@@ -50,15 +50,7 @@ public:
         DISPID id = 0;
         if (!Find(name, id))
             return;
-        VARIANT argument;
-        ToVariant(value, &argument);
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params{&argument, &named, 1, 1};
-        const HRESULT hr =
-            m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                               nullptr, nullptr, nullptr);
-        VariantClear(&argument);
-        com::ThrowIfFailed(hr);
+        PutProperty(m_Dispatch, id, value);
     }
 
     void Invoke(std::string_view method) override {

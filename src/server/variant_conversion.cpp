@@ -150,4 +150,15 @@ void ToVariant(const Variant& value, VARIANT* result) {
     }
 }
 
+void PutProperty(IDispatch* object, DISPID id, const Variant& value) {
+    VARIANT argument;
+    ToVariant(value, &argument);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&argument, &named, 1, 1};
+    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                                      &params, nullptr, nullptr, nullptr);
+    VariantClear(&argument);
+    com::ThrowIfFailed(hr);
+}
+
 } // namespace quillomet

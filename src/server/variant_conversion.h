@@ -12,6 +12,8 @@ namespace quillomet {
 Variant FromVariant(const VARIANT& value);
 // The core's Variant into a VARIANT the caller owns (VariantClear).
 void ToVariant(const Variant& value, VARIANT* result);
+// Writes a property of an automation object; a failure is thrown.
+void PutProperty(IDispatch* object, DISPID id, const Variant& value);
 
 // An automation object whose default value is read through IDispatch.
 class DispatchObject final : public Object {

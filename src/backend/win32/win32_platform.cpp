@@ -30,15 +30,7 @@ public:
         return value;
     }
     void Put(std::int32_t dispid, const Variant& value) override {
-        VARIANT argument;
-        ToVariant(value, &argument);
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params{&argument, &named, 1, 1};
-        const HRESULT hr =
-            m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                             nullptr, nullptr, nullptr);
-        VariantClear(&argument);
-        com::ThrowIfFailed(hr);
+        PutProperty(m_Object.get(), dispid, value);
     }
     void Call(std::int32_t dispid, std::span<const Variant> arguments) override {
         std::vector<VARIANT> converted(arguments.size());
