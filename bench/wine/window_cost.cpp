@@ -3,12 +3,24 @@
 // one parent, timed with the performance counter. A window costs hundreds
 // of microseconds to create under Wine, so the window count decides.
 //
+// Also timed, as a reference: the least any control built as a window of
+// its own holding an EDIT can cost, a bare parent window with a bare EDIT
+// in it and a font set on the EDIT.
+//
 //   window_cost PATH-TO-Quillomet.ocx [N]
+//
+// WINDOW_COST_ROUNDS=R sets the number of rounds (7) and prints each one.
+// WINDOW_COST_ONLY=edit|reference|control|spinner times one kind once,
+// between two debug strings "window_cost: begin" and "window_cost: end",
+// for tracing the window server's requests (WINEDEBUG=+server,+debugstr).
 #include "test_site.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -29,6 +41,23 @@ double MedianOf(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+constexpr wchar_t ReferenceParentClass[] = L"WindowCostParent";
+
+void RegisterReferenceParent() {
+    WNDCLASSEXW wc{sizeof wc};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = ReferenceParentClass;
+    RegisterClassExW(&wc);
+}
+
+int EnvironmentNumber(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    return text ? std::atoi(text) : fallback;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -43,6 +72,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
     }
+    RegisterReferenceParent();
     HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
                                 800, 600, nullptr, nullptr, nullptr, nullptr);
     Ref<IClassFactory> factory;
@@ -60,6 +90,26 @@ int main(int argc, char** argv) {
             windows.push_back(CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                                               WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, i, 116, 20,
                                               form, nullptr, nullptr, nullptr));
+        const double elapsed = Seconds() - start;
+        for (HWND window : windows)
+            DestroyWindow(window);
+        Pump();
+        return elapsed;
+    };
+    const auto references = [&] {
+        std::vector<HWND> windows;
+        const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        const double start = Seconds();
+        for (int i = 0; i < n; ++i) {
+            HWND parent = CreateWindowExW(WS_EX_CONTROLPARENT, ReferenceParentClass, nullptr,
+                                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, i, 116, 20,
+                                          form, nullptr, nullptr, nullptr);
+            HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                        WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 96, 20,
+                                        parent, nullptr, nullptr, nullptr);
+            SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            windows.push_back(parent);
+        }
         const double elapsed = Seconds() - start;
         for (HWND window : windows)
             DestroyWindow(window);
@@ -101,26 +151,51 @@ int main(int argc, char** argv) {
             return elapsed;
         };
     };
+    const std::map<std::string, std::function<double()>> kinds = {
+        {"edit", edits},
+        {"reference", references},
+        {"control", controls(false)},
+        {"spinner", controls(true)},
+    };
 
     controls(false)(); // warm up: classes, the type library, shared bitmaps
-    // The three kinds take turns within each round, so that a slow spell of
-    // the machine weighs on all of them alike; the ratios are taken per round.
-    const int rounds = 7;
-    std::vector<double> edit, plain, withSpinner, plainRatio, spinnerRatio;
+    if (const char* only = std::getenv("WINDOW_COST_ONLY")) {
+        const auto kind = kinds.find(only);
+        if (kind == kinds.end()) {
+            std::fprintf(stderr, "unknown kind %s\n", only);
+            return 2;
+        }
+        OutputDebugStringA("window_cost: begin\n");
+        const double elapsed = kind->second();
+        OutputDebugStringA("window_cost: end\n");
+        std::printf("%s %.1f\n", only, elapsed * 1e6 / n);
+        return 0;
+    }
+
+    // The kinds take turns within each round, so that a slow spell of the
+    // machine weighs on all of them alike; the ratios are taken per round.
+    const int rounds = std::max(1, EnvironmentNumber("WINDOW_COST_ROUNDS", 7));
+    const bool eachRound = std::getenv("WINDOW_COST_ROUNDS") != nullptr;
+    std::vector<double> edit, reference, plain, withSpinner;
+    std::vector<double> referenceRatio, plainRatio, spinnerRatio;
     for (int r = 0; r < rounds; ++r) {
         edit.push_back(edits() * 1e6 / n);
-        plain.push_back(controls(false)() * 1e6 / n);
-        withSpinner.push_back(controls(true)() * 1e6 / n);
+        reference.push_back(references() * 1e6 / n);
+        plain.push_back(kinds.at("control")() * 1e6 / n);
+        withSpinner.push_back(kinds.at("spinner")() * 1e6 / n);
+        referenceRatio.push_back(reference.back() / edit.back());
         plainRatio.push_back(plain.back() / edit.back());
         spinnerRatio.push_back(withSpinner.back() / edit.back());
-        if (std::getenv("WINDOW_COST_ROUNDS"))
-            std::printf("    round %d: %.1f %.1f %.1f\n", r, edit.back(), plain.back(),
-                        withSpinner.back());
+        if (eachRound)
+            std::printf("    round %d: %.1f %.1f %.1f %.1f\n", r, edit.back(), reference.back(),
+                        plain.back(), withSpinner.back());
     }
     std::printf(
         "N = %d on a visible form, %d interleaved rounds, medians, microseconds per item:\n", n,
         rounds);
     std::printf("  bare EDIT                       %8.1f\n", MedianOf(edit));
+    std::printf("  parent window holding an EDIT   %8.1f   ratio %.2f (reference)\n",
+                MedianOf(reference), MedianOf(referenceRatio));
     std::printf("  control, placed, no spinner     %8.1f   ratio %.2f (target at most 2.0)\n",
                 MedianOf(plain), MedianOf(plainRatio));
     std::printf("  control, placed, with spinner   %8.1f   ratio %.2f (target at most 3.0)\n",

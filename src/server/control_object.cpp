@@ -16,7 +16,7 @@ void ControlObject::ConnectWindow() {
     // first; an enabled control passes it on to its field.
     window.OnFocus(
         [this](HWND previous) {
-            const HWND own = m_Toolkit.Window().Handle();
+            const HWND own = m_Toolkit.Window().Existing();
             if (previous != own && !IsChild(own, previous))
                 m_Control.OnEnterFocus();
             m_Control.OnUserControlGotFocus();
@@ -25,7 +25,7 @@ void ControlObject::ConnectWindow() {
         },
         [this](HWND next) {
             m_Control.OnUserControlLostFocus();
-            const HWND own = m_Toolkit.Window().Handle();
+            const HWND own = m_Toolkit.Window().Existing();
             if (next != own && !IsChild(own, next))
                 m_Control.OnExitFocus();
         });

@@ -560,10 +560,8 @@ private:
     }
 
     void FitWindow() {
-        SetWindowPos(m_Toolkit.Window().Handle(), nullptr, 0, 0,
-                     win32::TwipsToPixelsX(m_Container.Width()),
-                     win32::TwipsToPixelsY(m_Container.Height()),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        m_Toolkit.Window().Resize(win32::TwipsToPixelsX(m_Container.Width()),
+                                  win32::TwipsToPixelsY(m_Container.Height()));
     }
 
     win32::Win32Toolkit m_Toolkit;

@@ -70,7 +70,8 @@ STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
     case OLEIVERB_INPLACEACTIVATE:
         return ActivateInPlace(false);
     case OLEIVERB_HIDE:
-        ShowWindow(m_Toolkit.Window().Handle(), SW_HIDE);
+        if (const HWND window = m_Toolkit.Window().Existing())
+            ShowWindow(window, SW_HIDE);
         return S_OK;
     default:
         return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
@@ -85,7 +86,7 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
     const com::com_ptr<IOleInPlaceSite> site = InPlaceSite();
     if (!site)
         return E_UNEXPECTED;
-    const HWND window = m_Toolkit.Window().Handle();
+    win32::CompositeWindow& window = m_Toolkit.Window();
     if (!m_InPlaceActive) {
         if (site->CanInPlaceActivate() != S_OK)
             return E_FAIL;
@@ -106,14 +107,12 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
             com::ThrowIfFailed(hr);
         }
         m_InPlaceActive = true;
-        SetParent(window, parent);
+        // A control not yet made is laid out first, then made in place.
+        window.SetParentWindow(parent);
         SetObjectRects(&position, &clip);
     }
     // Shown also again after a hide verb.
-    if (!IsWindowVisible(window)) {
-        m_Toolkit.Showing();
-        ShowWindow(window, SW_SHOWNA);
-    }
+    m_Toolkit.Show();
     if (uiActivate && !m_UIActive) {
         m_UIActive = true;
         site->OnUIActivate();
@@ -126,9 +125,10 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
 
 // Back into hiding, as a control with no container lives.
 void ControlObject::ParkWindow() {
-    const HWND window = m_Toolkit.Window().Handle();
-    ShowWindow(window, SW_HIDE);
-    SetParent(window, win32::CompositeWindow::ParkingWindow());
+    win32::CompositeWindow& window = m_Toolkit.Window();
+    if (window.Existing())
+        ShowWindow(window.Existing(), SW_HIDE);
+    window.SetParentWindow(nullptr);
 }
 
 STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {
@@ -173,8 +173,8 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept t
     Ready();
     const int width = position->right - position->left;
     const int height = position->bottom - position->top;
-    const HWND window = m_Toolkit.Window().Handle();
-    MoveWindow(window, position->left, position->top, width, height, TRUE);
+    win32::CompositeWindow& window = m_Toolkit.Window();
+    window.Move(*position); // or remembered, for a window not made yet
     m_Container.SetSize(static_cast<std::int32_t>(std::lround(win32::PixelsToTwipsX(width))),
                         static_cast<std::int32_t>(std::lround(win32::PixelsToTwipsY(height))));
     m_Control.OnResize();
@@ -183,7 +183,7 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept t
     if (keptWidth != width || keptHeight != height) {
         RECT corrected{position->left, position->top, position->left + keptWidth,
                        position->top + keptHeight};
-        MoveWindow(window, corrected.left, corrected.top, keptWidth, keptHeight, TRUE);
+        window.Move(corrected);
         if (const auto site = InPlaceSite())
             site->OnPosRectChange(&corrected);
     }

@@ -61,8 +61,17 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
     ASSERT_HRESULT_SUCCEEDED(
         library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
 
-    // What one unused control costs, its thread's parking window included.
+    // What one unused control costs, and the thread's parking window, which
+    // the first control whose window is asked for before it is placed makes.
     const LONG gdiBefore = LiveGdiObjects(factory.p);
+    {
+        Ref<_Quillomet> parked;
+        ASSERT_HRESULT_SUCCEEDED(
+            factory->CreateInstance(nullptr, IID__Quillomet, parked.put_void()));
+        long hwnd = 0;
+        ASSERT_HRESULT_SUCCEEDED(parked->get_hwnd(&hwnd));
+        ASSERT_TRUE(IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(hwnd))));
+    }
     Pump();
     const int windowsBefore = ThreadWindows();
     ASSERT_GE(gdiBefore, 0);

@@ -322,6 +322,98 @@ TEST_F(ScreenTest, ControlPlacedOnAHiddenFormIsCompleteWhenShown) {
     Pump();
 }
 
+// A control makes its windows when it is placed, or earlier when its window
+// is asked for; either way the field it shows carries every setting made
+// before, and placing it raises no Change of its own.
+TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
+    Ref<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+    const auto fontHeight = [](HWND field) {
+        LOGFONTW description{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)),
+                   sizeof description, &description);
+        return std::abs(description.lfHeight);
+    };
+    for (const bool askedEarly : {false, true}) {
+        SCOPED_TRACE(askedEarly ? "window asked for before placing" : "made in place");
+        Site* site = new Site(m_Form);
+        site->m_Position = {150, 10, 150 + 250, 10 + 26};
+        Ref<_Quillomet> control;
+        ASSERT_HRESULT_SUCCEEDED(
+            factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
+        Ref<IOleObject> ole;
+        control->QueryInterface(IID_IOleObject, ole.put_void());
+        ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(site));
+        Ref<IPersistStreamInit> persist;
+        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        EventCounter sink;
+        Ref<IConnectionPointContainer> points;
+        control->QueryInterface(IID_IConnectionPointContainer, points.put_void());
+        Ref<IConnectionPoint> point;
+        points->FindConnectionPoint(DIID___Quillomet, point.put());
+        DWORD cookie = 0;
+        point->Advise(&sink, &cookie);
+
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_R8;
+        V_R8(&value) = -1234.5;
+        control->put_value(value);
+        control->put_BackColor(0x000000FF);
+        control->put_Locked(VARIANT_TRUE);
+        control->put_Enabled(VARIANT_FALSE);
+        Ref<IFontDisp> fontDisp;
+        control->get_Font(fontDisp.put());
+        Ref<IFont> font;
+        fontDisp->QueryInterface(IID_IFont, font.put_void());
+        CY size{};
+        size.int64 = 120000; // 12 points
+        font->put_Size(size);
+        EXPECT_EQ(1, sink.Count(1)) << "the value's Change";
+        LONG early = 0;
+        if (askedEarly)
+            control->get_hwnd(&early);
+
+        ASSERT_HRESULT_SUCCEEDED(
+            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_Form, &site->m_Position));
+        Pump();
+        LONG handle = 0;
+        control->get_hwnd(&handle);
+        const HWND field = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+        if (askedEarly)
+            EXPECT_EQ(early, handle) << "hwnd never changes";
+        ASSERT_TRUE(IsWindowVisible(field));
+        EXPECT_EQ(m_Form, GetParent(GetParent(field)));
+        wchar_t text[64] = {};
+        GetWindowTextW(field, text, 64);
+        EXPECT_STREQ(L"(1,234.50)", text);
+        RECT client{};
+        GetClientRect(field, &client);
+        EXPECT_GT(client.right, 80) << "the field has its width";
+        EXPECT_GT(static_cast<short>(LOWORD(SendMessageW(field, EM_POSFROMCHAR, 0, 0))),
+                  client.right / 3)
+            << "drawn against the right edge";
+        const LONG_PTR style = GetWindowLongPtrW(field, GWL_STYLE);
+        EXPECT_TRUE(style & ES_READONLY);
+        EXPECT_TRUE(style & WS_DISABLED);
+        EXPECT_GT(fontHeight(field), fontHeight(Field()) + 3) << "the control's own font";
+        HDC dc = GetDC(field);
+        SendMessageW(GetParent(field), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(field));
+        EXPECT_EQ(RGB(255, 0, 0), GetBkColor(dc));
+        ReleaseDC(field, dc);
+        EXPECT_EQ(1, sink.Count(1)) << "placing raises no Change";
+
+        point->Unadvise(cookie);
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
+        EXPECT_EQ(std::vector<std::string>{}, site->Unexpected(Allowed));
+        delete site;
+    }
+}
+
 TEST_F(ScreenTest, SpinnerRepeatsWhileHeld) {
     m_Control->put_UpDownFunction(VARIANT_TRUE);
     VARIANT limit;

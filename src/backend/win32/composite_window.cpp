@@ -1,5 +1,6 @@
 #include "backend/win32/composite_window.h"
 
+#include "backend/win32/window_owners.h"
 #include "server/com/module.h"
 
 #include <exception>
@@ -11,21 +12,23 @@ namespace {
 
 constexpr wchar_t ClassName[] = L"QuillometComposite";
 
-void RegisterClassOnce() {
+} // namespace
+
+void CompositeWindow::RegisterClassOnce() {
     WNDCLASSEXW existing{sizeof existing};
     if (GetClassInfoExW(com::ModuleInstance(), ClassName, &existing))
         return;
     WNDCLASSEXW wc{sizeof wc};
-    wc.style = CS_DBLCLKS;           // the drop button has a double-click event
-    wc.lpfnWndProc = DefWindowProcW; // replaced per window below
+    wc.style = CS_DBLCLKS; // the drop button has a double-click event
+    // Replaced per window: a class outlives the library that registered it,
+    // so its procedure must not be ours.
+    wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = com::ModuleInstance();
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = ClassName;
     RegisterClassExW(&wc);
 }
-
-} // namespace
 
 void ReportDroppedError(const char* where) noexcept {
     try {
@@ -51,25 +54,70 @@ HWND CompositeWindow::ParkingWindow() {
     return parking.window;
 }
 
-CompositeWindow::CompositeWindow() {
-    RegisterClassOnce();
-    m_Window =
-        CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 116,
-                        20, ParkingWindow(), nullptr, com::ModuleInstance(), nullptr);
+CompositeWindow::~CompositeWindow() {
     if (!m_Window)
-        throw std::runtime_error("the control's window could not be created");
-    SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+        return;
+    WindowOwners<CompositeWindow>::Remove(m_Window);
+    DestroyWindow(m_Window);
 }
 
-CompositeWindow::~CompositeWindow() {
-    SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
-    DestroyWindow(m_Window);
+HWND CompositeWindow::Handle() {
+    if (!m_Window)
+        Create(false);
+    return m_Window;
+}
+
+void CompositeWindow::CreateVisible() {
+    if (!m_Window)
+        Create(true);
+}
+
+// Made visible, its children are made before anything is drawn: painting
+// waits for the message loop.
+void CompositeWindow::Create(bool visible) {
+    RegisterClassOnce();
+    const HWND parent = m_ParentWindow ? m_ParentWindow : ParkingWindow();
+    m_Window =
+        CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, nullptr,
+                        WS_CHILD | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0), m_Place.left,
+                        m_Place.top, m_Place.right - m_Place.left, m_Place.bottom - m_Place.top,
+                        parent, nullptr, com::ModuleInstance(), nullptr);
+    if (!m_Window)
+        throw std::runtime_error("the control's window could not be created");
+    // Setting the procedure costs no round trip to the window server, where
+    // USERDATA would.
+    WindowOwners<CompositeWindow>::Set(m_Window, this);
+    SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    if (m_Created)
+        m_Created();
+}
+
+void CompositeWindow::SetParentWindow(HWND parent) {
+    m_ParentWindow = parent;
+    if (m_Window && GetParent(m_Window) != parent)
+        SetParent(m_Window, parent ? parent : ParkingWindow());
+}
+
+void CompositeWindow::Move(const RECT& place) {
+    m_Place = place;
+    if (m_Window)
+        MoveWindow(m_Window, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, TRUE);
+}
+
+void CompositeWindow::Resize(int width, int height) {
+    m_Place.right = m_Place.left + width;
+    m_Place.bottom = m_Place.top + height;
+    if (m_Window)
+        SetWindowPos(m_Window, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK CompositeWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<CompositeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowOwners<CompositeWindow>::Find(window);
+    if (message == WM_NCDESTROY)
+        WindowOwners<CompositeWindow>::Remove(window);
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
     try {

@@ -7,24 +7,42 @@
 
 namespace quillomet::win32 {
 
-// The control's own window, parent of its children. Until a container
-// gives it a place it lives hidden, parked under a message-only window of
-// its thread, so a control created by a script works fully without being
-// shown and costs no top-level window.
+// The control's own window, parent of its children. It is made on first
+// need: a control a container places before anything asked for a window is
+// made where it belongs, at its final place, with its children in their
+// final state. On a form that holds many windows every window operation
+// (a move, a new parent, showing) costs about as much as making a window,
+// so making it in place once is what keeps a form of many controls quick.
+// A window made before it has a place lives hidden, parked under a
+// message-only window of its thread, so a control created by a script
+// works fully without being shown and costs no top-level window.
 class CompositeWindow {
 public:
     // Where controls without a container wait, one per thread.
     static HWND ParkingWindow();
 
-    CompositeWindow();
+    CompositeWindow() = default;
     ~CompositeWindow();
     CompositeWindow(const CompositeWindow&) = delete;
     CompositeWindow& operator=(const CompositeWindow&) = delete;
 
-    HWND Handle() const { return m_Window; }
+    // The window, made now (hidden) if it does not exist yet.
+    HWND Handle();
+    // Makes the window visible from the start, for a control placed on a
+    // form before it had a window.
+    void CreateVisible();
+    // The window if it exists, without making it.
+    HWND Existing() const { return m_Window; }
+    // Runs once the window exists, for the children to make theirs.
+    void OnCreate(std::function<void()> handler) { m_Created = std::move(handler); }
+    // The container's window and the place in it, remembered for the
+    // window's making while it does not exist yet.
+    void SetParentWindow(HWND parent);
+    void Move(const RECT& place);
+    void Resize(int width, int height);
     // Visible, or about to be: the children take their final state just
     // before the window shows, while changing them costs no drawing.
-    bool Live() const { return m_Showing || IsWindowVisible(m_Window); }
+    bool Live() const { return m_Showing || (m_Window && IsWindowVisible(m_Window)); }
     void SetShowing(bool showing) { m_Showing = showing; }
 
     // Handlers of the messages children send to their parent, by child.
@@ -79,10 +97,16 @@ public:
     };
 
 private:
+    static void RegisterClassOnce();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    void Create(bool visible);
+
     HWND m_Window = nullptr;
+    HWND m_ParentWindow = nullptr; // until the window exists: none is parked
+    RECT m_Place{0, 0, 116, 20};
+    std::function<void()> m_Created;
     bool m_Showing = false;
     std::map<HWND, CommandHandler> m_Commands;
     std::map<UINT_PTR, TimerHandler> m_Timers;

@@ -2,24 +2,51 @@
 
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_font.h"
+#include "backend/win32/window_owners.h"
 #include "server/text_conversion.h"
 
 #include <commctrl.h>
 #include <olectl.h>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace quillomet::win32 {
 namespace {
 
-constexpr UINT_PTR SubclassId = 1;
+// The EDIT class's own procedure, for messages that reach ours after the
+// field that owned the window is gone.
+WNDPROC g_EditProcedure = nullptr;
 
+// The screen's pixels per inch, read once: a process that does not declare
+// itself aware of DPI changes sees the same figure for its whole life, and
+// every placement converts twips several times.
 int ScreenDpi(int index) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, index);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    static const std::array<int, 2> dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int x = GetDeviceCaps(screen, LOGPIXELSX);
+        const int y = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return std::array<int, 2>{x > 0 ? x : 96, y > 0 ? y : 96};
+    }();
+    return dpi[index == LOGPIXELSX ? 0 : 1];
+}
+
+// Text is measured on a memory DC of the thread's own: a window's DC costs
+// a round trip to the window server for its visible region each time, and
+// the width is measured on every change of the text. Shared by the thread's
+// controls, like the glyph bitmaps, and kept for the thread's life.
+HDC MeasuringDc() {
+    struct Measuring {
+        HDC dc = CreateCompatibleDC(nullptr);
+        ~Measuring() {
+            if (dc)
+                DeleteDC(dc);
+        }
+    };
+    thread_local Measuring measuring;
+    return measuring.dc;
 }
 
 COLORREF ColorOf(OleColor color) {
@@ -58,12 +85,48 @@ std::int16_t ShiftState() {
 Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry,
                            const FocusBoundary& boundary)
     : m_Parent(parent), m_Events(events), m_Boundary(boundary), m_Geometry(geometry) {
-    m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 0, 0,
-                             10, 10, parent.Handle(), nullptr, nullptr, nullptr);
+    if (m_Parent.Existing())
+        CreateEdit();
+}
+
+Win32TextBox::~Win32TextBox() {
+    m_FontWatcher.reset();
+    if (m_Edit) {
+        WindowOwners<Win32TextBox>::Remove(m_Edit);
+        RestoreWindowProc(m_Edit, &WindowProc, m_EditProcedure);
+        m_Parent.Forget(m_Edit);
+        DestroyWindow(m_Edit);
+    }
+    if (m_BackBrush)
+        GdiObjects::Delete(m_BackBrush);
+}
+
+// Made in its final state at once: text, styles, place, font and margin
+// at creation cost a fraction of setting each on a window that exists.
+void Win32TextBox::CreateEdit() {
+    if (m_Edit)
+        return;
+    DWORD style = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_LEFT;
+    if (m_TabStop)
+        style |= WS_TABSTOP;
+    if (m_Locked)
+        style |= ES_READONLY;
+    if (!m_Enabled)
+        style |= WS_DISABLED;
+    const RECT place = PixelRect();
+    // The EDIT sends no EN_CHANGE for the text it is made with.
+    m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", m_Text.c_str(), style, place.left,
+                             place.top, place.right - place.left, place.bottom - place.top,
+                             m_Parent.Handle(), nullptr, nullptr, nullptr);
     if (!m_Edit)
         throw std::runtime_error("the text box window could not be created");
-    SetWindowSubclass(m_Edit, &SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+    m_Placed = place;
+    m_Text.clear();
+    m_Text.shrink_to_fit();
+    WindowOwners<Win32TextBox>::Set(m_Edit, this);
+    m_EditProcedure = ReplaceWindowProc(m_Edit, &WindowProc);
+    if (!g_EditProcedure)
+        g_EditProcedure = m_EditProcedure;
     m_Parent.OnCommand(m_Edit, [this](WORD code) {
         if (code == EN_CHANGE) {
             ApplyAlignment();
@@ -71,19 +134,28 @@ Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const
         }
     });
     m_Parent.OnControlColor(m_Edit, [this](HDC dc) { return on_control_color(dc); });
-    ApplyGeometry();
+    if (m_SelectionStart != 0 || m_SelectionEnd != 0)
+        SendMessageW(m_Edit, EM_SETSEL, m_SelectionStart, static_cast<LPARAM>(m_SelectionEnd));
+    if (!m_Redraw)
+        SendMessageW(m_Edit, WM_SETREDRAW, FALSE, 0);
+    // Nothing is drawn before the message loop runs: the font needs no
+    // redrawing, and what would wait for the window to show is done now.
+    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
+        SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), FALSE);
+    m_FontDeferred = false;
+    m_Deferred = false;
+    SetMargin();
 }
 
-Win32TextBox::~Win32TextBox() {
-    m_FontWatcher.reset();
-    RemoveWindowSubclass(m_Edit, &SubclassProc, SubclassId);
-    m_Parent.Forget(m_Edit);
-    DestroyWindow(m_Edit);
-    if (m_BackBrush)
-        GdiObjects::Delete(m_BackBrush);
+RECT Win32TextBox::PixelRect() const {
+    return {TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
+            TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
+            TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};
 }
 
 std::string Win32TextBox::Text() const {
+    if (!m_Edit)
+        return WideToUtf8(m_Text);
     const int length = GetWindowTextLengthW(m_Edit);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(m_Edit, text.data(), length + 1);
@@ -92,12 +164,38 @@ std::string Win32TextBox::Text() const {
 }
 
 void Win32TextBox::SetText(std::string_view text) {
-    const std::wstring wide = Utf8ToWide(text);
+    std::wstring wide = Utf8ToWide(text);
+    if (!m_Edit) {
+        // As the EDIT does: the selection goes to the start, and the change
+        // is reported before this returns, also for the same text.
+        m_Text = std::move(wide);
+        m_SelectionStart = m_SelectionEnd = 0;
+        m_Events.OnChange();
+        return;
+    }
     // EN_CHANGE, and with it the change detection, arrives before this returns.
     SetWindowTextW(m_Edit, wide.c_str());
 }
 
+// EM_SETSEL's rules: each end is cut to the text's length, and -1 as the
+// start keeps the caret where the selection ended.
+void Win32TextBox::Select(std::int32_t start, std::int32_t end) {
+    if (m_Edit) {
+        SendMessageW(m_Edit, EM_SETSEL, static_cast<WPARAM>(start), end);
+        return;
+    }
+    const auto length = static_cast<std::uint32_t>(m_Text.size());
+    if (start == -1) {
+        m_SelectionStart = m_SelectionEnd;
+        return;
+    }
+    m_SelectionStart = std::min(static_cast<std::uint32_t>(start), length);
+    m_SelectionEnd = std::min(static_cast<std::uint32_t>(end), length);
+}
+
 std::int32_t Win32TextBox::SelStart() const {
+    if (!m_Edit)
+        return static_cast<std::int32_t>(std::min(m_SelectionStart, m_SelectionEnd));
     DWORD start = 0, end = 0;
     SendMessageW(m_Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
@@ -105,10 +203,13 @@ std::int32_t Win32TextBox::SelStart() const {
 }
 
 void Win32TextBox::SetSelStart(std::int32_t start) {
-    SendMessageW(m_Edit, EM_SETSEL, static_cast<WPARAM>(start), start);
+    Select(start, start);
 }
 
 std::int32_t Win32TextBox::SelLength() const {
+    if (!m_Edit)
+        return static_cast<std::int32_t>(std::max(m_SelectionStart, m_SelectionEnd) -
+                                         std::min(m_SelectionStart, m_SelectionEnd));
     DWORD start = 0, end = 0;
     SendMessageW(m_Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
@@ -117,7 +218,7 @@ std::int32_t Win32TextBox::SelLength() const {
 
 void Win32TextBox::SetSelLength(std::int32_t length) {
     const std::int32_t start = SelStart();
-    SendMessageW(m_Edit, EM_SETSEL, static_cast<WPARAM>(start), start + length);
+    Select(start, start + length);
 }
 
 void Win32TextBox::SetAlignment(Alignment alignment) {
@@ -136,23 +237,28 @@ void Win32TextBox::Realize() {
 }
 
 void Win32TextBox::ApplyAlignment() {
+    if (!m_Edit)
+        return; // set when the EDIT is made
     if (!m_Parent.Live()) {
         m_Deferred = true;
         return;
     }
+    SetMargin();
+}
+
+void Win32TextBox::SetMargin() {
     int margin = 1;
     if (m_Alignment == Alignment::Right) {
         RECT client{};
         GetClientRect(m_Edit, &client);
         const std::wstring text = Utf8ToWide(Text());
         if (!text.empty()) {
-            HDC dc = GetDC(m_Edit);
+            HDC dc = MeasuringDc();
             HGDIOBJ old =
                 SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
             SIZE extent{};
             GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
             SelectObject(dc, old);
-            ReleaseDC(m_Edit, dc);
             margin = std::max<int>(1, client.right - extent.cx - 3);
         } else {
             margin = std::max<int>(1, client.right - 3);
@@ -166,14 +272,21 @@ void Win32TextBox::ApplyAlignment() {
 }
 
 void Win32TextBox::SetLocked(bool locked) {
-    SendMessageW(m_Edit, EM_SETREADONLY, locked, 0);
+    m_Locked = locked;
+    if (m_Edit)
+        SendMessageW(m_Edit, EM_SETREADONLY, locked, 0);
 }
 
 void Win32TextBox::SetEnabled(bool enabled) {
-    EnableWindow(m_Edit, enabled);
+    m_Enabled = enabled;
+    if (m_Edit)
+        EnableWindow(m_Edit, enabled);
 }
 
 void Win32TextBox::SetTabStop(bool tabStop) {
+    m_TabStop = tabStop;
+    if (!m_Edit)
+        return;
     LONG_PTR style = GetWindowLongPtrW(m_Edit, GWL_STYLE);
     style = tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     SetWindowLongPtrW(m_Edit, GWL_STYLE, style);
@@ -185,12 +298,14 @@ void Win32TextBox::SetBackColor(OleColor color) {
         GdiObjects::Delete(m_BackBrush);
         m_BackBrush = nullptr;
     }
-    InvalidateRect(m_Edit, nullptr, TRUE);
+    if (m_Edit)
+        InvalidateRect(m_Edit, nullptr, TRUE);
 }
 
 void Win32TextBox::SetForeColor(OleColor color) {
     m_ForeColor = color;
-    InvalidateRect(m_Edit, nullptr, TRUE);
+    if (m_Edit)
+        InvalidateRect(m_Edit, nullptr, TRUE);
 }
 
 HBRUSH Win32TextBox::on_control_color(HDC dc) {
@@ -211,6 +326,8 @@ void Win32TextBox::SetFont(FontRef font) {
 }
 
 void Win32TextBox::ApplyFont() {
+    if (!m_Edit)
+        return; // set when the EDIT is made
     if (!m_Parent.Live()) {
         m_FontDeferred = true;
         return;
@@ -239,13 +356,13 @@ void Win32TextBox::Move(const Geometry& geometry) {
 // Window operations are costly (a server round trip each under Wine): while
 // the control is hidden, the place waits until it is shown.
 void Win32TextBox::ApplyGeometry() {
+    if (!m_Edit)
+        return; // made at its place
     if (!m_Parent.Live()) {
         m_Deferred = true;
         return;
     }
-    const RECT wanted{TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
-                      TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
-                      TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};
+    const RECT wanted = PixelRect();
     if (EqualRect(&wanted, &m_Placed))
         return; // the layout often sets what is already there
     m_Placed = wanted;
@@ -254,14 +371,17 @@ void Win32TextBox::ApplyGeometry() {
     ApplyAlignment();
 }
 
+// A host that asks for the field's window gets it: the control's window,
+// and with it the field's, are made now if they were not yet.
 std::int32_t Win32TextBox::WindowHandle() const {
+    m_Parent.Handle();
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(m_Edit));
 }
 
 // The caret exists only while the field has the focus; hiding is noted so
 // that a later focus arrival shows it again exactly once.
 void Win32TextBox::HideCaret() {
-    if (!m_CaretHidden && ::HideCaret(m_Edit))
+    if (m_Edit && !m_CaretHidden && ::HideCaret(m_Edit))
         m_CaretHidden = true;
 }
 
@@ -273,17 +393,25 @@ void Win32TextBox::ShowCaret() {
 }
 
 void Win32TextBox::SetRedraw(bool redraw) {
-    SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
+    m_Redraw = redraw;
+    if (m_Edit)
+        SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
 }
 
 void Win32TextBox::Refresh() {
+    if (!m_Edit)
+        return;
     InvalidateRect(m_Edit, nullptr, TRUE);
     UpdateWindow(m_Edit);
 }
 
-LRESULT CALLBACK Win32TextBox::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<Win32TextBox*>(data);
+LRESULT CALLBACK Win32TextBox::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) noexcept {
+    auto* self = WindowOwners<Win32TextBox>::Find(window);
+    if (!self)
+        return CallWindowProcW(g_EditProcedure, window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) // destroyed by someone else: the field lets go
+        WindowOwners<Win32TextBox>::Remove(window);
     try {
         const CompositeWindow::Hold hold(self->m_Parent);
         return self->HandleMessage(message, wParam, lParam);
@@ -292,6 +420,10 @@ LRESULT CALLBACK Win32TextBox::SubclassProc(HWND, UINT message, WPARAM wParam, L
         ReportDroppedError("text box");
         return 0;
     }
+}
+
+LRESULT Win32TextBox::CallEdit(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(m_EditProcedure, m_Edit, message, wParam, lParam);
 }
 
 LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -327,18 +459,19 @@ LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CONTEXTMENU:
         return on_context_menu(lParam);
     default:
-        return DefSubclassProc(m_Edit, message, wParam, lParam);
+        return CallEdit(message, wParam, lParam);
     }
 }
 
 bool Win32TextBox::InsideControl(HWND window) const {
-    return window && (window == m_Parent.Handle() || IsChild(m_Parent.Handle(), window));
+    const HWND own = m_Parent.Existing();
+    return window && own && (window == own || IsChild(own, window));
 }
 
 // The focus arrives: if from outside the control, the control hears of it
 // before the field does.
 LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = DefSubclassProc(m_Edit, WM_SETFOCUS, wParam, lParam);
+    const LRESULT result = CallEdit(WM_SETFOCUS, wParam, lParam);
     m_CaretHidden = false;
     if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.entered)
         m_Boundary.entered();
@@ -347,7 +480,7 @@ LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Win32TextBox::on_kill_focus(WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = DefSubclassProc(m_Edit, WM_KILLFOCUS, wParam, lParam);
+    const LRESULT result = CallEdit(WM_KILLFOCUS, wParam, lParam);
     m_Events.OnLostFocus();
     if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.left)
         m_Boundary.left();
@@ -387,8 +520,7 @@ LRESULT Win32TextBox::on_char(UINT message, WPARAM wParam, LPARAM lParam) {
     m_Events.OnKeyPress(code);
     if (code == 0)
         return 0;
-    return DefSubclassProc(m_Edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(code)),
-                           lParam);
+    return CallEdit(message, static_cast<WPARAM>(static_cast<std::uint16_t>(code)), lParam);
 }
 
 // Shift+Insert, Shift+Delete and Ctrl+Insert are the older clipboard keys:
@@ -413,13 +545,12 @@ LRESULT Win32TextBox::on_key(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
     }
-    return DefSubclassProc(m_Edit, message,
-                           static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+    return CallEdit(message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
 }
 
 // Mouse events carry the field's own coordinates, in twips.
 LRESULT Win32TextBox::on_mouse(UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = DefSubclassProc(m_Edit, message, wParam, lParam);
+    const LRESULT result = CallEdit(message, wParam, lParam);
     std::int16_t button = 0;
     if (wParam & MK_LBUTTON || message == WM_LBUTTONUP)
         button |= 1;

@@ -7,12 +7,10 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace quillomet::win32 {
 
-// The control's field: one real EDIT window for the control's whole life,
-// so its handle, which hosts keep as hwnd, never changes. Subclassed so
-// that typed characters pass the control's filter first.
 class FontWatcher;
 
 // What the field tells the control's window about the focus crossing the
@@ -22,6 +20,12 @@ struct FocusBoundary {
     std::function<void()> left;
 };
 
+// The control's field: one real EDIT window for the control's whole life,
+// so its handle, which hosts keep as hwnd, never changes. Subclassed so
+// that typed characters pass the control's filter first. The EDIT is made
+// with the control's window; until then the field keeps its text,
+// selection and settings itself, as the EDIT would, and the EDIT is made
+// with all of them.
 class Win32TextBox final : public TextBox {
 public:
     Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry,
@@ -52,11 +56,15 @@ public:
     void Refresh() override;
 
     HWND Handle() const { return m_Edit; }
+    // The control's window exists: the EDIT is made in it.
+    void CreateEdit();
     // Places the field and sets its margin if that waited while hidden.
     void Realize();
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    // The EDIT's own handling of a message.
+    LRESULT CallEdit(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT on_char(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT on_set_focus(WPARAM wParam, LPARAM lParam);
@@ -67,9 +75,12 @@ private:
     LRESULT on_mouse(UINT message, WPARAM wParam, LPARAM lParam);
     HBRUSH on_control_color(HDC dc);
     void ApplyGeometry();
+    RECT PixelRect() const;
+    void Select(std::int32_t start, std::int32_t end);
     // Right alignment as a left margin, so it switches at run time without
     // replacing the window (an EDIT ignores ES_RIGHT set after creation).
     void ApplyAlignment();
+    void SetMargin();
 
     bool InsideControl(HWND window) const;
 
@@ -78,6 +89,15 @@ private:
     const FocusBoundary& m_Boundary;
     std::shared_ptr<FontWatcher> m_FontWatcher;
     HWND m_Edit = nullptr;
+    WNDPROC m_EditProcedure = nullptr;
+    // The field's state while there is no EDIT; the EDIT holds it after.
+    std::wstring m_Text;
+    std::uint32_t m_SelectionStart = 0; // as EM_SETSEL keeps them: either
+    std::uint32_t m_SelectionEnd = 0;   // may be the greater
+    bool m_Locked = false;
+    bool m_Enabled = true;
+    bool m_TabStop = true;
+    bool m_Redraw = true;
     Geometry m_Geometry;
     Alignment m_Alignment = Alignment::Right;
     FontRef m_Font;

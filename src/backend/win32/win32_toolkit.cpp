@@ -5,6 +5,7 @@
 #include "backend/win32/win32_calculator_window.h"
 #include "backend/win32/win32_platform.h"
 #include "backend/win32/win32_text_box.h"
+#include "backend/win32/window_owners.h"
 #include "common/automation_error.h"
 #include "server/com/module.h"
 #include "server/resources/resource_ids.h"
@@ -69,18 +70,23 @@ private:
             return InitCommonControlsEx(&init) != FALSE;
         }();
         (void)registered;
-        m_Window = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 1, 1,
-                                   m_Parent.Handle(), nullptr, nullptr, nullptr);
+        // Made at its place and in its state: every later call on it
+        // would cost about as much again.
+        m_Window = CreateWindowExW(
+            0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | (m_Enabled ? 0 : WS_DISABLED),
+            TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
+            TwipsToPixelsX(m_Geometry.width), TwipsToPixelsY(m_Geometry.height), m_Parent.Handle(),
+            nullptr, nullptr, nullptr);
         if (!m_Window)
             throw std::runtime_error("the spinner window could not be created");
-        SetWindowSubclass(m_Window, &SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-        EnableWindow(m_Window, m_Enabled);
-        Place();
+        WindowOwners<Win32Spinner>::Set(m_Window, this);
+        UpDownProcedure() = ReplaceWindowProc(m_Window, &WindowProc);
     }
     void DestroyUpDown() {
         if (!m_Window)
             return;
-        RemoveWindowSubclass(m_Window, &SubclassProc, 1);
+        WindowOwners<Win32Spinner>::Remove(m_Window);
+        RestoreWindowProc(m_Window, &WindowProc, UpDownProcedure());
         DestroyWindow(m_Window);
         m_Window = nullptr;
     }
@@ -91,9 +97,17 @@ private:
     }
 
     // The press, release and movement, in the spinner's own twips.
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR data) noexcept {
-        auto* self = reinterpret_cast<Win32Spinner*>(data);
+    static WNDPROC& UpDownProcedure() {
+        static WNDPROC procedure = nullptr; // the class's, the same for every up-down
+        return procedure;
+    }
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept {
+        auto* self = WindowOwners<Win32Spinner>::Find(window);
+        if (!self)
+            return CallWindowProcW(UpDownProcedure(), window, message, wParam, lParam);
+        if (message == WM_NCDESTROY)
+            WindowOwners<Win32Spinner>::Remove(window);
         try {
             const CompositeWindow::Hold hold(self->m_Parent);
             // A press whose release never comes (the capture taken away)
@@ -127,7 +141,7 @@ private:
             // The handlers may have hidden the spinner: its window is gone.
             if (!IsWindow(window))
                 return 0;
-            return DefSubclassProc(window, message, wParam, lParam);
+            return CallWindowProcW(UpDownProcedure(), window, message, wParam, lParam);
         } catch (...) {
             ReportDroppedError("spinner");
             return 0;
@@ -180,7 +194,8 @@ public:
         m_Window.OnTimer(m_Id, [&events] { events.OnTimer(); });
     }
     ~Win32Timer() override {
-        KillTimer(m_Window.Handle(), m_Id);
+        if (m_Window.Existing())
+            KillTimer(m_Window.Existing(), m_Id);
         m_Window.RemoveTimer(m_Id);
     }
     bool Enabled() const override { return m_Enabled; }
@@ -188,8 +203,8 @@ public:
         m_Enabled = enabled;
         if (enabled)
             SetTimer(m_Window.Handle(), m_Id, static_cast<UINT>(m_Interval), nullptr);
-        else
-            KillTimer(m_Window.Handle(), m_Id);
+        else if (m_Window.Existing())
+            KillTimer(m_Window.Existing(), m_Id);
     }
     std::int32_t Interval() const override { return m_Interval; }
     // Setting the interval of a running timer starts its count afresh.
@@ -287,8 +302,8 @@ public:
 private:
     // A hidden control is painted in full when it is shown.
     void Invalidate() const {
-        const HWND window = m_Toolkit.Window().Handle();
-        if (IsWindowVisible(window))
+        const HWND window = m_Toolkit.Window().Existing();
+        if (window && IsWindowVisible(window))
             InvalidateRect(window, nullptr, FALSE);
     }
 
@@ -301,6 +316,10 @@ private:
 };
 
 Win32Toolkit::Win32Toolkit() {
+    m_Window.OnCreate([this] {
+        if (m_TextBox)
+            m_TextBox->CreateEdit();
+    });
     m_Window.OnBeforePaint([this] { Showing(); });
     m_Window.OnPaint([this](HDC dc) { Paint(dc); });
     m_Window.OnMouse([this](UINT message, WPARAM wParam, LPARAM lParam) {
@@ -334,8 +353,9 @@ std::unique_ptr<Timer> Win32Toolkit::CreateTimer(TimerEvents& events, std::int32
 }
 
 void Win32Toolkit::Showing() {
+    const HWND window = m_Window.Handle(); // made now, complete, if it was not yet
     // Only a window that will be seen: under a hidden form the work waits.
-    if (!IsWindowVisible(GetParent(m_Window.Handle())))
+    if (!IsWindowVisible(GetParent(window)))
         return;
     m_Window.SetShowing(true);
     try {
@@ -348,6 +368,18 @@ void Win32Toolkit::Showing() {
         throw;
     }
     m_Window.SetShowing(false);
+}
+
+void Win32Toolkit::Show() {
+    if (!m_Window.Existing()) {
+        m_Window.CreateVisible();
+        Showing();
+        return;
+    }
+    if (IsWindowVisible(m_Window.Existing()))
+        return;
+    Showing();
+    ShowWindow(m_Window.Existing(), SW_SHOWNA);
 }
 
 void Win32Toolkit::RemoveImage(Win32Image* image) {
@@ -457,7 +489,9 @@ std::string Win32Toolkit::ClipboardText() {
 void Win32Toolkit::ProcessPendingMessages() {
     static const UINT marker = RegisterWindowMessageW(L"Quillomet.PendingMessagesDone");
     const CompositeWindow::Hold hold(m_Window);
-    const HWND window = m_Window.Handle();
+    // The marker goes to the thread's parking window, which exists whether
+    // or not the control's own window does yet.
+    const HWND window = CompositeWindow::ParkingWindow();
     PostMessageW(window, marker, 0, 0);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

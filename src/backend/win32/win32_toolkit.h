@@ -46,6 +46,10 @@ public:
     // The control's window is about to be shown: what was deferred while it
     // was hidden is applied now, before there is anything to redraw.
     void Showing();
+    // Shows the control's window, complete. A window not made yet is made
+    // visible at once: on a form of many windows showing one costs about as
+    // much as making it, so it is done in the making.
+    void Show();
     // The windowless images, for painting and hit-testing.
     void AddImage(Win32Image* image) { m_Images.push_back(image); }
     void RemoveImage(Win32Image* image);
