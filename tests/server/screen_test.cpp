@@ -202,6 +202,21 @@ TEST_F(ScreenTest, FocusSwitchesFormAndAlignment) {
     EXPECT_EQ(changes, m_Sink.Count(1)); // moving between the forms raises no Change
 }
 
+// Focus that skips the plain form (the drop button's) leaves an empty field
+// right-aligned: its caret stands at the right edge, as its text would.
+TEST_F(ScreenTest, EmptyFieldFocusedAsItIsShowsItsCaretAtTheRight) {
+    ASSERT_EQ(L"", Text());
+    m_Control->put_SkipFocus(VARIANT_TRUE);
+    SetFocus(Field());
+    Pump();
+    ASSERT_EQ(Field(), GetFocus());
+    POINT caret{};
+    GetCaretPos(&caret);
+    EXPECT_GT(caret.x, FieldWidth() * 3 / 4);
+    SetFocus(m_Next);
+    Pump();
+}
+
 TEST_F(ScreenTest, TypingGoesThroughTheFilter) {
     m_Sink.m_VetoKey = '7';
     SetFocus(Field());

@@ -249,9 +249,15 @@ void Win32TextBox::ApplyAlignment() {
 void Win32TextBox::SetMargin() {
     int margin = 1;
     if (m_Alignment == Alignment::Right) {
+        const std::wstring text = Utf8ToWide(Text());
+        // An empty field shows nothing: its margin places only the caret,
+        // which it has only with the focus, so the margin waits for that.
+        if (text.empty() && !m_Focused) {
+            m_CaretMarginPending = true;
+            return;
+        }
         RECT client{};
         GetClientRect(m_Edit, &client);
-        const std::wstring text = Utf8ToWide(Text());
         if (!text.empty()) {
             HDC dc = MeasuringDc();
             HGDIOBJ old =
@@ -264,6 +270,7 @@ void Win32TextBox::SetMargin() {
             margin = std::max<int>(1, client.right - 3);
         }
     }
+    m_CaretMarginPending = false;
     // Setting the same margin again would only cost a repaint.
     if (margin == m_LeftMargin)
         return;
@@ -471,6 +478,9 @@ bool Win32TextBox::InsideControl(HWND window) const {
 // The focus arrives: if from outside the control, the control hears of it
 // before the field does.
 LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
+    m_Focused = true;
+    if (m_CaretMarginPending) // before the field makes its caret
+        SetMargin();
     const LRESULT result = CallEdit(WM_SETFOCUS, wParam, lParam);
     m_CaretHidden = false;
     if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.entered)
@@ -480,6 +490,7 @@ LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Win32TextBox::on_kill_focus(WPARAM wParam, LPARAM lParam) {
+    m_Focused = false;
     const LRESULT result = CallEdit(WM_KILLFOCUS, wParam, lParam);
     m_Events.OnLostFocus();
     if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.left)

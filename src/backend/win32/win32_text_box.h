@@ -106,6 +106,8 @@ private:
     HBRUSH m_BackBrush = nullptr;
     bool m_CaretHidden = false;
     int m_LeftMargin = -1;
+    bool m_Focused = false;
+    bool m_CaretMarginPending = false;
     bool m_Deferred = false;
     bool m_FontDeferred = false;
     RECT m_Placed{};
