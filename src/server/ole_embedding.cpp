@@ -295,10 +295,11 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     HGDIOBJ old = font ? SelectObject(draw, font) : nullptr;
     SetTextColor(draw, fore);
     SetBkMode(draw, TRANSPARENT);
-    wchar_t text[512] = {};
-    GetWindowTextW(reinterpret_cast<HWND>(static_cast<INT_PTR>(m_Control.hwnd())), text, 512);
+    // From the field itself: a control that is only drawn needs no windows.
+    const std::wstring text = m_Toolkit.Field() ? Utf8ToWide(m_Toolkit.Field()->Text()) : L"";
     r.right -= 2;
-    DrawTextW(draw, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(draw, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (old)
         SelectObject(draw, old);
     return S_OK;

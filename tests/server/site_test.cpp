@@ -216,35 +216,41 @@ TEST_F(SiteTest, AmbientFontIsCopiedNotShared) {
     m_Site->m_AmbientFont = nullptr;
 }
 
+// Drawn by a container that prints or shows a design view, placed or not:
+// an unplaced control draws from its field, which has no window yet.
 TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
-    Place();
-    VARIANT value;
-    VariantInit(&value);
-    V_VT(&value) = VT_I4;
-    V_I4(&value) = 888888;
-    m_Control->put_value(value);
-    Ref<IViewObject2> view;
-    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 24);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECTL bounds{0, 0, 120, 24};
-    ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory,
-                                        &bounds, nullptr, nullptr, 0));
-    const COLORREF background = GetPixel(memory, 1, 1);
-    int inked = 0;
-    for (int x = 0; x < 120; ++x)
-        for (int y = 0; y < 24; ++y)
-            inked += GetPixel(memory, x, y) != background;
-    EXPECT_GT(inked, 20); // the digits were drawn
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    SIZEL extent{};
-    EXPECT_HRESULT_SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
-    EXPECT_GT(extent.cx, 0);
+    for (const bool placed : {false, true}) {
+        SCOPED_TRACE(placed ? "placed" : "not placed");
+        if (placed)
+            Place();
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_I4;
+        V_I4(&value) = placed ? 888888 : 777777;
+        m_Control->put_value(value);
+        Ref<IViewObject2> view;
+        m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 24);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        RECTL bounds{0, 0, 120, 24};
+        ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory,
+                                            &bounds, nullptr, nullptr, 0));
+        const COLORREF background = GetPixel(memory, 1, 1);
+        int inked = 0;
+        for (int x = 0; x < 120; ++x)
+            for (int y = 0; y < 24; ++y)
+                inked += GetPixel(memory, x, y) != background;
+        EXPECT_GT(inked, 20); // the digits were drawn
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        SIZEL extent{};
+        EXPECT_HRESULT_SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
+        EXPECT_GT(extent.cx, 0);
+    }
 }
 
 } // namespace

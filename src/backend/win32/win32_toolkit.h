@@ -41,6 +41,8 @@ public:
     PlatformServices& Platform() override;
 
     CompositeWindow& Window() { return m_Window; }
+    // The field, whether or not its window exists yet.
+    const Win32TextBox* Field() const { return m_TextBox; }
     // The focus crossing the control's boundary, for the control to hear.
     FocusBoundary& Boundary() { return m_Boundary; }
     // The control's window is about to be shown: what was deferred while it
