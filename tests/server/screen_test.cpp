@@ -217,6 +217,44 @@ TEST_F(ScreenTest, EmptyFieldFocusedAsItIsShowsItsCaretAtTheRight) {
     Pump();
 }
 
+// The control's window does not clip its children: its background must
+// keep off the field and the spinner itself, or they would flicker on
+// every repaint. Erased into a marked bitmap, only the rest is painted.
+TEST_F(ScreenTest, BackgroundKeepsOffTheFieldAndTheSpinner) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    Pump();
+    const HWND control = GetParent(Field());
+    const HWND spinner = FindWindowExW(control, nullptr, L"msctls_updown32", nullptr);
+    ASSERT_TRUE(spinner);
+    RECT client{};
+    GetClientRect(control, &client);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    constexpr COLORREF Marker = RGB(1, 2, 3);
+    HBRUSH marker = CreateSolidBrush(Marker);
+    FillRect(memory, &client, marker);
+    DeleteObject(marker);
+    SendMessageW(control, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    const auto centreOf = [control](HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, control, reinterpret_cast<POINT*>(&r), 2);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    const POINT field = centreOf(Field());
+    const POINT spin = centreOf(spinner);
+    EXPECT_EQ(Marker, GetPixel(memory, field.x, field.y)) << "the field was painted over";
+    EXPECT_EQ(Marker, GetPixel(memory, spin.x, spin.y)) << "the spinner was painted over";
+    // The drop button's square is the control's own to paint.
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetPixel(memory, client.right - 2, client.bottom / 2));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
+
 TEST_F(ScreenTest, TypingGoesThroughTheFilter) {
     m_Sink.m_VetoKey = '7';
     SetFocus(Field());

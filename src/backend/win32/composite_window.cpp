@@ -77,11 +77,10 @@ void CompositeWindow::CreateVisible() {
 void CompositeWindow::Create(bool visible) {
     RegisterClassOnce();
     const HWND parent = m_ParentWindow ? m_ParentWindow : ParkingWindow();
-    m_Window =
-        CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, nullptr,
-                        WS_CHILD | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0), m_Place.left,
-                        m_Place.top, m_Place.right - m_Place.left, m_Place.bottom - m_Place.top,
-                        parent, nullptr, com::ModuleInstance(), nullptr);
+    m_Window = CreateWindowExW(WS_EX_CONTROLPARENT, ClassName, nullptr,
+                               WS_CHILD | (visible ? WS_VISIBLE : 0), m_Place.left, m_Place.top,
+                               m_Place.right - m_Place.left, m_Place.bottom - m_Place.top, parent,
+                               nullptr, com::ModuleInstance(), nullptr);
     if (!m_Window)
         throw std::runtime_error("the control's window could not be created");
     // Setting the procedure costs no round trip to the window server, where
@@ -156,6 +155,12 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return reinterpret_cast<LRESULT>(it->second(reinterpret_cast<HDC>(wParam)));
         break;
     }
+    case WM_ERASEBKGND:
+        if (m_Erase) {
+            m_Erase(reinterpret_cast<HDC>(wParam));
+            return 1;
+        }
+        break;
     case WM_PAINT: {
         if (m_BeforePaint)
             m_BeforePaint();

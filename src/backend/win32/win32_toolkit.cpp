@@ -54,6 +54,7 @@ public:
         m_Geometry.left = twips;
         Place();
     }
+    HWND Handle() const { return m_Window; }
     std::int32_t Width() const override { return m_Geometry.width; }
     std::int32_t Height() const override { return m_Geometry.height; }
     void SetHeight(std::int32_t twips) override {
@@ -302,9 +303,10 @@ public:
 private:
     // A hidden control is painted in full when it is shown.
     void Invalidate() const {
+        // The control's window alone: its children draw themselves.
         const HWND window = m_Toolkit.Window().Existing();
         if (window && IsWindowVisible(window))
-            InvalidateRect(window, nullptr, FALSE);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
     }
 
     Win32Toolkit& m_Toolkit;
@@ -321,6 +323,7 @@ Win32Toolkit::Win32Toolkit() {
             m_TextBox->CreateEdit();
     });
     m_Window.OnBeforePaint([this] { Showing(); });
+    m_Window.OnEraseBackground([this](HDC dc) { EraseBackground(dc); });
     m_Window.OnPaint([this](HDC dc) { Paint(dc); });
     m_Window.OnMouse([this](UINT message, WPARAM wParam, LPARAM lParam) {
         return RouteMouse(message, wParam, lParam);
@@ -386,6 +389,24 @@ void Win32Toolkit::RemoveImage(Win32Image* image) {
     m_Images.erase(std::remove(m_Images.begin(), m_Images.end(), image), m_Images.end());
     if (m_Pressed == image)
         m_Pressed = nullptr;
+}
+
+// The window's background, kept off the field and the spinner, which paint
+// themselves: painting under them first would make them flicker.
+void Win32Toolkit::EraseBackground(HDC dc) {
+    const HWND window = m_Window.Existing();
+    for (const HWND child :
+         {m_TextBox ? m_TextBox->Handle() : nullptr, m_Spinner ? m_Spinner->Handle() : nullptr}) {
+        if (!child || !IsWindowVisible(child))
+            continue;
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
 }
 
 void Win32Toolkit::Paint(HDC dc) {

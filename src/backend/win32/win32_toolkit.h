@@ -57,6 +57,7 @@ public:
     void RemoveImage(Win32Image* image);
 
 private:
+    void EraseBackground(HDC dc);
     void Paint(HDC dc);
     bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
