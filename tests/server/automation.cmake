@@ -12,6 +12,7 @@ foreach(script automation.vbs automation.js)
 endforeach()
 
 add_executable(container_test ${CMAKE_CURRENT_LIST_DIR}/container_test.cpp)
+target_include_directories(container_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
 target_link_libraries(container_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 version)
 target_compile_definitions(container_test PRIVATE UNICODE _UNICODE)
 add_dependencies(container_test quillomet_ocx)

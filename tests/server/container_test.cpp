@@ -3,6 +3,7 @@
 // through a property bag and a stream. Runs under Wine.
 #include "com_test_support.h"
 #include "test_main.h"
+#include "test_site.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -11,48 +12,13 @@
 
 namespace {
 
+using quillomet::testing::EventCounter;
 using quillomet::testing::Ref;
 
 std::string g_OcxPath;
 
 using GetClassObjectFunction = quillomet::testing::GetClassObjectFunction;
 using CanUnloadFunction = quillomet::testing::CanUnloadFunction;
-
-// Records the events it receives; can change a by-reference argument.
-class EventSink final : public IDispatch {
-public:
-    std::vector<DISPID> m_Events;
-    short m_CancelKey = 0; // a KeyAscii this handler sets to 0
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID___Quillomet) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_Refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_Refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        m_Events.push_back(id);
-        if (id == 5 && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == (VT_I2 | VT_BYREF) &&
-            *V_I2REF(&params->rgvarg[0]) == m_CancelKey)
-            *V_I2REF(&params->rgvarg[0]) = 0;
-        return S_OK;
-    }
-    ULONG m_Refs = 1;
-};
 
 class NotifySink final : public IPropertyNotifySink {
 public:
@@ -237,8 +203,8 @@ TEST_F(ContainerTest, ControlAnswersItsInterfaces) {
 TEST_F(ContainerTest, EventsReachTheSinkAndItsChangesComeBack) {
     Ref<_Quillomet> control;
     control.p = Create();
-    EventSink sink;
-    sink.m_CancelKey = '3';
+    EventCounter sink;
+    sink.m_VetoKey = '3';
     const DWORD cookie = Advise(control.p, DIID___Quillomet, &sink);
     SetValue(control.p, 5);
     ASSERT_EQ(std::vector<DISPID>{1}, sink.m_Events); // Change

@@ -69,16 +69,8 @@ protected:
         Pump();
     }
 
-    HWND Field() {
-        LONG handle = 0;
-        m_Control->get_hwnd(&handle);
-        return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
-    }
-    std::wstring Text() {
-        wchar_t text[128] = {};
-        GetWindowTextW(Field(), text, 128);
-        return text;
-    }
+    HWND Field() { return quillomet::testing::FieldOf(m_Control.p); }
+    std::wstring Text() { return quillomet::testing::WindowText(Field()); }
     double Value() {
         VARIANT value;
         VariantInit(&value);

@@ -61,16 +61,8 @@ protected:
         m_InPlace->GetWindow(&window);
         return window;
     }
-    HWND Field() {
-        LONG handle = 0;
-        m_Control->get_hwnd(&handle);
-        return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
-    }
-    std::wstring FieldText() {
-        wchar_t text[128] = {};
-        GetWindowTextW(Field(), text, 128);
-        return text;
-    }
+    HWND Field() { return quillomet::testing::FieldOf(m_Control.p); }
+    std::wstring FieldText() { return quillomet::testing::WindowText(Field()); }
 
     quillomet::testing::Library m_Library;
     HWND m_Window = nullptr;

@@ -13,6 +13,21 @@
 
 namespace quillomet::testing {
 
+// The field's window, as a host reads it through hwnd.
+inline HWND FieldOf(_Quillomet* control) {
+    LONG handle = 0;
+    control->get_hwnd(&handle);
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+}
+
+// A window's whole text.
+inline std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 // Records the events it receives; can veto one KeyAscii by reference.
 class EventCounter final : public IDispatch {
 public:
