@@ -87,6 +87,7 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
     if (!site)
         return E_UNEXPECTED;
     win32::CompositeWindow& window = m_Toolkit.Window();
+    bool activatedNow = false;
     if (!m_InPlaceActive) {
         if (site->CanInPlaceActivate() != S_OK)
             return E_FAIL;
@@ -107,12 +108,24 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
             com::ThrowIfFailed(hr);
         }
         m_InPlaceActive = true;
+        activatedNow = true;
         // A control not yet made is laid out first, then made in place.
         window.SetParentWindow(parent);
         SetObjectRects(&position, &clip);
     }
     // Shown also again after a hide verb.
-    m_Toolkit.Show();
+    try {
+        m_Toolkit.Show();
+    } catch (...) {
+        // Its windows could not be made: the site hears it is not active.
+        if (activatedNow) {
+            m_InPlaceActive = false;
+            ParkWindow();
+            m_Frame.reset();
+            site->OnInPlaceDeactivate();
+        }
+        throw;
+    }
     if (uiActivate && !m_UIActive) {
         m_UIActive = true;
         site->OnUIActivate();

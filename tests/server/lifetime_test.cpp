@@ -12,34 +12,9 @@ namespace {
 using quillomet::testing::Pump;
 using quillomet::testing::Ref;
 using quillomet::testing::Site;
+using quillomet::testing::ThreadWindows;
 
 std::string g_OcxPath;
-
-BOOL CALLBACK CountOne(HWND, LPARAM counter) {
-    ++*reinterpret_cast<int*>(counter);
-    return TRUE;
-}
-
-int CountWithChildren(HWND window) {
-    int count = 1;
-    EnumChildWindows(window, &CountOne, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-BOOL CALLBACK CountTree(HWND window, LPARAM counter) {
-    *reinterpret_cast<int*>(counter) += CountWithChildren(window);
-    return TRUE;
-}
-
-// Every window of this thread, message-only ones included.
-int ThreadWindows() {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &CountTree, reinterpret_cast<LPARAM>(&count));
-    for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr));)
-        if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-            count += CountWithChildren(window);
-    return count;
-}
 
 // The GDI objects all controls hold, read through a fresh control.
 LONG LiveGdiObjects(IClassFactory* factory) {

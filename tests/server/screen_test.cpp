@@ -14,6 +14,7 @@ using quillomet::testing::EventCounter;
 using quillomet::testing::Pump;
 using quillomet::testing::Ref;
 using quillomet::testing::Site;
+using quillomet::testing::ThreadWindows;
 
 std::string g_OcxPath;
 
@@ -382,6 +383,7 @@ TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
     };
     for (const bool askedEarly : {false, true}) {
         SCOPED_TRACE(askedEarly ? "window asked for before placing" : "made in place");
+        const int controlWindows = ThreadWindows(L"QuillometComposite");
         Site* site = new Site(m_Form);
         site->m_Position = {150, 10, 150 + 250, 10 + 26};
         Ref<_Quillomet> control;
@@ -417,6 +419,7 @@ TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
         size.int64 = 120000; // 12 points
         font->put_Size(size);
         EXPECT_EQ(1, sink.Count(1)) << "the value's Change";
+        EXPECT_EQ(controlWindows, ThreadWindows(L"QuillometComposite")) << "no window yet";
         LONG early = 0;
         if (askedEarly)
             control->get_hwnd(&early);
@@ -431,6 +434,8 @@ TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
             EXPECT_EQ(early, handle) << "hwnd never changes";
         ASSERT_TRUE(IsWindowVisible(field));
         EXPECT_EQ(m_Form, GetParent(GetParent(field)));
+        EXPECT_EQ(nullptr, GetWindow(GetParent(field), GW_HWNDNEXT))
+            << "last among the form's windows, as a window made there now is";
         wchar_t text[64] = {};
         GetWindowTextW(field, text, 64);
         EXPECT_STREQ(L"(1,234.50)", text);
@@ -532,6 +537,33 @@ TEST_F(ScreenTest, FieldFollowsItsFontObject) {
     ASSERT_HRESULT_SUCCEEDED(font->put_Size(size));
     Pump();
     EXPECT_GT(height(), before + 10);
+}
+
+// A new font resets an edit field's margins: the field's alignment, which
+// lives in its left margin, must survive it, focused or not.
+TEST_F(ScreenTest, FontChangeKeepsTheAlignment) {
+    SetValue(12.5);
+    Ref<IFontDisp> fontDisp;
+    m_Control->get_Font(fontDisp.put());
+    Ref<IFont> font;
+    fontDisp->QueryInterface(IID_IFont, font.put_void());
+    const auto leftMargin = [&] {
+        return static_cast<int>(LOWORD(SendMessageW(Field(), EM_GETMARGINS, 0, 0)));
+    };
+    CY size{};
+    size.int64 = 140000; // 14 points
+    ASSERT_HRESULT_SUCCEEDED(font->put_Size(size));
+    Pump();
+    EXPECT_GT(FirstCharacterX(), FieldWidth() / 3) << "display form against the right edge";
+    SetFocus(Field());
+    Pump();
+    ASSERT_EQ(1, leftMargin());
+    size.int64 = 100000; // 10 points
+    ASSERT_HRESULT_SUCCEEDED(font->put_Size(size));
+    Pump();
+    EXPECT_EQ(1, leftMargin()) << "plain form drawn from the left";
+    SetFocus(m_Next);
+    Pump();
 }
 
 // The drop button is no window: the control's window hit-tests its square

@@ -215,6 +215,7 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
         SCOPED_TRACE(placed ? "placed" : "not placed");
         if (placed)
             Place();
+        const int windows = quillomet::testing::ThreadWindows();
         VARIANT value;
         VariantInit(&value);
         V_VT(&value) = VT_I4;
@@ -236,6 +237,7 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
             for (int y = 0; y < 24; ++y)
                 inked += GetPixel(memory, x, y) != background;
         EXPECT_GT(inked, 20); // the digits were drawn
+        EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
         SelectObject(memory, old);
         DeleteObject(bitmap);
         DeleteDC(memory);

@@ -28,6 +28,39 @@ inline std::wstring WindowText(HWND window) {
     return text;
 }
 
+namespace detail {
+struct WindowCount {
+    const wchar_t* className;
+    int count = 0;
+    void Add(HWND window) {
+        wchar_t name[64] = {};
+        if (!className || (GetClassNameW(window, name, 64) && _wcsicmp(name, className) == 0))
+            ++count;
+    }
+    static BOOL CALLBACK AddOne(HWND window, LPARAM self) {
+        reinterpret_cast<WindowCount*>(self)->Add(window);
+        return TRUE;
+    }
+    static BOOL CALLBACK AddTree(HWND window, LPARAM self) {
+        AddOne(window, self);
+        EnumChildWindows(window, &AddOne, self);
+        return TRUE;
+    }
+};
+} // namespace detail
+
+// The windows of this thread of one class (of every class when null),
+// message-only ones and their children included.
+inline int ThreadWindows(const wchar_t* className = nullptr) {
+    detail::WindowCount counter{className};
+    const auto self = reinterpret_cast<LPARAM>(&counter);
+    EnumThreadWindows(GetCurrentThreadId(), &detail::WindowCount::AddTree, self);
+    for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr));)
+        if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+            detail::WindowCount::AddTree(window, self);
+    return counter.count;
+}
+
 // Records the events it receives; can veto one KeyAscii by reference.
 class EventCounter final : public IDispatch {
 public:

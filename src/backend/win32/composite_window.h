@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace quillomet::win32 {
 
@@ -53,18 +54,12 @@ public:
     void RemoveTimer(UINT_PTR id) { m_Timers.erase(id); }
     using ColorHandler = std::function<HBRUSH(HDC dc)>;
     void OnControlColor(HWND child, ColorHandler handler) { m_Colors[child] = std::move(handler); }
+    // A child window that paints itself: the background keeps off it.
+    void AddChild(HWND child) { m_Children.push_back(child); }
     // A child going away: its handlers, which may refer to it, go too.
-    void Forget(HWND child) {
-        m_Commands.erase(child);
-        m_Colors.erase(child);
-    }
+    void Forget(HWND child);
     using PaintHandler = std::function<void(HDC dc)>;
     void OnPaint(PaintHandler handler) { m_Paint = std::move(handler); }
-    // The window does not clip its children (WS_CLIPCHILDREN makes every
-    // child's creation, move or show cost the window server a new region
-    // for the parent as well, a fifth of a placed control's cost under
-    // Wine): its background is painted around them by this handler.
-    void OnEraseBackground(PaintHandler handler) { m_Erase = std::move(handler); }
     // Before each paint, outside BeginPaint: a window shown with a hidden
     // form first learns here that it can be seen.
     void OnBeforePaint(std::function<void()> handler) { m_BeforePaint = std::move(handler); }
@@ -107,17 +102,19 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void Create(bool visible);
+    void EraseBackground(HDC dc) const;
 
     HWND m_Window = nullptr;
     HWND m_ParentWindow = nullptr; // until the window exists: none is parked
     RECT m_Place{0, 0, 116, 20};
     std::function<void()> m_Created;
     bool m_Showing = false;
+    bool m_Creating = false;
     std::map<HWND, CommandHandler> m_Commands;
     std::map<UINT_PTR, TimerHandler> m_Timers;
     std::map<HWND, ColorHandler> m_Colors;
     PaintHandler m_Paint;
-    PaintHandler m_Erase;
+    std::vector<HWND> m_Children;
     std::function<void()> m_BeforePaint;
     MouseHandler m_Mouse;
     FocusHandler m_GotFocus;

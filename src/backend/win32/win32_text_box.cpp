@@ -134,6 +134,7 @@ void Win32TextBox::CreateEdit() {
         }
     });
     m_Parent.OnControlColor(m_Edit, [this](HDC dc) { return on_control_color(dc); });
+    m_Parent.AddChild(m_Edit);
     if (m_SelectionStart != 0 || m_SelectionEnd != 0)
         SendMessageW(m_Edit, EM_SETSEL, m_SelectionStart, static_cast<LPARAM>(m_SelectionEnd));
     if (!m_Redraw)
@@ -340,8 +341,10 @@ void Win32TextBox::ApplyFont() {
         return;
     }
     m_FontDeferred = false;
-    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
+    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get())) {
         SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), TRUE);
+        m_LeftMargin = -1; // the EDIT set its margins from the font
+    }
     ApplyAlignment();
 }
 

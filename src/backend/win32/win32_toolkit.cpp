@@ -54,7 +54,6 @@ public:
         m_Geometry.left = twips;
         Place();
     }
-    HWND Handle() const { return m_Window; }
     std::int32_t Width() const override { return m_Geometry.width; }
     std::int32_t Height() const override { return m_Geometry.height; }
     void SetHeight(std::int32_t twips) override {
@@ -81,13 +80,17 @@ private:
         if (!m_Window)
             throw std::runtime_error("the spinner window could not be created");
         WindowOwners<Win32Spinner>::Set(m_Window, this);
-        UpDownProcedure() = ReplaceWindowProc(m_Window, &WindowProc);
+        m_UpDownProcedure = ReplaceWindowProc(m_Window, &WindowProc);
+        if (!UpDownProcedure())
+            UpDownProcedure() = m_UpDownProcedure;
+        m_Parent.AddChild(m_Window);
     }
     void DestroyUpDown() {
         if (!m_Window)
             return;
         WindowOwners<Win32Spinner>::Remove(m_Window);
-        RestoreWindowProc(m_Window, &WindowProc, UpDownProcedure());
+        RestoreWindowProc(m_Window, &WindowProc, m_UpDownProcedure);
+        m_Parent.Forget(m_Window);
         DestroyWindow(m_Window);
         m_Window = nullptr;
     }
@@ -98,8 +101,10 @@ private:
     }
 
     // The press, release and movement, in the spinner's own twips.
+    // The up-down class's procedure, for messages that reach ours after the
+    // spinner that owned the window let it go.
     static WNDPROC& UpDownProcedure() {
-        static WNDPROC procedure = nullptr; // the class's, the same for every up-down
+        static WNDPROC procedure = nullptr;
         return procedure;
     }
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -142,7 +147,7 @@ private:
             // The handlers may have hidden the spinner: its window is gone.
             if (!IsWindow(window))
                 return 0;
-            return CallWindowProcW(UpDownProcedure(), window, message, wParam, lParam);
+            return CallWindowProcW(self->m_UpDownProcedure, window, message, wParam, lParam);
         } catch (...) {
             ReportDroppedError("spinner");
             return 0;
@@ -153,6 +158,7 @@ private:
     SpinnerEvents& m_Events;
     Geometry m_Geometry;
     HWND m_Window = nullptr;
+    WNDPROC m_UpDownProcedure = nullptr;
     bool m_Visible = true;
     bool m_Enabled = true;
     bool m_Pressed = false;
@@ -323,7 +329,6 @@ Win32Toolkit::Win32Toolkit() {
             m_TextBox->CreateEdit();
     });
     m_Window.OnBeforePaint([this] { Showing(); });
-    m_Window.OnEraseBackground([this](HDC dc) { EraseBackground(dc); });
     m_Window.OnPaint([this](HDC dc) { Paint(dc); });
     m_Window.OnMouse([this](UINT message, WPARAM wParam, LPARAM lParam) {
         return RouteMouse(message, wParam, lParam);
@@ -389,24 +394,6 @@ void Win32Toolkit::RemoveImage(Win32Image* image) {
     m_Images.erase(std::remove(m_Images.begin(), m_Images.end(), image), m_Images.end());
     if (m_Pressed == image)
         m_Pressed = nullptr;
-}
-
-// The window's background, kept off the field and the spinner, which paint
-// themselves: painting under them first would make them flicker.
-void Win32Toolkit::EraseBackground(HDC dc) {
-    const HWND window = m_Window.Existing();
-    for (const HWND child :
-         {m_TextBox ? m_TextBox->Handle() : nullptr, m_Spinner ? m_Spinner->Handle() : nullptr}) {
-        if (!child || !IsWindowVisible(child))
-            continue;
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-    }
-    RECT client{};
-    GetClientRect(window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
 }
 
 void Win32Toolkit::Paint(HDC dc) {

@@ -57,7 +57,6 @@ public:
     void RemoveImage(Win32Image* image);
 
 private:
-    void EraseBackground(HDC dc);
     void Paint(HDC dc);
     bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -6,26 +6,44 @@
 
 namespace quillomet::win32 {
 
+// The windows of one thread that are ours: which object owns each, and
+// where controls without a container wait. One object per thread, so that
+// at the thread's end the parking window, and any window still under it,
+// goes while the owners can still be looked up.
+class ThreadWindows {
+public:
+    static ThreadWindows& Current();
+    ThreadWindows() = default;
+    ~ThreadWindows();
+    ThreadWindows(const ThreadWindows&) = delete;
+    ThreadWindows& operator=(const ThreadWindows&) = delete;
+
+    std::unordered_map<HWND, void*>& Owners() { return m_Owners; }
+    // A message-only window, made on first need.
+    HWND ParkingWindow();
+
+private:
+    std::unordered_map<HWND, void*> m_Owners;
+    HWND m_Parking = nullptr;
+};
+
 // Which object owns a window, kept on the window's own thread. A window
 // property or GWLP_USERDATA would do the same at a round trip to the window
 // server per write (and, for properties, per read) under Wine, where a form
 // of many controls feels each one; this costs none, and it leaves a child's
-// USERDATA to whoever else holds its handle.
+// USERDATA to whoever else holds its handle. A window has one owner, of the
+// one type whose window procedure asks.
 template <typename Owner>
 class WindowOwners {
 public:
-    static void Set(HWND window, Owner* owner) { Map()[window] = owner; }
-    static void Remove(HWND window) { Map().erase(window); }
-    static Owner* Find(HWND window) {
-        const auto& map = Map();
-        const auto it = map.find(window);
-        return it == map.end() ? nullptr : it->second;
+    static void Set(HWND window, Owner* owner) {
+        ThreadWindows::Current().Owners()[window] = owner;
     }
-
-private:
-    static std::unordered_map<HWND, Owner*>& Map() {
-        thread_local std::unordered_map<HWND, Owner*> map;
-        return map;
+    static void Remove(HWND window) { ThreadWindows::Current().Owners().erase(window); }
+    static Owner* Find(HWND window) {
+        const auto& owners = ThreadWindows::Current().Owners();
+        const auto it = owners.find(window);
+        return it == owners.end() ? nullptr : static_cast<Owner*>(it->second);
     }
 };
 
