@@ -1,4 +1,5 @@
 // The four exports and the entry point.
+#include "backend/win32/window_owners.h"
 #include "ordinalex.h"
 #include "server/class_factory.h"
 #include "server/com/error.h"
@@ -9,10 +10,22 @@
 
 using namespace quillomet;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
+// Threads are told of, for the windows' bookkeeping each keeps. At the
+// process's end nothing is freed: the system takes it all.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
         com::SetModuleInstance(instance);
-        DisableThreadLibraryCalls(instance);
+        return win32::ThreadWindows::ProcessAttached();
+    case DLL_THREAD_DETACH:
+        win32::ThreadWindows::ThreadDetached();
+        break;
+    case DLL_PROCESS_DETACH:
+        if (!reserved)
+            win32::ThreadWindows::LibraryUnloading();
+        break;
+    default:
+        break;
     }
     return TRUE;
 }

@@ -171,11 +171,16 @@ STDMETHODIMP ControlObject::UIDeactivate() noexcept try {
     return com::ToHresult();
 }
 
-STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept {
+// Made now if need be; none while it is being made (a host asking from a
+// notification sent during its creation).
+STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
     if (!window)
         return E_POINTER;
+    *window = nullptr;
     *window = m_Toolkit.Window().Handle();
-    return S_OK;
+    return *window ? S_OK : E_FAIL;
+} catch (...) {
+    return com::ToHresult();
 }
 
 // The container places the control; the control takes its size from the

@@ -92,6 +92,54 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
     DestroyWindow(form);
 }
 
+// A thread that ends while a control it made is still alive, its window
+// made and parked (a script's control released late, or never): the thread
+// ends, its windows go with it, and the process, later, ends cleanly too (a
+// fault at the thread's end would hang it at its exit).
+struct AbandonedControl {
+    quillomet::testing::Library* library;
+    bool uninitialize; // the thread ends its apartment first, or just ends
+    HRESULT result = E_FAIL;
+    LONG hwnd = 0;
+
+    static DWORD WINAPI Run(LPVOID argument) {
+        auto* self = static_cast<AbandonedControl*>(argument);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Ref<IClassFactory> factory;
+        self->result =
+            self->library->getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
+        _Quillomet* control = nullptr; // never released
+        if (SUCCEEDED(self->result))
+            self->result = factory->CreateInstance(nullptr, IID__Quillomet,
+                                                   reinterpret_cast<void**>(&control));
+        if (SUCCEEDED(self->result))
+            self->result = control->put_UpDownFunction(VARIANT_TRUE);
+        if (SUCCEEDED(self->result))
+            self->result = control->get_hwnd(&self->hwnd);
+        factory.reset();
+        if (self->uninitialize)
+            CoUninitialize();
+        return 0;
+    }
+};
+
+TEST(LifetimeTest, AThreadEndsCleanlyWithItsControlStillAlive) {
+    quillomet::testing::Library library;
+    ASSERT_TRUE(library.Load(g_OcxPath));
+    for (const bool uninitialize : {false, true}) {
+        SCOPED_TRACE(uninitialize ? "apartment ended first" : "thread just ends");
+        AbandonedControl work{&library, uninitialize};
+        HANDLE thread = CreateThread(nullptr, 0, &AbandonedControl::Run, &work, 0, nullptr);
+        ASSERT_TRUE(thread);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+        CloseHandle(thread);
+        EXPECT_HRESULT_SUCCEEDED(work.result);
+        ASSERT_NE(0, work.hwnd);
+        EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(work.hwnd))))
+            << "the thread's windows went with it";
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {

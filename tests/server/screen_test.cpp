@@ -248,6 +248,27 @@ TEST_F(ScreenTest, BackgroundKeepsOffTheFieldAndTheSpinner) {
     DeleteDC(memory);
 }
 
+// Stacking is also tab order: a control taken out of place and put back
+// returns between the same neighbours.
+TEST_F(ScreenTest, ReactivatedControlKeepsItsPlaceAmongItsSiblings) {
+    const HWND control = GetParent(Field());
+    ASSERT_EQ(m_Next, GetWindow(control, GW_HWNDPREV));
+    const HWND after = CreateWindowExW(0, L"EDIT", L"after", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10,
+                                       100, 100, 22, m_Form, nullptr, nullptr, nullptr);
+    ASSERT_EQ(after, GetWindow(control, GW_HWNDNEXT));
+    Ref<IOleInPlaceObject> inPlace;
+    m_Control->QueryInterface(IID_IOleInPlaceObject, inPlace.put_void());
+    ASSERT_HRESULT_SUCCEEDED(inPlace->InPlaceDeactivate());
+    ASSERT_NE(m_Form, GetParent(control));
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Form, &m_Site->m_Position));
+    Pump();
+    EXPECT_EQ(m_Form, GetParent(control));
+    EXPECT_EQ(m_Next, GetWindow(control, GW_HWNDPREV));
+    EXPECT_EQ(after, GetWindow(control, GW_HWNDNEXT));
+    DestroyWindow(after);
+}
+
 TEST_F(ScreenTest, TypingGoesThroughTheFilter) {
     m_Sink.m_VetoKey = '7';
     SetFocus(Field());

@@ -96,15 +96,26 @@ void CompositeWindow::Create(bool visible) {
     }
 }
 
-// A window moved into a container goes where a window made there would: at
-// the bottom of its new siblings, after those made before it.
+// A window moved into a container goes back where it stood among its
+// siblings there, or, new to them, where a window made there would go: at
+// the bottom, after those made before it. Stacking is also tab order.
 void CompositeWindow::SetParentWindow(HWND parent) {
     m_ParentWindow = parent;
     if (!m_Window || GetParent(m_Window) == (parent ? parent : ParkingWindow()))
         return;
+    if (!parent) {
+        m_LeftParent = GetParent(m_Window);
+        m_LeftAfter = GetWindow(m_Window, GW_HWNDPREV);
+    }
     SetParent(m_Window, parent ? parent : ParkingWindow());
-    if (parent)
-        SetWindowPos(m_Window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!parent)
+        return;
+    HWND after = HWND_BOTTOM;
+    if (parent == m_LeftParent)
+        after = !m_LeftAfter                                                  ? HWND_TOP
+                : (IsWindow(m_LeftAfter) && GetParent(m_LeftAfter) == parent) ? m_LeftAfter
+                                                                              : HWND_BOTTOM;
+    SetWindowPos(m_Window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CompositeWindow::Forget(HWND child) {

@@ -106,6 +106,8 @@ private:
 
     HWND m_Window = nullptr;
     HWND m_ParentWindow = nullptr; // until the window exists: none is parked
+    HWND m_LeftParent = nullptr;   // where it stood when last parked
+    HWND m_LeftAfter = nullptr;
     RECT m_Place{0, 0, 116, 20};
     std::function<void()> m_Created;
     bool m_Showing = false;

@@ -15,10 +15,6 @@
 namespace quillomet::win32 {
 namespace {
 
-// The EDIT class's own procedure, for messages that reach ours after the
-// field that owned the window is gone.
-WNDPROC g_EditProcedure = nullptr;
-
 // The screen's pixels per inch, read once: a process that does not declare
 // itself aware of DPI changes sees the same figure for its whole life, and
 // every placement converts twips several times.
@@ -35,18 +31,9 @@ int ScreenDpi(int index) {
 
 // Text is measured on a memory DC of the thread's own: a window's DC costs
 // a round trip to the window server for its visible region each time, and
-// the width is measured on every change of the text. Shared by the thread's
-// controls, like the glyph bitmaps, and kept for the thread's life.
+// the width is measured on every change of the text.
 HDC MeasuringDc() {
-    struct Measuring {
-        HDC dc = CreateCompatibleDC(nullptr);
-        ~Measuring() {
-            if (dc)
-                DeleteDC(dc);
-        }
-    };
-    thread_local Measuring measuring;
-    return measuring.dc;
+    return ThreadWindows::Current().MeasuringDc();
 }
 
 COLORREF ColorOf(OleColor color) {
@@ -125,8 +112,6 @@ void Win32TextBox::CreateEdit() {
     m_Text.shrink_to_fit();
     WindowOwners<Win32TextBox>::Set(m_Edit, this);
     m_EditProcedure = ReplaceWindowProc(m_Edit, &WindowProc);
-    if (!g_EditProcedure)
-        g_EditProcedure = m_EditProcedure;
     m_Parent.OnCommand(m_Edit, [this](WORD code) {
         if (code == EN_CHANGE) {
             ApplyAlignment();
@@ -418,8 +403,8 @@ void Win32TextBox::Refresh() {
 LRESULT CALLBACK Win32TextBox::WindowProc(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) noexcept {
     auto* self = WindowOwners<Win32TextBox>::Find(window);
-    if (!self)
-        return CallWindowProcW(g_EditProcedure, window, message, wParam, lParam);
+    if (!self) // the field let the window go: the class's own procedure
+        return CallWindowProcW(ClassProcedure(window), window, message, wParam, lParam);
     if (message == WM_NCDESTROY) // destroyed by someone else: the field lets go
         WindowOwners<Win32TextBox>::Remove(window);
     try {

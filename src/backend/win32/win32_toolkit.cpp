@@ -81,8 +81,6 @@ private:
             throw std::runtime_error("the spinner window could not be created");
         WindowOwners<Win32Spinner>::Set(m_Window, this);
         m_UpDownProcedure = ReplaceWindowProc(m_Window, &WindowProc);
-        if (!UpDownProcedure())
-            UpDownProcedure() = m_UpDownProcedure;
         m_Parent.AddChild(m_Window);
     }
     void DestroyUpDown() {
@@ -101,17 +99,11 @@ private:
     }
 
     // The press, release and movement, in the spinner's own twips.
-    // The up-down class's procedure, for messages that reach ours after the
-    // spinner that owned the window let it go.
-    static WNDPROC& UpDownProcedure() {
-        static WNDPROC procedure = nullptr;
-        return procedure;
-    }
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept {
         auto* self = WindowOwners<Win32Spinner>::Find(window);
-        if (!self)
-            return CallWindowProcW(UpDownProcedure(), window, message, wParam, lParam);
+        if (!self) // the spinner let the window go: the class's own procedure
+            return CallWindowProcW(ClassProcedure(window), window, message, wParam, lParam);
         if (message == WM_NCDESTROY)
             WindowOwners<Win32Spinner>::Remove(window);
         try {
@@ -208,16 +200,18 @@ public:
     bool Enabled() const override { return m_Enabled; }
     void SetEnabled(bool enabled) override {
         m_Enabled = enabled;
-        if (enabled)
-            SetTimer(m_Window.Handle(), m_Id, static_cast<UINT>(m_Interval), nullptr);
-        else if (m_Window.Existing())
+        if (enabled) {
+            if (const HWND window = m_Window.Handle())
+                SetTimer(window, m_Id, static_cast<UINT>(m_Interval), nullptr);
+        } else if (m_Window.Existing()) {
             KillTimer(m_Window.Existing(), m_Id);
+        }
     }
     std::int32_t Interval() const override { return m_Interval; }
     // Setting the interval of a running timer starts its count afresh.
     void SetInterval(std::int32_t milliseconds) override {
         m_Interval = milliseconds;
-        if (m_Enabled)
+        if (m_Enabled && m_Window.Handle())
             SetTimer(m_Window.Handle(), m_Id, static_cast<UINT>(m_Interval), nullptr);
     }
 

@@ -1,17 +1,60 @@
 #include "backend/win32/window_owners.h"
 
-namespace quillomet::win32 {
+#include <stdexcept>
 
-ThreadWindows& ThreadWindows::Current() {
-    thread_local ThreadWindows windows;
-    return windows;
+namespace quillomet::win32 {
+namespace {
+
+DWORD g_Slot = TLS_OUT_OF_INDEXES;
+
+ThreadWindows* Existing() {
+    return g_Slot == TLS_OUT_OF_INDEXES ? nullptr
+                                        : static_cast<ThreadWindows*>(TlsGetValue(g_Slot));
 }
 
-// Before the owners go: destroying the parking window sends its last
-// messages to whatever still waits under it.
+} // namespace
+
+bool ThreadWindows::ProcessAttached() {
+    g_Slot = TlsAlloc();
+    return g_Slot != TLS_OUT_OF_INDEXES;
+}
+
+// The thread's windows go with it, destroyed by the system without a
+// message to anyone: only the bookkeeping is ours to free.
+void ThreadWindows::ThreadDetached() {
+    delete Existing();
+    if (g_Slot != TLS_OUT_OF_INDEXES)
+        TlsSetValue(g_Slot, nullptr);
+}
+
+// Unloaded while the process goes on, which DllCanUnloadNow allows only
+// when no control is alive: the unloading thread's parking window, empty
+// by then, goes with the library. Another thread's cannot be destroyed from
+// here; it is the system's at that thread's end.
+void ThreadWindows::LibraryUnloading() {
+    if (ThreadWindows* windows = Existing()) {
+        if (windows->m_Parking)
+            DestroyWindow(windows->m_Parking);
+        delete windows;
+    }
+    if (g_Slot != TLS_OUT_OF_INDEXES)
+        TlsFree(g_Slot);
+    g_Slot = TLS_OUT_OF_INDEXES;
+}
+
+ThreadWindows& ThreadWindows::Current() {
+    if (ThreadWindows* windows = Existing())
+        return *windows;
+    if (g_Slot == TLS_OUT_OF_INDEXES)
+        throw std::runtime_error("no thread storage for the control's windows");
+    auto* windows = new ThreadWindows();
+    TlsSetValue(g_Slot, windows);
+    return *windows;
+}
+
 ThreadWindows::~ThreadWindows() {
-    if (m_Parking)
-        DestroyWindow(m_Parking);
+    if (m_MeasuringDc)
+        DeleteDC(m_MeasuringDc);
 }
 
 HWND ThreadWindows::ParkingWindow() {
@@ -19,6 +62,13 @@ HWND ThreadWindows::ParkingWindow() {
         m_Parking = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     nullptr, nullptr);
     return m_Parking;
+}
+
+// Shared by the thread's controls, like the glyph bitmaps.
+HDC ThreadWindows::MeasuringDc() {
+    if (!m_MeasuringDc)
+        m_MeasuringDc = CreateCompatibleDC(nullptr);
+    return m_MeasuringDc;
 }
 
 } // namespace quillomet::win32

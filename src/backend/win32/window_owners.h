@@ -6,25 +6,35 @@
 
 namespace quillomet::win32 {
 
-// The windows of one thread that are ours: which object owns each, and
-// where controls without a container wait. One object per thread, so that
-// at the thread's end the parking window, and any window still under it,
-// goes while the owners can still be looked up.
+// What the library keeps per thread for its windows: which object owns
+// each, where controls without a container wait, and a memory DC to measure
+// text on. Kept in a system TLS slot and released from the library's entry
+// point, not by a C++ thread_local destructor: at a thread's end those may
+// run after the thread's TLS is gone, and destroying windows from them
+// reaches back into it. A thread's own windows the system destroys with it.
 class ThreadWindows {
 public:
+    // From the library's entry point.
+    static bool ProcessAttached();
+    static void ThreadDetached();
+    static void LibraryUnloading();
+
     static ThreadWindows& Current();
-    ThreadWindows() = default;
-    ~ThreadWindows();
     ThreadWindows(const ThreadWindows&) = delete;
     ThreadWindows& operator=(const ThreadWindows&) = delete;
 
     std::unordered_map<HWND, void*>& Owners() { return m_Owners; }
     // A message-only window, made on first need.
     HWND ParkingWindow();
+    HDC MeasuringDc();
 
 private:
+    ThreadWindows() = default;
+    ~ThreadWindows();
+
     std::unordered_map<HWND, void*> m_Owners;
     HWND m_Parking = nullptr;
+    HDC m_MeasuringDc = nullptr;
 };
 
 // Which object owns a window, kept on the window's own thread. A window
@@ -53,6 +63,11 @@ public:
 inline WNDPROC ReplaceWindowProc(HWND window, WNDPROC procedure) {
     return reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+// The procedure a window's class gave it.
+inline WNDPROC ClassProcedure(HWND window) {
+    return reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC));
 }
 
 // Puts the previous procedure back, unless someone replaced ours since: then
