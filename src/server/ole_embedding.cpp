@@ -314,7 +314,7 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     SetTextColor(draw, fore);
     SetBkMode(draw, TRANSPARENT);
     // From the field itself: a control that is only drawn needs no windows.
-    const std::wstring text = m_Toolkit.Field() ? Utf8ToWide(m_Toolkit.Field()->Text()) : L"";
+    const std::wstring text = m_Toolkit.Field() ? m_Toolkit.Field()->WideText() : L"";
     r.right -= 2;
     DrawTextW(draw, text.c_str(), static_cast<int>(text.size()), &r,
               DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

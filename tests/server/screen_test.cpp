@@ -39,16 +39,7 @@ protected:
         SetForegroundWindow(m_Form);
         m_Site = new Site(m_Form);
         m_Site->m_Position = {10, 10, 10 + 160, 10 + 22};
-        Ref<IClassFactory> factory;
-        ASSERT_HRESULT_SUCCEEDED(
-            m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
-        ASSERT_HRESULT_SUCCEEDED(
-            factory->CreateInstance(nullptr, IID__Quillomet, m_Control.put_void()));
-        m_Control->QueryInterface(IID_IOleObject, m_Ole.put_void());
-        ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
-        Ref<IPersistStreamInit> persist;
-        m_Control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        ASSERT_NO_FATAL_FAILURE(NewControl(m_Site, m_Control, m_Ole));
         ASSERT_HRESULT_SUCCEEDED(m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Form,
                                                &m_Site->m_Position));
         Ref<IConnectionPointContainer> points;
@@ -70,6 +61,20 @@ protected:
         Pump();
     }
 
+    // A new control on `site`: sited, with a new instance's settings, not
+    // yet placed.
+    void NewControl(Site* site, Ref<_Quillomet>& control, Ref<IOleObject>& ole) {
+        Ref<IClassFactory> factory;
+        ASSERT_HRESULT_SUCCEEDED(
+            m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+        ASSERT_HRESULT_SUCCEEDED(
+            factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
+        control->QueryInterface(IID_IOleObject, ole.put_void());
+        ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(site));
+        Ref<IPersistStreamInit> persist;
+        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+    }
     HWND Field() { return quillomet::testing::FieldOf(m_Control.p); }
     std::wstring Text() { return quillomet::testing::WindowText(Field()); }
     double Value() {
@@ -351,17 +356,9 @@ TEST_F(ScreenTest, ControlPlacedOnAHiddenFormIsCompleteWhenShown) {
     ASSERT_TRUE(form);
     Site* site = new Site(form);
     site->m_Position = {10, 10, 10 + 160, 10 + 22};
-    Ref<IClassFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(
-        m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
     Ref<_Quillomet> control;
-    ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
     Ref<IOleObject> ole;
-    control->QueryInterface(IID_IOleObject, ole.put_void());
-    ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(site));
-    Ref<IPersistStreamInit> persist;
-    control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-    ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+    ASSERT_NO_FATAL_FAILURE(NewControl(site, control, ole));
     control->put_UpDownFunction(VARIANT_TRUE);
     ASSERT_HRESULT_SUCCEEDED(
         ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, form, &site->m_Position));
@@ -393,9 +390,6 @@ TEST_F(ScreenTest, ControlPlacedOnAHiddenFormIsCompleteWhenShown) {
 // is asked for; either way the field it shows carries every setting made
 // before, and placing it raises no Change of its own.
 TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
-    Ref<IClassFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(
-        m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
     const auto fontHeight = [](HWND field) {
         LOGFONTW description{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)),
@@ -408,14 +402,8 @@ TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
         Site* site = new Site(m_Form);
         site->m_Position = {150, 10, 150 + 250, 10 + 26};
         Ref<_Quillomet> control;
-        ASSERT_HRESULT_SUCCEEDED(
-            factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
         Ref<IOleObject> ole;
-        control->QueryInterface(IID_IOleObject, ole.put_void());
-        ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(site));
-        Ref<IPersistStreamInit> persist;
-        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        ASSERT_NO_FATAL_FAILURE(NewControl(site, control, ole));
         EventCounter sink;
         Ref<IConnectionPointContainer> points;
         control->QueryInterface(IID_IConnectionPointContainer, points.put_void());

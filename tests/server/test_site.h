@@ -62,24 +62,12 @@ inline int ThreadWindows(const wchar_t* className = nullptr) {
 }
 
 // Records the events it receives; can veto one KeyAscii by reference.
-class EventCounter final : public IDispatch {
+class EventCounter final : public PlainDispatch {
 public:
+    EventCounter() : PlainDispatch(DIID___Quillomet) {}
     std::vector<DISPID> m_Events;
     std::vector<std::vector<VARIANT>> m_Arguments;
     short m_VetoKey = 0;
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID___Quillomet)
-                      ? static_cast<IDispatch*>(this)
-                      : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }

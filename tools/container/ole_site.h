@@ -16,6 +16,32 @@
 
 namespace quillomet::testing {
 
+// An automation object that lives as long as its owner (no reference
+// counting) and answers IDispatch and `extra`, without type information.
+class PlainDispatch : public IDispatch {
+public:
+    explicit PlainDispatch(const IID& extra = IID_IDispatch) : m_Extra(extra) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = (iid == IID_IUnknown || iid == IID_IDispatch || iid == m_Extra)
+                      ? static_cast<IDispatch*>(this)
+                      : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+protected:
+    ~PlainDispatch() = default;
+
+private:
+    IID m_Extra;
+};
+
 // The host's side of one placed control: client site, in-place site,
 // control site, ambient properties and a frame, all in one object.
 class Site final : public IOleClientSite,
@@ -152,20 +178,9 @@ public:
     }
 
     // The host-side object of the control: its TabStop, by name.
-    class Extender final : public IDispatch {
+    class Extender final : public PlainDispatch {
     public:
         bool m_TabStop = true;
-        STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-            *object = (iid == IID_IUnknown || iid == IID_IDispatch) ? this : nullptr;
-            return *object ? S_OK : E_NOINTERFACE;
-        }
-        STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-        STDMETHODIMP_(ULONG) Release() override { return 1; }
-        STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-            *n = 0;
-            return S_OK;
-        }
-        STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
         STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
             if (_wcsicmp(names[0], L"TabStop") != 0)
                 return DISP_E_UNKNOWNNAME;

@@ -100,7 +100,7 @@ void Win32TextBox::CreateEdit() {
         style |= ES_READONLY;
     if (!m_Enabled)
         style |= WS_DISABLED;
-    const RECT place = PixelRect();
+    const RECT place = PixelRect(m_Geometry);
     // The EDIT sends no EN_CHANGE for the text it is made with.
     m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", m_Text.c_str(), style, place.left,
                              place.top, place.right - place.left, place.bottom - place.top,
@@ -133,20 +133,24 @@ void Win32TextBox::CreateEdit() {
     SetMargin();
 }
 
-RECT Win32TextBox::PixelRect() const {
-    return {TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
-            TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
-            TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};
+RECT PixelRect(const Geometry& geometry) {
+    return {TwipsToPixelsX(geometry.left), TwipsToPixelsY(geometry.top),
+            TwipsToPixelsX(geometry.left + geometry.width),
+            TwipsToPixelsY(geometry.top + geometry.height)};
 }
 
 std::string Win32TextBox::Text() const {
+    return WideToUtf8(WideText());
+}
+
+std::wstring Win32TextBox::WideText() const {
     if (!m_Edit)
-        return WideToUtf8(m_Text);
+        return m_Text;
     const int length = GetWindowTextLengthW(m_Edit);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(m_Edit, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-    return WideToUtf8(text);
+    return text;
 }
 
 void Win32TextBox::SetText(std::string_view text) {
@@ -235,7 +239,7 @@ void Win32TextBox::ApplyAlignment() {
 void Win32TextBox::SetMargin() {
     int margin = 1;
     if (m_Alignment == Alignment::Right) {
-        const std::wstring text = Utf8ToWide(Text());
+        const std::wstring text = WideText();
         // An empty field shows nothing: its margin places only the caret,
         // which it has only with the focus, so the margin waits for that.
         if (text.empty() && !m_Focused) {
@@ -357,7 +361,7 @@ void Win32TextBox::ApplyGeometry() {
         m_Deferred = true;
         return;
     }
-    const RECT wanted = PixelRect();
+    const RECT wanted = PixelRect(m_Geometry);
     if (EqualRect(&wanted, &m_Placed))
         return; // the layout often sets what is already there
     m_Placed = wanted;

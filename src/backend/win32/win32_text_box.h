@@ -33,6 +33,8 @@ public:
     ~Win32TextBox() override;
 
     std::string Text() const override;
+    // The text as the EDIT holds it, without a round trip through UTF-8.
+    std::wstring WideText() const;
     void SetText(std::string_view text) override;
     std::int32_t SelStart() const override;
     void SetSelStart(std::int32_t start) override;
@@ -75,7 +77,6 @@ private:
     LRESULT on_mouse(UINT message, WPARAM wParam, LPARAM lParam);
     HBRUSH on_control_color(HDC dc);
     void ApplyGeometry();
-    RECT PixelRect() const;
     void Select(std::int32_t start, std::int32_t end);
     // Right alignment as a left margin, so it switches at run time without
     // replacing the window (an EDIT ignores ES_RIGHT set after creation).
@@ -117,6 +118,8 @@ private:
 // Twips to pixels and back, with the screen's pixels per inch.
 int TwipsToPixelsX(std::int32_t twips);
 int TwipsToPixelsY(std::int32_t twips);
+// A child's place in its parent's pixels, edges converted.
+RECT PixelRect(const Geometry& geometry);
 float PixelsToTwipsX(int pixels);
 float PixelsToTwipsY(int pixels);
 // The shift state as events carry it: 1 Shift, 2 Ctrl, 4 Alt.

@@ -72,11 +72,11 @@ private:
         (void)registered;
         // Made at its place and in its state: every later call on it
         // would cost about as much again.
+        const RECT place = PixelPlace();
         m_Window = CreateWindowExW(
             0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | (m_Enabled ? 0 : WS_DISABLED),
-            TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
-            TwipsToPixelsX(m_Geometry.width), TwipsToPixelsY(m_Geometry.height), m_Parent.Handle(),
-            nullptr, nullptr, nullptr);
+            place.left, place.top, place.right - place.left, place.bottom - place.top,
+            m_Parent.Handle(), nullptr, nullptr, nullptr);
         if (!m_Window)
             throw std::runtime_error("the spinner window could not be created");
         WindowOwners<Win32Spinner>::Set(m_Window, this);
@@ -92,10 +92,18 @@ private:
         DestroyWindow(m_Window);
         m_Window = nullptr;
     }
+    // Its size is converted as a size, not from its edges.
+    RECT PixelPlace() const {
+        const int left = TwipsToPixelsX(m_Geometry.left), top = TwipsToPixelsY(m_Geometry.top);
+        return {left, top, left + TwipsToPixelsX(m_Geometry.width),
+                top + TwipsToPixelsY(m_Geometry.height)};
+    }
     void Place() {
-        if (m_Window)
-            MoveWindow(m_Window, TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
-                       TwipsToPixelsX(m_Geometry.width), TwipsToPixelsY(m_Geometry.height), TRUE);
+        if (!m_Window)
+            return;
+        const RECT place = PixelPlace();
+        MoveWindow(m_Window, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, TRUE);
     }
 
     // The press, release and movement, in the spinner's own twips.
@@ -274,11 +282,7 @@ public:
         Invalidate();
     }
 
-    RECT PixelRect() const {
-        return {TwipsToPixelsX(m_Geometry.left), TwipsToPixelsY(m_Geometry.top),
-                TwipsToPixelsX(m_Geometry.left + m_Geometry.width),
-                TwipsToPixelsY(m_Geometry.top + m_Geometry.height)};
-    }
+    RECT PixelRect() const { return win32::PixelRect(m_Geometry); }
     bool Shown() const { return m_Visible; }
     bool Enabled() const { return m_Enabled; }
     ImageEvents* Events() const { return m_Events; }
