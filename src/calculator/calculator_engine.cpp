@@ -213,12 +213,14 @@ void CalculatorEngine::SeedReadout(const Variant& value) {
 
 // Hands the number the user sees to the owner, written as the control's own
 // plain text, so neither an exponent form nor the locale's separator can be
-// misread by the control's text routines.
+// misread by the control's text routines. Whether it changed is decided on
+// the readout's digits: a double computed from the saved amount could
+// differ from the parsed readout in its last bits.
 void CalculatorEngine::UpdateControl() {
+    if (ReadoutIsAmount(m_Readout, m_Separator, SaveInputAmount))
+        return;
     const double shown = ReadoutNumber(m_Readout, m_Separator);
-    const double saved =
-        static_cast<double>(SaveInputAmount.scaled) / static_cast<double>(Currency::Scale);
-    if (shown == saved || !std::isfinite(shown))
+    if (!std::isfinite(shown))
         return;
     m_Host.SetOwnerValue(NumberText(shown));
     try {

@@ -25,6 +25,12 @@ double OperandDouble(const Variant& operand, char separator);
 // leading number, or 0.
 double ReadoutNumber(std::string_view readout, char separator);
 
+// Whether the readout shows exactly this amount: decided on the readout's
+// decimal digits, never on a double, so that ".00001" is not 0 and every
+// build gives the same answer. The readout is read as ReadoutNumber reads
+// it.
+bool ReadoutIsAmount(std::string_view readout, char separator, Currency amount);
+
 // How an operand shows in the readout.
 std::string OperandText(const Variant& operand, char separator);
 

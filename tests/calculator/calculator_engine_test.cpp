@@ -5,6 +5,7 @@
 #include "control/number_conversion.h"
 
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -75,6 +76,15 @@ TEST_P(EngineTest, Sessions) {
         {0, "7", "7.", {}},
         {40, "C", "0.", {"0"}},
         {15, "+", "15.", {}}, // the amount the owner holds: nothing handed
+        {-99.19, "+", "-99.19", {}},
+        // Ends with the currency difference 1.2857 while the owner holds
+        // 1.2857143, whose amount is 1.2857: nothing to hand back.
+        {0,
+         "6 BS 3 9 + 6 + 1 . BS . / 7 / 5 - CE . /",
+         "1.2857",
+         {"39", "45", "6.4285714", "1.2857143"}},
+        // A digit past the fourth decimal is never the saved amount.
+        {0, ". 0 0 0 0 1 +", "0.00001", {"0.00001"}},
         {0,
          "1 2 3 4 5 6 7 X 1 0 0 0 0 0 0 0 0 0 =",
          "1.234567E+15",
@@ -228,6 +238,46 @@ TEST(QuotientTextTest, Picture) {
     for (const auto& row : rows)
         EXPECT_EQ(row.text, QuotientText(row.quotient, '.')) << row.quotient;
     EXPECT_EQ(",25", QuotientText(0.25, ','));
+}
+
+TEST(ReadoutIsAmountTest, DecidesOnTheDigits) {
+    const struct {
+        const char* readout;
+        char separator;
+        std::int64_t scaled;
+        bool equal;
+    } rows[] = {
+        {"-99.19", '.', -991'900, true},
+        {"1.2857", '.', 12'857, true},
+        {"1.2857143", '.', 12'857, false},
+        {"1.2857143", '.', 12'857'143, false},
+        {".00001", '.', 0, false},
+        {"0.00010", '.', 1, true},
+        {"0.000100000001", '.', 1, false},
+        {"1E-04", '.', 1, true},
+        {"1E-05", '.', 0, false},
+        {"1.5E+3", '.', 15'000'000, true},
+        {"1.234567E+14", '.', 1'234'567'000'000'000'000, true},
+        {"1.234567E+15", '.', INT64_MAX, false},
+        {"1E+20", '.', 0, false},
+        {"-0.", '.', 0, true},
+        {".", '.', 0, true},
+        {"-", '.', 0, true},
+        {"-.", '.', 0, true},
+        {"5.", '.', -50'000, false},
+        {"-5.", '.', 50'000, false},
+        {"0.", '.', 1, false},
+        {"99999999999999", '.', 999'999'999'999'990'000, true},
+        {"922337203685477.5807", '.', INT64_MAX, true},
+        {"-922337203685477.5808", '.', INT64_MIN, true},
+        {"922337203685477.5808", '.', INT64_MAX, false},
+        {"12,5", ',', 125'000, true},
+        {"12.5", ',', 120'000, true}, // a "." is no separator there
+        {"1,5E+3", ',', 15'000'000, true},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.equal, ReadoutIsAmount(row.readout, row.separator, Currency{row.scaled}))
+            << row.readout << " against " << row.scaled;
 }
 
 TEST(ReadoutNumberTest, ReadsTheLocalesNotation) {
