@@ -1,5 +1,6 @@
 #include "server/class_factory.h"
 
+#include "backend/win32/floating_point.h"
 #include "server/com/com_object.h"
 #include "server/com/error.h"
 #include "server/control_object.h"
@@ -10,6 +11,7 @@ namespace {
 class ClassFactory final : public com::ComObject<ClassFactory, IClassFactory> {
 public:
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!object)
             return E_POINTER;
         *object = nullptr;

@@ -3,6 +3,7 @@
 // The Quillomet COM object: the core control behind its interfaces. The
 // interface families are implemented in their own files: automation here,
 // embedding in ole_embedding.cpp, persistence in persistence_interfaces.cpp.
+#include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/win32_text_box.h"
@@ -120,6 +121,7 @@ public:
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         // Colours are 32-bit patterns: scripts know only signed Longs, so a
         // system colour (&H80000005) arrives negative and an unsigned
         // result is a type they cannot use. Both cross as the same bits.
@@ -334,6 +336,7 @@ public:
         return Put([] {}); // the first use initialises a new instance
     }
     STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!bag)
             return E_POINTER;
         LoadFrom([&](Quillomet& control) { LoadFromBag(control, bag, log); });
@@ -342,6 +345,7 @@ public:
         return com::ToHresult();
     }
     STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!bag)
             return E_POINTER;
         Ready();
@@ -354,6 +358,7 @@ public:
     }
     STDMETHODIMP IsDirty() noexcept override { return m_Dirty ? S_OK : S_FALSE; }
     STDMETHODIMP Load(IStream* stream) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!stream)
             return E_POINTER;
         LoadFrom([&](Quillomet& control) { LoadFromStream(control, stream); });
@@ -362,6 +367,7 @@ public:
         return com::ToHresult();
     }
     STDMETHODIMP Save(IStream* stream, BOOL clearDirty) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!stream)
             return E_POINTER;
         Ready();
@@ -373,6 +379,7 @@ public:
         return com::ToHresult();
     }
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) noexcept override try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!size)
             return E_POINTER;
         Ready();
@@ -479,6 +486,7 @@ private:
 
     template <typename T, typename Read>
     HRESULT Get(T* result, Read read) noexcept try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!result)
             return E_POINTER;
         *result = T{};
@@ -491,6 +499,7 @@ private:
 
     template <typename Read>
     HRESULT GetVariant(VARIANT* result, Read read) noexcept try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         if (!result)
             return E_POINTER;
         VariantInit(result);
@@ -503,6 +512,7 @@ private:
 
     template <typename Write>
     HRESULT Put(Write write) noexcept try {
+        const win32::StandardFloatingPoint standardFloatingPoint;
         Ready();
         write();
         return S_OK;

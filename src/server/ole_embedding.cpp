@@ -60,6 +60,7 @@ STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept
 
 STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
                                    LPCRECT) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (site && !m_Container.ClientSite())
         m_Container.SetClientSite(site);
     switch (verb) {
@@ -145,6 +146,7 @@ void ControlObject::ParkWindow() {
 }
 
 STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!m_InPlaceActive)
         return S_OK;
     UIDeactivate();
@@ -159,6 +161,7 @@ STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {
 }
 
 STDMETHODIMP ControlObject::UIDeactivate() noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!m_UIActive)
         return S_OK;
     m_UIActive = false;
@@ -174,6 +177,7 @@ STDMETHODIMP ControlObject::UIDeactivate() noexcept try {
 // Made now if need be; none while it is being made (a host asking from a
 // notification sent during its creation).
 STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!window)
         return E_POINTER;
     *window = nullptr;
@@ -186,6 +190,7 @@ STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
 // The container places the control; the control takes its size from the
 // rectangle, and a size it corrects (its minimum) goes back to the site.
 STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!position)
         return E_POINTER;
     Ready();
@@ -227,6 +232,7 @@ STDMETHODIMP ControlObject::GetUserType(DWORD form, LPOLESTR* type) noexcept {
 // they pass here, so it applies only while the control is not placed in a
 // window; once placed, SetObjectRects decides.
 STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!size)
         return E_POINTER;
     if (aspect != DVASPECT_CONTENT)
@@ -295,6 +301,7 @@ STDMETHODIMP ControlObject::FreezeEvents(BOOL freeze) noexcept {
 STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC draw,
                                  LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
                                  ULONG_PTR) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!draw || !bounds)

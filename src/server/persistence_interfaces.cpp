@@ -16,6 +16,7 @@ STDMETHODIMP ControlObject::InitNew(IStorage* storage) noexcept {
 }
 
 STDMETHODIMP ControlObject::Load(IStorage* storage) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!storage)
         return E_POINTER;
     com::com_ptr<IStream> stream;
@@ -31,6 +32,7 @@ STDMETHODIMP ControlObject::Load(IStorage* storage) noexcept try {
 }
 
 STDMETHODIMP ControlObject::Save(IStorage* storage, BOOL) noexcept try {
+    const win32::StandardFloatingPoint standardFloatingPoint;
     if (!storage)
         return E_POINTER;
     com::com_ptr<IStream> stream;

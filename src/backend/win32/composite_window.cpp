@@ -1,5 +1,6 @@
 #include "backend/win32/composite_window.h"
 
+#include "backend/win32/floating_point.h"
 #include "backend/win32/window_owners.h"
 #include "server/com/module.h"
 
@@ -166,6 +167,7 @@ LRESULT CALLBACK CompositeWindow::WindowProc(HWND window, UINT message, WPARAM w
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
     try {
+        const StandardFloatingPoint standardFloatingPoint;
         const Hold hold(*self);
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {

@@ -2,6 +2,7 @@
 
 #include "about/maker.h"
 #include "backend/win32/composite_window.h"
+#include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_text_box.h"
 #include "server/com/module.h"
@@ -70,6 +71,7 @@ void AddTip(HWND tips, HWND dialog, HWND tool, const wchar_t* text) {
 LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     try {
+        const StandardFloatingPoint standardFloatingPoint;
         switch (message) {
         case WM_COMMAND:
             if (!dialog)

@@ -1,6 +1,7 @@
 #include "backend/win32/win32_calculator_window.h"
 
 #include "backend/win32/composite_window.h"
+#include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_text_box.h"
 #include "calculator/calculator_layout.h"
@@ -150,6 +151,7 @@ LRESULT CALLBACK Win32CalculatorWindow::WindowProc(HWND window, UINT message, WP
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
     try {
+        const StandardFloatingPoint standardFloatingPoint;
         // The handler may close the calculator and so destroy `self`.
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
@@ -221,6 +223,7 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
                                                   DWORD_PTR data) noexcept {
     auto* self = reinterpret_cast<Win32CalculatorWindow*>(data);
     try {
+        const StandardFloatingPoint standardFloatingPoint;
         if (message == WM_NCHITTEST && child == self->m_Readout)
             return HTTRANSPARENT;
         if (message == WM_KEYDOWN || message == WM_KEYUP) {

@@ -1,5 +1,6 @@
 #include "backend/win32/win32_text_box.h"
 
+#include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/window_owners.h"
@@ -412,6 +413,7 @@ LRESULT CALLBACK Win32TextBox::WindowProc(HWND window, UINT message, WPARAM wPar
     if (message == WM_NCDESTROY) // destroyed by someone else: the field lets go
         WindowOwners<Win32TextBox>::Remove(window);
     try {
+        const StandardFloatingPoint standardFloatingPoint;
         const CompositeWindow::Hold hold(self->m_Parent);
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {

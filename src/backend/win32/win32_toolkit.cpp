@@ -1,5 +1,6 @@
 #include "backend/win32/win32_toolkit.h"
 
+#include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_about_window.h"
 #include "backend/win32/win32_calculator_window.h"
@@ -115,6 +116,7 @@ private:
         if (message == WM_NCDESTROY)
             WindowOwners<Win32Spinner>::Remove(window);
         try {
+            const StandardFloatingPoint standardFloatingPoint;
             const CompositeWindow::Hold hold(self->m_Parent);
             // A press whose release never comes (the capture taken away)
             // ends as a release, so the repeat stops.
