@@ -56,3 +56,10 @@ target_link_libraries(about_test PRIVATE quillomet_identities gtest ole32 oleaut
 target_compile_definitions(about_test PRIVATE UNICODE _UNICODE)
 add_dependencies(about_test quillomet_ocx sysinfo_standin)
 add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_standin> --gtest_brief=1)
+
+add_executable(floating_point_test ${CMAKE_CURRENT_LIST_DIR}/floating_point_test.cpp)
+target_include_directories(floating_point_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
+target_link_libraries(floating_point_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
+target_compile_definitions(floating_point_test PRIVATE UNICODE _UNICODE)
+add_dependencies(floating_point_test quillomet_ocx)
+add_test(NAME server_floating_point COMMAND floating_point_test ${ocx} --gtest_brief=1)

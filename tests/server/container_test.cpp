@@ -13,34 +13,13 @@
 namespace {
 
 using quillomet::testing::EventCounter;
+using quillomet::testing::NotifySink;
 using quillomet::testing::Ref;
 
 std::string g_OcxPath;
 
 using GetClassObjectFunction = quillomet::testing::GetClassObjectFunction;
 using CanUnloadFunction = quillomet::testing::CanUnloadFunction;
-
-class NotifySink final : public IPropertyNotifySink {
-public:
-    std::vector<DISPID> m_Changed;
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_Refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_Refs; }
-    STDMETHODIMP OnChanged(DISPID id) override {
-        m_Changed.push_back(id);
-        return S_OK;
-    }
-    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
-    ULONG m_Refs = 1;
-};
 
 // A host's property bag: keeps whatever is written, by name.
 class MemoryBag final : public IPropertyBag {

@@ -1,8 +1,8 @@
 // The control on a form, worked with real window messages in a strict
 // container of our own: every call the control makes on the container
 // that a test did not allow for is reported. Runs under Wine with a display.
+#include "screen_fixture.h"
 #include "test_main.h"
-#include "test_site.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -10,172 +10,22 @@
 
 namespace {
 
+using quillomet::testing::Allowed;
+using quillomet::testing::Calculator;
+using quillomet::testing::CalculatorButton;
+using quillomet::testing::CalculatorKey;
+using quillomet::testing::CalculatorKeys;
+using quillomet::testing::CloseMessage;
 using quillomet::testing::EventCounter;
+using quillomet::testing::g_MessageText;
+using quillomet::testing::g_OcxPath;
+using quillomet::testing::NotifySink;
 using quillomet::testing::Pump;
+using quillomet::testing::Readout;
 using quillomet::testing::Ref;
+using quillomet::testing::ScreenTest;
 using quillomet::testing::Site;
 using quillomet::testing::ThreadWindows;
-
-std::string g_OcxPath;
-
-// What a placed control may ask of its container.
-const std::vector<std::string> Allowed = {
-    "Ambient Font",          "GetExtendedControl", "OnInPlaceActivate",
-    "OnUIActivate",          "SetActiveObject",    "OnPosRectChange",
-    "SetActiveObject(none)", "OnUIDeactivate",     "OnInPlaceDeactivate",
-};
-
-class ScreenTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_Library.Load(g_OcxPath)) << g_OcxPath;
-        m_Form = CreateWindowExW(0, L"STATIC", L"Quillomet form",
-                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 30, 30, 420,
-                                 160, nullptr, nullptr, nullptr, nullptr);
-        m_Next =
-            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"next", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                            10, 60, 100, 22, m_Form, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(m_Form && m_Next);
-        SetForegroundWindow(m_Form);
-        m_Site = new Site(m_Form);
-        m_Site->m_Position = {10, 10, 10 + 160, 10 + 22};
-        ASSERT_NO_FATAL_FAILURE(NewControl(m_Site, m_Control, m_Ole));
-        ASSERT_HRESULT_SUCCEEDED(m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Form,
-                                               &m_Site->m_Position));
-        Ref<IConnectionPointContainer> points;
-        m_Control->QueryInterface(IID_IConnectionPointContainer, points.put_void());
-        points->FindConnectionPoint(DIID___Quillomet, m_Point.put());
-        m_Point->Advise(&m_Sink, &m_Cookie);
-        Pump();
-    }
-    void TearDown() override {
-        EXPECT_EQ(std::vector<std::string>{}, m_Site->Unexpected(Allowed));
-        m_Point->Unadvise(m_Cookie);
-        m_Point.reset();
-        m_Ole->Close(OLECLOSE_NOSAVE);
-        m_Ole->SetClientSite(nullptr);
-        m_Ole.reset();
-        m_Control.reset();
-        delete m_Site;
-        DestroyWindow(m_Form);
-        Pump();
-    }
-
-    // A new control on `site`: sited, with a new instance's settings, not
-    // yet placed.
-    void NewControl(Site* site, Ref<_Quillomet>& control, Ref<IOleObject>& ole) {
-        Ref<IClassFactory> factory;
-        ASSERT_HRESULT_SUCCEEDED(
-            m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
-        ASSERT_HRESULT_SUCCEEDED(
-            factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
-        control->QueryInterface(IID_IOleObject, ole.put_void());
-        ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(site));
-        Ref<IPersistStreamInit> persist;
-        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
-    }
-    HWND Field() { return quillomet::testing::FieldOf(m_Control.p); }
-    std::wstring Text() { return quillomet::testing::WindowText(Field()); }
-    double Value() {
-        VARIANT value;
-        VariantInit(&value);
-        m_Control->get_value(&value);
-        VariantChangeType(&value, &value, 0, VT_R8);
-        return V_R8(&value);
-    }
-    void SetValue(double number) {
-        VARIANT value;
-        VariantInit(&value);
-        V_VT(&value) = VT_R8;
-        V_R8(&value) = number;
-        m_Control->put_value(value);
-    }
-    // Where the field draws its first character, from its left edge.
-    int FirstCharacterX() {
-        const LRESULT at = SendMessageW(Field(), EM_POSFROMCHAR, 0, 0);
-        return static_cast<short>(LOWORD(at));
-    }
-    int FieldWidth() {
-        RECT r{};
-        GetClientRect(Field(), &r);
-        return r.right;
-    }
-    void Type(const std::string& keys) {
-        for (char c : keys)
-            PostMessageW(Field(), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
-        Pump();
-    }
-    // A key with Ctrl or Shift held, as the keyboard state says.
-    void Chord(UINT modifier, UINT key) {
-        BYTE state[256] = {};
-        GetKeyboardState(state);
-        state[modifier] = 0x80;
-        SetKeyboardState(state);
-        SendMessageW(Field(), WM_KEYDOWN, key, 0);
-        SendMessageW(Field(), WM_KEYUP, key, 0);
-        state[modifier] = 0;
-        SetKeyboardState(state);
-        Pump();
-    }
-    void Key(UINT key) {
-        SendMessageW(Field(), WM_KEYDOWN, key, 0);
-        SendMessageW(Field(), WM_KEYUP, key, 0);
-        Pump();
-    }
-    void SetClipboard(const wchar_t* text) {
-        OpenClipboard(m_Form);
-        EmptyClipboard();
-        const std::size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        memcpy(GlobalLock(memory), text, bytes);
-        GlobalUnlock(memory);
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-    }
-    std::wstring Clipboard() {
-        OpenClipboard(m_Form);
-        std::wstring text;
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const wchar_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-        return text;
-    }
-    // Runs the message loop until `done` holds or the time is up; the
-    // container's own Tab handling moves the focus to the next field.
-    template <typename Done>
-    bool RunUntil(Done done, int milliseconds) {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
-                    SetFocus(m_Next);
-                    continue;
-                }
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
-        return true;
-    }
-
-    quillomet::testing::Library m_Library;
-    HWND m_Form = nullptr;
-    HWND m_Next = nullptr;
-    Site* m_Site = nullptr;
-    EventCounter m_Sink;
-    Ref<_Quillomet> m_Control;
-    Ref<IOleObject> m_Ole;
-    Ref<IConnectionPoint> m_Point;
-    DWORD m_Cookie = 0;
-};
 
 // Focus in: plain form, selected, drawn from the left; focus out: display
 // form, drawn against the right edge.
@@ -613,27 +463,6 @@ TEST_F(ScreenTest, TabStopComesFromTheExtender) {
 
 // --- The calculator ------------------------------------------------------
 
-HWND Calculator() {
-    return FindWindowW(L"QuillometCalculator", nullptr);
-}
-
-std::wstring Readout() {
-    wchar_t text[64] = {};
-    GetWindowTextW(FindWindowExW(Calculator(), nullptr, L"Static", nullptr), text, 64);
-    return text;
-}
-
-void CalculatorKey(UINT key) {
-    SendMessageW(Calculator(), WM_KEYDOWN, key, 0);
-    if (Calculator())
-        SendMessageW(Calculator(), WM_KEYUP, key, 0);
-    Pump();
-}
-
-HWND CalculatorButton(const wchar_t* caption) {
-    return FindWindowExW(Calculator(), nullptr, L"Button", caption);
-}
-
 TEST_F(ScreenTest, CalculatorOpensBelowTheControl) {
     const HWND control = GetParent(Field());
     RECT below{};
@@ -683,6 +512,58 @@ TEST_F(ScreenTest, CalculatorKeysAndButtonsHandBack) {
     m_Control->HideCalculator();
 }
 
+// An operator that leaves the readout at the amount the control holds hands
+// nothing back: no property change for Value and no Change. A digit past
+// the fourth decimal is another amount.
+TEST_F(ScreenTest, CalculatorHandsBackOnlyAnotherAmount) {
+    const struct {
+        const wchar_t* format;
+        double opening;
+        const char* keys;
+        const char* lastKey;
+        bool handedBack;
+        double value;
+        const wchar_t* readout;
+    } rows[] = {
+        {L"###,##0.00;(##,###.00)", -99.19, "", "+", false, -99.19, L"-99.19"},
+        {L"0.0000000", 0, "6 BS 3 9 + 6 + 1 . BS . / 7 / 5 - CE .", "/", false, 1.2857143,
+         L"1.2857"},
+        {L"0.0000", 1.2345, "", "X", false, 1.2345, L"1.2345"},
+        {L"0.00000", 0, ". 0 0 0 0 1", "+", true, 0.00001, L"0.00001"},
+    };
+    NotifySink notified;
+    Ref<IConnectionPointContainer> points;
+    m_Control->QueryInterface(IID_IConnectionPointContainer, points.put_void());
+    Ref<IConnectionPoint> point;
+    points->FindConnectionPoint(IID_IPropertyNotifySink, point.put());
+    DWORD cookie = 0;
+    ASSERT_HRESULT_SUCCEEDED(point->Advise(&notified, &cookie));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.opening << " then " << row.keys << " " << row.lastKey);
+        BSTR format = SysAllocString(row.format);
+        m_Control->put_Format(format);
+        SysFreeString(format);
+        SetValue(row.opening);
+        m_Control->ShowCalculator();
+        Pump();
+        ASSERT_NE(nullptr, Calculator());
+        ASSERT_NO_FATAL_FAILURE(CalculatorKeys(row.keys));
+        notified.m_Changed.clear();
+        const int changes = m_Sink.Count(1);
+        ASSERT_NO_FATAL_FAILURE(CalculatorKeys(row.lastKey));
+        EXPECT_EQ(row.readout, Readout());
+        const auto valueNotices =
+            std::count(notified.m_Changed.begin(), notified.m_Changed.end(), DISPID_VALUE);
+        EXPECT_EQ(row.handedBack, valueNotices > 0);
+        EXPECT_EQ(row.handedBack ? 1 : 0, m_Sink.Count(1) - changes);
+        EXPECT_EQ(row.value, Value());
+        m_Control->HideCalculator();
+        Pump();
+    }
+    point->Unadvise(cookie);
+}
+
 TEST_F(ScreenTest, CalculatorCtrlCCopiesTheEvaluatedResult) {
     m_Control->ShowCalculator();
     Pump();
@@ -699,24 +580,6 @@ TEST_F(ScreenTest, CalculatorCtrlCCopiesTheEvaluatedResult) {
     Pump();
     EXPECT_EQ(L"5", Clipboard());
     m_Control->HideCalculator();
-}
-
-// The division message is modal; a timer in its loop reads and closes it.
-std::wstring g_MessageText;
-void CALLBACK CloseMessage(HWND, UINT, UINT_PTR timer, DWORD) {
-    const HWND message = FindWindowW(L"#32770", nullptr);
-    if (!message)
-        return;
-    wchar_t title[64] = {};
-    GetWindowTextW(message, title, 64);
-    for (HWND child = nullptr; (child = FindWindowExW(message, child, L"Static", nullptr));) {
-        wchar_t text[128] = {};
-        GetWindowTextW(child, text, 128);
-        if (text[0])
-            g_MessageText = std::wstring(title) + L": " + text;
-    }
-    PostMessageW(message, WM_COMMAND, IDOK, 0);
-    KillTimer(nullptr, timer);
 }
 
 TEST_F(ScreenTest, CalculatorSurvivesTheDivisionMessage) {

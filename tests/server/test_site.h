@@ -91,4 +91,27 @@ public:
     }
 };
 
+// Records the identifiers of the property changes it is told of.
+class NotifySink final : public IPropertyNotifySink {
+public:
+    std::vector<DISPID> m_Changed;
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_Refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_Refs; }
+    STDMETHODIMP OnChanged(DISPID id) override {
+        m_Changed.push_back(id);
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+    ULONG m_Refs = 1;
+};
+
 } // namespace quillomet::testing
