@@ -47,14 +47,12 @@ void CheckPlainForm(const TextForms& text, bool positiveOnly) {
             "the sign agrees with the number");
 }
 
-// A plain number that fits the default picture survives its display form.
+// A plain number whose decimals fit the default picture survives its display
+// form, however many integer digits it has.
 bool FitsDefaultPicture(const std::string& plain) {
-    const std::size_t start = !plain.empty() && plain[0] == '-' ? 1 : 0;
     const std::size_t point = plain.find('.');
-    const std::size_t integerDigits = (point == std::string::npos ? plain.size() : point) - start;
     const std::size_t fractionDigits = point == std::string::npos ? 0 : plain.size() - point - 1;
-    const bool negative = start == 1;
-    return integerDigits <= (negative ? 5u : 6u) && fractionDigits <= 2;
+    return fractionDigits <= 2;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "common/text_length.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace quillomet {
 namespace {
@@ -137,6 +138,13 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
         }
         --i;
     }
+    std::string_view leftover(plain.data(), j);
+    if (!leftover.empty() && leftover.front() == '-')
+        leftover.remove_prefix(1);
+    while (!leftover.empty() && leftover.front() == '0')
+        leftover.remove_prefix(1);
+    if (!leftover.empty())
+        WidenForDigits(leftover, hasD ? d : result.size());
 
     // 8, 9 in one pass: leading zeros that landed in a "#" show nothing; a
     // group mark shows only with a digit to its left; empty places blank.
@@ -188,6 +196,58 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
             plain.erase(0, p);
         }
     }
+}
+
+// The text is the store of the number, so integer digits that found no
+// placeholder are not dropped: they go directly left of the leftmost integer
+// placeholder, inside the section's sign and literal text. Where the picture
+// groups its integer digits, its leftmost group is first completed to three
+// digits and the rest are grouped by three. A section whose placeholders all
+// follow its point takes them directly before the point; one with no
+// placeholder at all shows no digits. The mask widens with the text, so the
+// passes after this one see the new digits as shown ones.
+void TextForms::WidenForDigits(std::string_view digits, std::size_t integerEnd) {
+    std::size_t leftmost = std::string::npos;
+    for (std::size_t k = 0; k < integerEnd; ++k) {
+        if (IsPlaceholder(m_Mask[k])) {
+            leftmost = k;
+            break;
+        }
+    }
+    if (leftmost == std::string::npos) {
+        const bool anyPlaceholder = std::any_of(m_Mask.begin(), m_Mask.end(), IsPlaceholder);
+        if (!anyPlaceholder || integerEnd == m_Result.size())
+            return;
+        leftmost = integerEnd; // the point
+    }
+
+    const std::size_t mark = m_Mask.find(',', leftmost);
+    const bool grouped = mark != std::string::npos && mark < integerEnd;
+    std::string& widening = m_Widening;
+    widening.clear();
+    if (grouped) {
+        // Placeholders in the leftmost group, and how many digits it lacks.
+        const std::size_t inGroup = static_cast<std::size_t>(
+            std::count_if(m_Mask.begin() + static_cast<std::ptrdiff_t>(leftmost),
+                          m_Mask.begin() + static_cast<std::ptrdiff_t>(mark), IsPlaceholder));
+        const std::size_t completing = std::min(inGroup < 3 ? 3 - inGroup : 0, digits.size());
+        const std::string_view rest = digits.substr(0, digits.size() - completing);
+        for (std::size_t k = 0; k < rest.size(); ++k) {
+            widening += rest[k];
+            if ((rest.size() - 1 - k) % 3 == 0)
+                widening += ',';
+        }
+        widening.append(digits.substr(digits.size() - completing));
+    } else {
+        widening.assign(digits);
+    }
+    m_Result.insert(leftmost, widening);
+    // The new digits are shown whatever they are; the new marks are marks.
+    std::string& shape = m_Widening;
+    for (char& c : shape)
+        if (c != ',')
+            c = '0';
+    m_Mask.insert(leftmost, shape);
 }
 
 void TextForms::Reformat(const PictureSettings& settings) {

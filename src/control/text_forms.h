@@ -44,8 +44,11 @@ private:
         void Parse(std::string_view format);
     };
 
+    void WidenForDigits(std::string_view digits, std::size_t integerEnd);
+
     ParsedPicture m_Picture;
     std::string m_Result;
+    std::string m_Widening;
 };
 
 // The typing length limit a picture implies; 0 means no limit.

@@ -35,14 +35,17 @@ const TableRow DefaultPictureRows[] = {
     {Default, "1.239", false, "1.23", "1.23"},
     {Default, "-1.239", false, "(1.23)", "-1.23"},
     {Default, "999999.99", false, "999,999.99", "999,999.99"},
-    {Default, "1234567.89", false, "234,567.89", "234,567.89"},
-    {Default, "-999999.99", false, "(99,999.99)", "-99,999.99"},
+    // Integer digits beyond the picture's places are shown, not dropped.
+    {Default, "1234567.89", false, "1,234,567.89", "1,234,567.89"},
+    {Default, "-999999.99", false, "(999,999.99)", "-999,999.99"},
+    {Default, "-1234567.5", false, "(1,234,567.50)", "-1,234,567.50"},
+    {Default, "0001234567", false, "1,234,567.00", "1,234,567.00"},
 };
 
 // Other pictures.
 const TableRow OtherPictureRows[] = {
     {"0.00;-0.00", -0.5, false, "-0.50", "-0.50"},
-    {"0.00;-0.00", 1234.5, false, "4.50", nullptr},
+    {"0.00;-0.00", 1234.5, false, "1234.50", nullptr},
     {"#0.00", -0.5, false, "-0.50", nullptr},
     {"#,##0", 0.5, false, "0", nullptr},
     {"#,##0", -0.5, false, "-0", nullptr},
@@ -64,6 +67,21 @@ const TableRow OtherPictureRows[] = {
     {"", -5.0, false, "-", nullptr},
     {"\u20ac #,##0.00", 1234.5, false, "\u20ac 1,234.50", nullptr},
     {"#,##0.00;-#,##0.00", -1234.5, false, "-1,234.50", "-1,234.50"},
+    // Digits that find no integer placeholder go left of the leftmost one,
+    // inside the sign and the literal text; a picture that groups completes
+    // its leftmost group to three digits, then groups the rest by three.
+    {"###,##0.00", 1234567.89, false, "1,234,567.89", nullptr},
+    {"##,##0", 1234567.0, false, "1,234,567", nullptr},
+    {"(##,###.00)", -999999.99, false, "(999,999.99)", "-999,999.99"},
+    {"00000", 1234567.0, false, "1234567", nullptr},
+    {"$#,##0", 1234567.0, false, "$1,234,567", nullptr},
+    {"#,##0", 12345678901.0, false, "12,345,678,901", nullptr},
+    {"0", 41903.0, false, "41903", nullptr},
+    {"x0", -12.0, false, "-x12", nullptr},
+    {".00", 12.5, false, "12.50", nullptr},
+    {".00", 0.5, false, ".50", nullptr},
+    {"abc.", 12.0, false, "abc", nullptr},
+    {"#,##0.00 kg", 1234567.0, false, "1,234,567.00 kg", nullptr},
 };
 
 struct DisplayCase {

@@ -194,13 +194,58 @@ TEST_F(ValueRangeTest, PositiveOnlyLooksAtTheStoredValueNotTheField) {
     EXPECT_EQ("-7", Shown());
 }
 
-TEST_F(ValueRangeTest, FormatWithFewerPlaceholdersChangesTheNumber) {
+// A narrower picture keeps the integer digits; its fraction places are the
+// precision, so decimals beyond them go.
+TEST_F(ValueRangeTest, FormatWithFewerPlaceholdersKeepsTheIntegerDigits) {
     control.SetValue(1234.5);
     host.ClearRecords();
     control.SetFormat("0.000");
-    EXPECT_EQ("4.500", Shown());
+    EXPECT_EQ("1234.500", Shown());
+    EXPECT_EQ(0, host.Changes());
+    EXPECT_EQ((std::vector<std::string>{"Format"}), host.m_ChangedKeys);
+    control.SetFormat("0");
+    EXPECT_EQ("1234", Shown());
     EXPECT_EQ(1, host.Changes());
-    EXPECT_EQ((std::vector<std::string>{"Value", "Format"}), host.m_ChangedKeys);
+    control.SetFormat("#,##0.00");
+    EXPECT_EQ("1,234.00", Shown());
+    EXPECT_EQ(Variant(1234.0), control.Value());
+}
+
+// A complete number in exponent form is held in its plain form: shown, read
+// back, range-checked and saved as that number. Any other text keeps to
+// its digits.
+TEST_F(ValueRangeTest, ExponentFormTextsAreHeldInTheirPlainForm) {
+    const struct {
+        const char* format;
+        const char* given;
+        const char* stored;
+        const char* shown;
+        double value;
+    } rows[] = {
+        {Quillomet::DefaultFormat, "1E+3", "1000", "1,000.00", 1000},
+        {"0.0000", "1.5e-3", "0.0015", "0.0015", 0.0015},
+        {Quillomet::DefaultFormat, "-2.5E2", "-250", "(250.00)", -250},
+        {Quillomet::DefaultFormat, "1E3x", "1E3x", "13.00", 13},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.given);
+        control.SetFormat(row.format);
+        control.SetValue(std::string(row.given));
+        EXPECT_EQ(Variant(std::string(row.stored)), control.StoredValue());
+        EXPECT_EQ(row.shown, Shown());
+        EXPECT_EQ(row.value, ReadValue());
+    }
+    control.SetFormat(Quillomet::DefaultFormat);
+    control.SetMaxValue(std::string("1E+3"));
+    control.SetMinValue(std::string("-1e1"));
+    EXPECT_EQ(Variant(std::string("1000")), control.StoredMaxValue());
+    EXPECT_EQ(Variant(1000.0), control.MaxValue());
+    EXPECT_EQ(Variant(-10.0), control.MinValue());
+    control.SetUseMaxMinValues(true);
+    control.SetValue(std::string("2E3"));
+    EXPECT_EQ(1000, ReadValue());
+    EXPECT_EQ(ErrorNumber::Overflow, ErrorOf([&] { control.SetValue(std::string("1E+99999")); }));
+    EXPECT_EQ(1000, ReadValue());
 }
 
 TEST_F(ValueRangeTest, ChangeHandlerRunsInsideTheWriteAndSeesTheNewText) {
