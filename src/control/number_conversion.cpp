@@ -2,6 +2,7 @@
 
 #include "common/automation_error.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -119,6 +120,73 @@ double TextValue(std::string_view text) noexcept {
     if (result.ec == std::errc::result_out_of_range)
         v = nonZeroInteger ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -v : v;
+}
+
+std::optional<std::string> PlainFromExponentForm(std::string_view text, std::size_t maxLength) {
+    std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    std::string digits;
+    std::size_t integerDigits = std::string::npos;
+    for (; i < text.size() && (IsDigit(text[i]) || text[i] == '.'); ++i) {
+        if (text[i] != '.')
+            digits += text[i];
+        else if (integerDigits == std::string::npos)
+            integerDigits = digits.size();
+        else
+            return std::nullopt; // a second point
+    }
+    if (digits.empty() || i == text.size() || (text[i] != 'E' && text[i] != 'e'))
+        return std::nullopt;
+    if (integerDigits == std::string::npos)
+        integerDigits = digits.size();
+    ++i;
+    const bool exponentNegative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    const std::size_t exponentStart = i;
+    // Kept far below overflow: beyond the length limit either way.
+    const long limit = static_cast<long>(maxLength) + static_cast<long>(digits.size()) + 2;
+    long exponent = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        exponent = std::min(limit, exponent * 10 + (text[i] - '0'));
+    if (i == exponentStart || i != text.size())
+        return std::nullopt;
+
+    if (digits.find_first_not_of('0') == std::string::npos)
+        return std::string("0");
+    // Where the point goes among the digits, counted from their start.
+    const long point = static_cast<long>(integerDigits) + (exponentNegative ? -exponent : exponent);
+    std::string integer, fraction;
+    if (point <= 0) {
+        fraction.assign(static_cast<std::size_t>(-point), '0');
+        fraction += digits;
+    } else if (static_cast<std::size_t>(point) >= digits.size()) {
+        if (static_cast<std::size_t>(point) > maxLength)
+            ThrowOverflow();
+        integer = digits;
+        integer.append(static_cast<std::size_t>(point) - digits.size(), '0');
+    } else {
+        integer = digits.substr(0, static_cast<std::size_t>(point));
+        fraction = digits.substr(static_cast<std::size_t>(point));
+    }
+    const std::size_t significant = integer.find_first_not_of('0');
+    integer = significant == std::string::npos ? "0" : integer.substr(significant);
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+
+    std::string plain;
+    if (negative && !(integer == "0" && fraction.empty()))
+        plain += '-';
+    plain += integer;
+    if (!fraction.empty()) {
+        plain += '.';
+        plain += fraction;
+    }
+    if (plain.size() > maxLength)
+        ThrowOverflow();
+    return plain;
 }
 
 std::string NumberText(double number) {

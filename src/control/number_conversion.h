@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,13 @@ double TextValue(std::string_view text) noexcept;
 // "1500000000000000"), so that TextValue reads back the same 15 digits.
 // Throws the overflow error for NaN and infinities.
 std::string NumberText(double number);
+
+// The plain form of a complete number in exponent form: an optional sign,
+// digits with at most one ".", then "E" or "e", an optional sign and digits,
+// nothing else (no blanks). The digits are shifted, not computed, so
+// "1.5e-3" is exactly "0.0015" and "1E+3" is "1000"; no trailing fraction
+// zeros, no "-" for zero. Nothing for any other text; the overflow error
+// when the plain form would be longer than `maxLength` characters.
+std::optional<std::string> PlainFromExponentForm(std::string_view text, std::size_t maxLength);
 
 } // namespace quillomet

@@ -37,6 +37,11 @@ Variant AcceptedValue(const Variant& given) {
     case VariantType::Null:
         ThrowInvalidUseOfNull();
     case VariantType::String:
+        // A number in exponent form is held in its plain form, so the range
+        // rules, the text routines and the saved settings read the same
+        // number; one too long to be a text of the control is refused.
+        if (auto plain = PlainFromExponentForm(accepted.String(), MaxTextLength))
+            accepted = std::move(*plain);
         if (Utf16Length(accepted.String()) > MaxTextLength ||
             !std::isfinite(TextValue(accepted.String())))
             ThrowOverflow();

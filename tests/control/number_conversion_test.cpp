@@ -1,4 +1,5 @@
 #include "common/automation_error.h"
+#include "common/text_length.h"
 #include "control/number_conversion.h"
 
 #include <cmath>
@@ -105,6 +106,58 @@ TEST(NumberTextTest, RefusesNonFiniteNumbers) {
             EXPECT_EQ(ErrorNumber::Overflow, error.Number());
         }
     }
+}
+
+} // namespace
+} // namespace quillomet
+
+namespace quillomet {
+namespace {
+
+TEST(PlainFromExponentFormTest, ShiftsTheDigits) {
+    const struct {
+        const char* text;
+        const char* plain; // nullptr: not a number in exponent form
+    } rows[] = {
+        {"1E+3", "1000"},
+        {"1.5e-3", "0.0015"},
+        {"-2.5E2", "-250"},
+        {"+12.34e1", "123.4"},
+        {"1.50E+1", "15"},
+        {".5E1", "5"},
+        {"5.E-1", "0.5"},
+        {"0.000E+99999", "0"},
+        {"-0E5", "0"},
+        {"123E-5", "0.00123"},
+        {"9.99999999999999E14", "999999999999999"},
+        {"1e0", "1"},
+        {"1E", nullptr},
+        {"E5", nullptr},
+        {"1E+", nullptr},
+        {"1.2.3E4", nullptr},
+        {" 1E3", nullptr},
+        {"1E3 ", nullptr},
+        {"1E3x", nullptr},
+        {"12", nullptr},
+        {"1,000E2", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& row : rows) {
+        const auto plain = PlainFromExponentForm(row.text, MaxTextLength);
+        if (row.plain) {
+            ASSERT_TRUE(plain.has_value()) << row.text;
+            EXPECT_EQ(row.plain, *plain) << row.text;
+        } else {
+            EXPECT_FALSE(plain.has_value()) << row.text;
+        }
+    }
+}
+
+TEST(PlainFromExponentFormTest, RefusesAPlainFormBeyondTheLengthLimit) {
+    EXPECT_THROW(PlainFromExponentForm("1E+400000", MaxTextLength), AutomationError);
+    EXPECT_THROW(PlainFromExponentForm("1E-40000", MaxTextLength), AutomationError);
+    EXPECT_THROW(PlainFromExponentForm("1E+9", 8), AutomationError);
+    EXPECT_EQ("100000000", PlainFromExponentForm("1E+8", 9));
 }
 
 } // namespace
