@@ -27,6 +27,10 @@ std::size_t DropTrailingPoint(std::string& text) {
 
 void TextForms::StripFormat(bool positiveOnly) {
     std::string& text = m_WorkText;
+    // A text this control made from its picture reads as the number it
+    // shows: "5.00 m2" is 5, "(5)" under a one-section "(#,##0)" is 5.
+    if (!m_ShownText.empty() && text == m_ShownText)
+        text = m_ShownPlain;
     std::size_t begin = text.find_first_not_of(' ');
     if (begin == std::string::npos)
         begin = text.size();
@@ -177,9 +181,12 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
         }
     }
 
+    RecordShownNumber(hasD ? m_Mask.find('.') : none);
+
     // 10, 12. Blanks off both ends, into the working text.
     if (first == none) {
         plain.clear();
+        m_ShownText.clear();
         return;
     }
     plain.assign(result, first, last + 1 - first);
@@ -196,6 +203,7 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
             plain.erase(0, p);
         }
     }
+    m_ShownText = plain;
 }
 
 // The text is the store of the number, so integer digits that found no
@@ -248,6 +256,21 @@ void TextForms::WidenForDigits(std::string_view digits, std::size_t integerEnd) 
         if (c != ',')
             c = '0';
     m_Mask.insert(leftmost, shape);
+}
+
+// The number the display form shows, as a plain form: the digits that stand
+// in placeholders, the picture's point, the sign of the section chosen. The
+// picture's own characters take no part, digits among them included.
+void TextForms::RecordShownNumber(std::size_t point) {
+    m_ShownPlain.clear();
+    if (!m_IsPositive)
+        m_ShownPlain += '-';
+    for (std::size_t k = 0; k < m_Result.size(); ++k) {
+        if (k == point)
+            m_ShownPlain += '.';
+        else if (IsPlaceholder(m_Mask[k]) && m_Result[k] >= '0' && m_Result[k] <= '9')
+            m_ShownPlain += m_Result[k];
+    }
 }
 
 void TextForms::Reformat(const PictureSettings& settings) {

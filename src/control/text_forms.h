@@ -27,6 +27,7 @@ public:
     std::string m_Mask;
 
     // Any text to its plain form: digits, at most one ".", a "-" only first.
+    // The display form this object made last reads as the number it shows.
     void StripFormat(bool positiveOnly);
     // A plain form (StripFormat having just run) to its display form.
     void ApplyFormat(const PictureSettings& settings);
@@ -45,10 +46,14 @@ private:
     };
 
     void WidenForDigits(std::string_view digits, std::size_t integerEnd);
+    void RecordShownNumber(std::size_t point);
 
     ParsedPicture m_Picture;
     std::string m_Result;
     std::string m_Widening;
+    // The last display form made, and the plain form of the number it shows.
+    std::string m_ShownText;
+    std::string m_ShownPlain;
 };
 
 // The typing length limit a picture implies; 0 means no limit.

@@ -103,6 +103,8 @@ std::vector<DisplayCase> Cases(std::span<const TableRow> rows) {
     return cases;
 }
 
+using ControlTextTest = testing::ControlTest;
+
 class DisplayFormTest : public testing::ControlTest,
                         public ::testing::WithParamInterface<DisplayCase> {};
 
@@ -122,6 +124,43 @@ INSTANTIATE_TEST_SUITE_P(DefaultPicture, DisplayFormTest,
                          ::testing::ValuesIn(Cases(DefaultPictureRows)));
 INSTANTIATE_TEST_SUITE_P(OtherPictures, DisplayFormTest,
                          ::testing::ValuesIn(Cases(OtherPictureRows)));
+
+// The picture's own characters are never read back as digits, nor its
+// parentheses as a sign: what the control shows reads back as the number
+// shown, with and without the focus, and after Format changed.
+TEST_F(ControlTextTest, ShownNumberReadsBack) {
+    const struct {
+        const char* format;
+        double value;
+        const char* shown;
+        double readBack;
+    } rows[] = {
+        {"#,##0.00 m2", 5, "5.00 m2", 5},
+        {"#,##0 kg/m3", 53, "53 kg/m3", 53},
+        {"(#,##0)", 5, "(5)", 5},
+        {"(#,##0)", -5, "(5)", -5},
+        {"Box 12: #,##0.00", 3.5, "Box 12:     3.50", 3.5},
+        {"0.00 m2;(0.00 m2)", -1.5, "(1.50 m2)", -1.5},
+        {"#,##0.00 m2", 1234567.5, "1,234,567.50 m2", 1234567.5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.format << " " << row.value);
+        control.SetFormat(row.format);
+        control.SetValue(row.value);
+        EXPECT_EQ(row.shown, Shown());
+        EXPECT_EQ(row.readBack, control.Value().ToDouble());
+        Field().ReceiveFocus();
+        EXPECT_EQ(row.readBack, control.Value().ToDouble());
+        Field().LoseFocus();
+        EXPECT_EQ(row.shown, Shown());
+        EXPECT_EQ(row.readBack, control.Value().ToDouble());
+    }
+    control.SetFormat("#,##0.00 m2");
+    control.SetValue(5.0);
+    control.SetFormat("0.000");
+    EXPECT_EQ("5.000", Shown());
+    EXPECT_EQ(5, control.Value().ToDouble());
+}
 
 TEST(StripFormatTest, KeepsDigitsOnePointAndALeadingSign) {
     const struct {
