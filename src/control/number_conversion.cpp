@@ -9,6 +9,13 @@
 #include <cstdint>
 #include <limits>
 
+// The text routines compare and round doubles and must get the same bits on
+// every build: 32-bit x86 must compute in SSE2, not with the x87 unit's
+// 80-bit intermediates (see cmake/mingw32.cmake).
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#error "32-bit x86 builds need -msse2 -mfpmath=sse"
+#endif
+
 namespace quillomet {
 namespace {
 

@@ -260,6 +260,7 @@ TEST(ReadoutIsAmountTest, DecidesOnTheDigits) {
         {"1.234567E+14", '.', 1'234'567'000'000'000'000, true},
         {"1.234567E+15", '.', INT64_MAX, false},
         {"1E+20", '.', 0, false},
+        {"1844674407370955.1616", '.', 0, false}, // 2^64 ten-thousandths: no wrap to 0
         {"-0.", '.', 0, true},
         {".", '.', 0, true},
         {"-", '.', 0, true},

@@ -197,6 +197,7 @@ inline void CalculatorKey(UINT key) {
 inline HWND CalculatorButton(const wchar_t* caption) {
     return FindWindowExW(Calculator(), nullptr, L"Button", caption);
 }
+
 // Presses keys written as in a calculator's manual, separated by blanks:
 // digits, ".", + - X / =, "C" and "BS" by the keyboard, "%" and "CE" by
 // their buttons (the keyboard has none for them).

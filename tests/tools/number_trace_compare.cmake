@@ -65,7 +65,7 @@ function(check_families label content)
     if(NOT found EQUAL COUNT)
       message(FATAL_ERROR "${label}: ${found} ${family} lines, expected ${COUNT}")
     endif()
-    if(NOT content MATCHES "\n${family} ${highest} ")
+    if(NOT "\n${content}" MATCHES "\n${family} ${highest} ")
       message(FATAL_ERROR "${label}: no ${family} line ${highest}")
     endif()
   endforeach()
@@ -157,8 +157,8 @@ if(DEFINED REFERENCE)
   return()
 endif()
 
-# The calc family alone gives the same lines: no input depends on the ones
-# before it, although the calculator's state outlives each control.
+# The calc family alone gives the same lines: no calc input depends on the
+# other families, although the calculator's state outlives each control.
 execute_process(
   COMMAND ${EMULATOR} "${TRACE}" --family calc --count ${COUNT}
   OUTPUT_VARIABLE alone

@@ -40,7 +40,10 @@ std::string ZeroTextOf(Rng& rng) {
 // A mantissa with one digit before the point and an exponent: up to 1E308
 // and beyond it for Any, which overflows on purpose.
 std::string ExponentTextOf(Rng& rng, Magnitude magnitude) {
-    std::string text = SignOf(rng) + NonZeroDigitOf(rng);
+    // Each draw in its own statement: the operands of one expression are
+    // unsequenced, and compilers order them differently.
+    std::string text = SignOf(rng);
+    text += NonZeroDigitOf(rng);
     if (rng.Percent(70))
         text += "." + DigitsOf(rng, rng.Between(1, 6), false);
     text += rng.Percent(80) ? 'E' : 'e';
@@ -58,7 +61,8 @@ std::string ExponentTextOf(Rng& rng, Magnitude magnitude) {
 std::string HalfwayTextOf(Rng& rng, Magnitude magnitude) {
     const int integerDigits = rng.Between(0, magnitude == Magnitude::Moderate ? 4 : 12);
     const std::string integer = integerDigits == 0 ? "0" : DigitsOf(rng, integerDigits, true);
-    return SignOf(rng) + integer + "." + DigitsOf(rng, rng.Between(1, 3), false) + "5";
+    const std::string sign = SignOf(rng);
+    return sign + integer + "." + DigitsOf(rng, rng.Between(1, 3), false) + "5";
 }
 
 std::string DecimalTextOf(Rng& rng, Magnitude magnitude) {
@@ -82,7 +86,8 @@ std::string DecimalTextOf(Rng& rng, Magnitude magnitude) {
 
 std::string IntegerTextOf(Rng& rng, Magnitude magnitude) {
     const int digits = rng.Between(1, magnitude == Magnitude::Moderate ? 6 : 17);
-    return SignOf(rng) + DigitsOf(rng, digits, true);
+    const std::string sign = SignOf(rng);
+    return sign + DigitsOf(rng, digits, true);
 }
 
 // A digit picture of `count` placeholders, "#" before "0" as pictures are

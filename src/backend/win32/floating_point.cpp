@@ -44,10 +44,10 @@ bool IsStandard(std::uint16_t x87, std::uint32_t mxcsr) noexcept {
 } // namespace
 
 StandardFloatingPoint::StandardFloatingPoint() noexcept {
-    if (IsStandard(X87ControlWord(), Mxcsr()))
+    m_Mxcsr = Mxcsr();
+    if (IsStandard(X87ControlWord(), m_Mxcsr))
         return;
     m_Changed = true;
-    m_Mxcsr = Mxcsr();
     SetMxcsr(MxcsrStandard);
     // FNSTENV masks every x87 exception after storing, so a flag the host
     // left pending cannot fault in the control's work.

@@ -11,10 +11,13 @@ namespace quillomet::win32 {
 // precision. A host may have changed it for its own code (unmasked
 // exceptions to trap its own errors, another rounding mode, single
 // precision); then the number text would round differently and an
-// overflowing product would fault. Every entry from outside holds one of
-// these: it sets the standard for the control's work when the host's
-// differs, and gives the host back exactly what it had, status flags
-// included. With the standard already in force it changes nothing.
+// overflowing product would fault. Every entry from outside that can reach
+// the control's arithmetic holds one of these: it sets the standard for the
+// control's work when the host's differs, and gives the host back exactly
+// what it had, status flags included. With the standard already in force it
+// changes nothing. Host code the control calls meanwhile (its event
+// handlers) runs in the standard environment, as the calling convention
+// asks of a caller that changed it.
 class StandardFloatingPoint {
 public:
     StandardFloatingPoint() noexcept;
