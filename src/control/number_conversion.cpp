@@ -129,6 +129,17 @@ double TextValue(std::string_view text) noexcept {
     return negative ? -v : v;
 }
 
+std::size_t IntegerDigitCount(std::string_view text) noexcept {
+    std::size_t count = 0;
+    for (const char c : text) {
+        if (c == '.')
+            break;
+        if (IsDigit(c) && (count > 0 || c != '0'))
+            ++count;
+    }
+    return count;
+}
+
 std::optional<std::string> PlainFromExponentForm(std::string_view text, std::size_t maxLength) {
     std::size_t i = 0;
     const bool negative = i < text.size() && text[i] == '-';

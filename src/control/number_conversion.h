@@ -19,6 +19,17 @@ double TextValue(std::string_view text) noexcept;
 // Throws the overflow error for NaN and infinities.
 std::string NumberText(double number);
 
+// The most integer digits a number of the control may have: its plain form
+// holds 15 significant digits, so 10^15 and beyond are refused wherever a
+// number enters.
+constexpr std::size_t MaxIntegerDigits = 15;
+constexpr double PlainFormLimit = 1e15;
+
+// The integer digits of the number a text stands for, as its plain form
+// reads it: the digits before its first ".", leading zeros not counted,
+// every other character skipped.
+std::size_t IntegerDigitCount(std::string_view text) noexcept;
+
 // The plain form of a complete number in exponent form: an optional sign,
 // digits with at most one ".", then "E" or "e", an optional sign and digits,
 // nothing else (no blanks). The digits are shifted, not computed, so

@@ -198,6 +198,8 @@ private:
     void StepUp();
     void StepDown();
     void StopSpinning();
+    bool Holdable(double next);
+    bool MakesTooManyDigits(char digit) const;
     bool IsFieldFull() const;
     void CopyText();
     void CutText();

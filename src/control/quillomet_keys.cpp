@@ -1,7 +1,9 @@
 #include "common/text_length.h"
 #include "control/key_codes.h"
+#include "control/number_conversion.h"
 #include "control/quillomet.h"
 
+#include <algorithm>
 #include <array>
 
 // Typing, the whole-text clipboard keys, and the events passed on to the
@@ -15,6 +17,18 @@ namespace quillomet {
 bool Quillomet::IsFieldFull() const {
     const auto length = static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text()));
     return m_MaxChars != 0 && m_txtNumber->SelLength() < length && length >= m_MaxChars;
+}
+
+// Whether the digit, typed over the selection, would give the number a 16th
+// integer digit: 10^15 and beyond cannot be held.
+bool Quillomet::MakesTooManyDigits(char digit) const {
+    std::string text = m_txtNumber->Text();
+    const auto start =
+        std::min<std::size_t>(static_cast<std::size_t>(m_txtNumber->SelStart()), text.size());
+    const auto length = std::min<std::size_t>(static_cast<std::size_t>(m_txtNumber->SelLength()),
+                                              text.size() - start);
+    text.replace(start, length, 1, digit);
+    return IntegerDigitCount(text) > MaxIntegerDigits;
 }
 
 // Admits only what can form a number, where it may stand. A code left at 0
@@ -32,7 +46,7 @@ void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
     };
 
     if (keyAscii >= key::Digit0 && keyAscii <= key::Digit9) {
-        if (full)
+        if (full || MakesTooManyDigits(static_cast<char>(keyAscii)))
             refuseAudibly();
     } else if (keyAscii == key::Backspace) {
         // always admitted
@@ -129,7 +143,7 @@ void Quillomet::OnTxtNumberClipboard(ClipboardCommand command) {
 // selected.
 void Quillomet::PasteText() {
     const std::string pasted = m_Toolkit.ClipboardText();
-    if (Utf16Length(pasted) > MaxTextLength) {
+    if (Utf16Length(pasted) > MaxTextLength || IntegerDigitCount(pasted) > MaxIntegerDigits) {
         m_Toolkit.Beep(); // refused whole; the field keeps its number
         return;
     }

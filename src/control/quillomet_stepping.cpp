@@ -1,4 +1,5 @@
 #include "control/key_codes.h"
+#include "control/number_conversion.h"
 #include "control/quillomet.h"
 #include "control/value_text.h"
 
@@ -33,6 +34,15 @@ private:
 
 } // namespace
 
+// A step that would reach 10^15 stops there, as one at a limit does: no
+// number of the control has more than 15 integer digits.
+bool Quillomet::Holdable(double next) {
+    if (std::fabs(next) < PlainFormLimit)
+        return true;
+    m_Timer1->SetEnabled(false);
+    return false;
+}
+
 // An increment of 0 moves nothing, so such a step is ignored rather than
 // dividing by zero.
 void Quillomet::StepUp() {
@@ -44,6 +54,8 @@ void Quillomet::StepUp() {
         return;
     }
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
+    if (!Holdable((r > 0 ? Value().ToDouble() - r : Value().ToDouble()) + m_UpDownIncrement))
+        return;
     if (r > 0)
         SetValue(Value().ToDouble() - r);
     SetValue(Value().ToDouble() + m_UpDownIncrement);
@@ -67,6 +79,8 @@ void Quillomet::StepDown() {
         return;
     }
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
+    if (!Holdable(r > 0 ? Value().ToDouble() - r : Value().ToDouble() - m_UpDownIncrement))
+        return;
     if (r > 0)
         SetValue(Value().ToDouble() - r);
     else

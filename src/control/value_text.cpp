@@ -43,13 +43,14 @@ Variant AcceptedValue(const Variant& given) {
         if (auto plain = PlainFromExponentForm(accepted.String(), MaxTextLength))
             accepted = std::move(*plain);
         if (Utf16Length(accepted.String()) > MaxTextLength ||
-            !std::isfinite(TextValue(accepted.String())))
+            !std::isfinite(TextValue(accepted.String())) ||
+            IntegerDigitCount(accepted.String()) > MaxIntegerDigits)
             ThrowOverflow();
         break;
     case VariantType::Single:
     case VariantType::Double:
-        if (!std::isfinite(accepted.ToDouble()))
-            ThrowOverflow();
+        if (!(std::fabs(accepted.ToDouble()) < PlainFormLimit))
+            ThrowOverflow(); // also NaN and the infinities
         break;
     default:
         break;

@@ -69,7 +69,15 @@ TEST_F(KeysTest, CharacterFilter) {
         {Quillomet::DefaultFormat, false, "1", 1, 0, '\x03', false, false}, // Ctrl+C's character
         {Quillomet::DefaultFormat, false, "1", 1, 0, '\x0e', true, false},  // Ctrl+N, as "."
         {"#,##0", false, "12345", 5, 0, '\b', true, false},
-        {"", false, "123456789012345", 15, 0, '6', true, false}, // no limit
+        {"", false, "12345678901234", 14, 0, '5', true, false}, // no length limit
+        // A 16th integer digit would reach 10^15, which no number of the
+        // control can be; fraction digits and digits typed over others can.
+        {"", false, "123456789012345", 15, 0, '6', false, true},
+        {"", false, "-123456789012345", 0, 0, '6', false, true},
+        {"", false, "123456789012345.", 16, 0, '6', true, false},
+        {"", false, "123456789012345", 0, 1, '9', true, false},
+        {"", false, "000000000000001", 15, 0, '9', true, false},
+        {"", false, "000000000000001", 0, 0, '9', false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message()
@@ -186,13 +194,29 @@ TEST_F(KeysTest, PasteSelectsTheWholeNumber) {
     EXPECT_EQ(Variant(-1234.5), control.Value());
 }
 
+// A paste too long for the field, or of a number of 10^15 or more, is
+// refused whole with the beep; the field keeps its number.
 TEST_F(KeysTest, OversizedPasteIsRefusedWhole) {
+    const std::string refused[] = {
+        std::string(40000, '9'),
+        "1234567890123456",
+        "1,234,567,890,123,456.00",
+        "(1" + std::string(400, '0') + ")",
+    };
     control.SetValue(5.0);
     FocusIn();
-    toolkit.m_Clipboard = std::string(40000, '9');
+    int beeps = 0;
+    for (const std::string& pasted : refused) {
+        SCOPED_TRACE(pasted.substr(0, 30));
+        toolkit.m_Clipboard = pasted;
+        Field().PressKey(key::V, shift::Ctrl);
+        EXPECT_EQ("5.00", Shown());
+        EXPECT_EQ(++beeps, toolkit.m_Beeps);
+    }
+    toolkit.m_Clipboard = "(123,456,789,012,345.5)";
     Field().PressKey(key::V, shift::Ctrl);
-    EXPECT_EQ("5.00", Shown());
-    EXPECT_EQ(1, toolkit.m_Beeps);
+    EXPECT_EQ(Variant(-123456789012345.5), control.Value());
+    EXPECT_EQ(beeps, toolkit.m_Beeps);
 }
 
 TEST_F(KeysTest, ArrowKeysWithoutSpinnerOnlyRaiseEvents) {

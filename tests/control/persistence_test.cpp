@@ -146,6 +146,8 @@ TEST_F(PersistenceTest, CorruptStoredValuesAreRefusedAndDefaulted) {
         {"Value", Variant::Null()},
         {"MaxValue", std::numeric_limits<double>::infinity()},
         {"MinValue", std::string(40000, '1')},
+        {"Value", std::string("1") + std::string(15, '0')}, // 10^15: no number of the control
+        {"MaxValue", -1e15},
         {"Format", std::string(40000, '#')},
         {"Font", "Arial"},
         {"UpDownIncrement", 40000.0},

@@ -70,6 +70,29 @@ TEST_F(SteppingTest, RangeStopsTheSteps) {
     }
 }
 
+// A step that would reach 10^15 stops as one at a limit does, whether or not
+// the range is used.
+TEST_F(SteppingTest, StepsStopBeforeTenToTheFifteen) {
+    const struct {
+        double start;
+        std::int16_t increment;
+        std::int16_t key;
+        double result;
+    } rows[] = {
+        {999999999999999, 1, key::Up, 999999999999999},
+        {999999999999990, 10, key::Up, 999999999999990},
+        {999999999999980, 10, key::Up, 999999999999990},
+        {-999999999999999, 1, key::Down, -999999999999999},
+        {-999999999999998, 1, key::Down, -999999999999999},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.start);
+        Start(row.start, row.increment);
+        Field().PressKey(row.key);
+        EXPECT_EQ(row.result, Number());
+    }
+}
+
 TEST_F(SteppingTest, OvershootIsClampedThenTheNextStepStops) {
     control.SetMaxValue(102);
     control.SetUseMaxMinValues(true);

@@ -248,6 +248,39 @@ TEST_F(ValueRangeTest, ExponentFormTextsAreHeldInTheirPlainForm) {
     EXPECT_EQ(1000, ReadValue());
 }
 
+// No number of 10^15 or more enters: the plain form holds 15 digits. A write
+// fails with the overflow error and changes nothing.
+TEST_F(ValueRangeTest, NumbersFromTenToTheFifteenAreRefused) {
+    control.SetValue(5.0);
+    control.SetMaxValue(100.0);
+    host.ClearRecords();
+    const Variant refused[] = {
+        Variant(1e15),
+        Variant(-1e15),
+        Variant(1.5e300),
+        Variant(std::string("1000000000000000")),
+        Variant(std::string("(1") + std::string(400, '0') + ")"),
+        Variant(std::string("1,000,000,000,000,000.5")),
+        Variant(std::string("1E+15")),
+        Variant(std::string("-0000001234567890123456")),
+    };
+    for (const Variant& value : refused) {
+        SCOPED_TRACE(value.ToString());
+        EXPECT_EQ(ErrorNumber::Overflow, ErrorOf([&] { control.SetValue(value); }));
+        EXPECT_EQ(ErrorNumber::Overflow, ErrorOf([&] { control.SetMaxValue(value); }));
+        EXPECT_EQ(ErrorNumber::Overflow, ErrorOf([&] { control.SetMinValue(value); }));
+    }
+    EXPECT_EQ(5, ReadValue());
+    EXPECT_EQ(Variant(100.0), control.MaxValue());
+    EXPECT_TRUE(host.m_ChangedKeys.empty());
+    EXPECT_EQ(0, host.Changes());
+
+    control.SetValue(999999999999999.0);
+    EXPECT_EQ(999999999999999.0, ReadValue());
+    control.SetValue(std::string("-000999999999999999.5"));
+    EXPECT_EQ(-999999999999999.5, ReadValue());
+}
+
 TEST_F(ValueRangeTest, ChangeHandlerRunsInsideTheWriteAndSeesTheNewText) {
     std::vector<Variant> seen;
     host.m_OnEvent = [&](EventId event, std::span<Variant>) {
@@ -325,10 +358,10 @@ TEST_F(ValueRangeTest, RefusedArgumentsChangeNothing) {
 
 TEST_F(ValueRangeTest, LongestAcceptedTextIsKept) {
     control.SetFormat(std::string(32767, '0'));
-    const std::string digits(300, '7');
+    const std::string digits(15, '7');
     control.SetValue(digits);
     EXPECT_EQ(32767u, Shown().size());
-    EXPECT_EQ(digits, Shown().substr(32767 - 300));
+    EXPECT_EQ(digits, Shown().substr(32767 - 15));
 }
 
 } // namespace
