@@ -30,6 +30,8 @@ CalculatorEngine::CalculatorEngine(CalculatorEngineHost& host, char decimalSepar
 void CalculatorEngine::SetReadout(std::string text) {
     if (text.size() > ReadoutLength)
         text.resize(ReadoutLength);
+    if (text != m_Readout)
+        m_SeedShown = false;
     m_Readout = std::move(text);
 }
 
@@ -209,6 +211,7 @@ void CalculatorEngine::SeedReadout(const Variant& value) {
         DecimalFlag = true;
     SetReadout(std::move(text));
     LastInput = LastInputKind::Nums;
+    m_SeedShown = true;
 }
 
 // Hands the number the user sees to the owner, written as the control's own
@@ -217,7 +220,9 @@ void CalculatorEngine::SeedReadout(const Variant& value) {
 // the readout's digits: a double computed from the saved amount could
 // differ from the parsed readout in its last bits.
 void CalculatorEngine::UpdateControl() {
-    if (ReadoutIsAmount(m_Readout, m_Separator, SaveInputAmount))
+    // The owner's own number, shown as opened: nothing to hand back, also
+    // when the readout could show only its first 14 characters.
+    if (m_SeedShown || ReadoutIsAmount(m_Readout, m_Separator, SaveInputAmount))
         return;
     const double shown = ReadoutNumber(m_Readout, m_Separator);
     if (!std::isfinite(shown))

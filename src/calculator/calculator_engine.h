@@ -71,6 +71,8 @@ private:
     CalculatorEngineHost& m_Host;
     const char m_Separator;
     std::string m_Readout;
+    // The readout still shows the owner's number as SeedReadout wrote it.
+    bool m_SeedShown = false;
 };
 
 } // namespace quillomet

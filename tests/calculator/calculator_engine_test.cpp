@@ -77,6 +77,13 @@ TEST_P(EngineTest, Sessions) {
         {40, "C", "0.", {"0"}},
         {15, "+", "15.", {}}, // the amount the owner holds: nothing handed
         {-99.19, "+", "-99.19", {}},
+        // The opening seed unedited is the owner's own number, even where
+        // the readout shows only its first 14 characters.
+        {1234567890123.45, "+", "1234567890123.", {}},
+        {1234567890123.45, "+ + X =", "1234567890123.", {}},
+        {1.23456, "+", "1.23456", {}},
+        {1234567890123.45, "+ 5 =", "1234567890128", {"1234567890128"}},
+        {40, "BS 4 +", "44.", {"44"}},
         // Ends with the currency difference 1.2857 while the owner holds
         // 1.2857143, whose amount is 1.2857: nothing to hand back.
         {0,

@@ -202,6 +202,31 @@ TEST_F(CalculatorWindowTest, DraggingTheBackground) {
     EXPECT_EQ(1, Window()->Drags());
 }
 
+// A number the control holds but the calculator's currency cannot opens no
+// calculator: ShowCalculator fails with the overflow error.
+TEST_F(CalculatorWindowTest, NumberBeyondTheCurrencyRangeOpensNothing) {
+    control.SetValue(999999999999999.0);
+    EXPECT_EQ(ErrorNumber::Overflow, testing::ErrorOf([&] { control.ShowCalculator(); }));
+    EXPECT_EQ(nullptr, Window());
+    EXPECT_EQ(nullptr, State().m_Form);
+    EXPECT_FALSE(State().m_Showing);
+    control.SetValue(922337203685477.0);
+    Open();
+    EXPECT_EQ("92233720368547", Window()->Readout());
+}
+
+// The opening seed unedited is the owner's number: an operator hands
+// nothing back, although the readout shows only its first 14 characters.
+TEST_F(CalculatorWindowTest, UneditedSeedHandsNothingBack) {
+    control.SetValue(1234567890123.45);
+    Open();
+    host.ClearRecords();
+    Keys({107, 107});
+    EXPECT_EQ("1234567890123.", Window()->Readout());
+    EXPECT_EQ(0, host.Changes());
+    EXPECT_EQ(1234567890123.45, control.Value().ToDouble());
+}
+
 TEST_F(CalculatorWindowTest, CommaLocaleHandsBackTheNumberShown) {
     toolkit.m_DecimalSeparator = ',';
     control.SetValue(12.5);
