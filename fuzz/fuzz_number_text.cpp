@@ -55,6 +55,28 @@ bool FitsDefaultPicture(const std::string& plain) {
     return fractionDigits <= 2;
 }
 
+// Whether every picture the format can choose has a digit placeholder: the
+// positive and negative sections and, with a "(", what follows it.
+bool EverySectionHasAPlaceholder(std::string_view format) {
+    const auto hasPlaceholder = [](std::string_view text) {
+        return text.find_first_of("0#") != std::string_view::npos;
+    };
+    const std::size_t s = format.find(';');
+    const std::size_t paren = format.find('(');
+    return hasPlaceholder(format.substr(0, s)) &&
+           (s == std::string_view::npos || hasPlaceholder(format.substr(s + 1))) &&
+           (paren == std::string_view::npos || hasPlaceholder(format.substr(paren + 1)));
+}
+
+// Significant digits of a plain form, leading zeros not counted.
+std::size_t SignificantDigits(std::string_view plain) {
+    std::size_t count = 0;
+    for (const char c : plain)
+        if (c >= '0' && c <= '9' && (count > 0 || c != '0'))
+            ++count;
+    return count;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -113,7 +135,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (gotFocus)
             toolkit.Field().ReceiveFocus();
         control.SetValue(input);
-        (void)control.Value();
+        const double shown = control.Value().ToDouble();
+        // The number shown reads back as itself: display to plain form and
+        // back is the identity, and the number written again reads the same.
+        const bool plainInput = input.find_first_of("eE") == std::string::npos;
+        if (!(switches & 4) && plainInput && EverySectionHasAPlaceholder(format) &&
+            SignificantDigits(plain) <= 15) {
+            // A negative number whose shown digits are all zeros reads as 0
+            // and shows as 0 afterwards; any other keeps its display form.
+            if (!gotFocus && shown != 0) {
+                const std::string display = toolkit.Field().Text();
+                toolkit.Field().ReceiveFocus();
+                Require(control.Value().ToDouble() == shown, "the plain form reads the same");
+                toolkit.Field().LoseFocus();
+                Require(toolkit.Field().Text() == display, "display, plain, display");
+            }
+            control.SetValue(shown);
+            Require(control.Value().ToDouble() == shown, "the number shown reads back");
+        }
         toolkit.Field().LoseFocus();
     } catch (const AutomationError&) {
     }

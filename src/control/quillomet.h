@@ -183,6 +183,9 @@ private:
 
     // Number text routines over the working text.
     void StripFormat();
+    // The field's text to its plain form: a display form the control made
+    // reads as the number it shows.
+    void StripFieldText();
     void ApplyFormat();
     void Reformat();
     void SetMaxChars();

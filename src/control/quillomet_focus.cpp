@@ -55,8 +55,7 @@ void Quillomet::TextBoxFocusArrival() {
     }
     m_txtNumber->ShowCaret();
     m_txtNumber->SetAlignment(Alignment::Left);
-    m_Text.m_WorkText = m_txtNumber->Text();
-    StripFormat();
+    StripFieldText();
     // Recorded first, so that rewriting the text raises no Change.
     m_LastText = m_Text.m_WorkText;
     m_txtNumber->SetText(m_Text.m_WorkText);
@@ -72,8 +71,7 @@ void Quillomet::TextBoxFocusLoss() {
     m_GotFocus = false;
     if (m_Locked)
         return;
-    m_Text.m_WorkText = m_txtNumber->Text();
-    StripFormat();
+    StripFieldText();
     if (m_UseMaxMinValues)
         ApplyRangeOnLeaving();
     m_Value = m_Text.m_WorkText;

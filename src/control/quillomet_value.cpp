@@ -35,8 +35,7 @@ Variant FiniteDouble(double value) {
 } // namespace
 
 Variant Quillomet::Value() {
-    m_Text.m_WorkText = m_txtNumber->Text();
-    StripFormat();
+    StripFieldText();
     if (m_Text.m_WorkText.empty())
         return std::int16_t{0};
     return FiniteDouble(TextValue(m_Text.m_WorkText));
@@ -107,8 +106,8 @@ void Quillomet::SetFormat(std::string_view iFormat) {
         ThrowOverflow();
     m_Format = iFormat;
     SetMaxChars();
-    m_Text.m_WorkText = m_txtNumber->Text();
-    Reformat();
+    StripFieldText();
+    ApplyFormat();
     m_txtNumber->SetText(m_Text.m_WorkText);
     m_Host.PropertyChanged(keys::Format);
 }
@@ -159,8 +158,7 @@ void Quillomet::ApplyRangeOnLeaving() {
 
 // The change detection: Change only when the number differs, not its form.
 void Quillomet::OnTxtNumberChange() {
-    m_Text.m_WorkText = m_txtNumber->Text();
-    StripFormat();
+    StripFieldText();
     const std::string& plain = m_Text.m_WorkText;
     if (m_LastText == plain)
         return;
@@ -180,6 +178,10 @@ PictureSettings Quillomet::Picture() const {
 
 void Quillomet::StripFormat() {
     m_Text.StripFormat(m_PositiveOnly);
+}
+void Quillomet::StripFieldText() {
+    m_Text.m_WorkText = m_txtNumber->Text();
+    m_Text.StripFormat(m_PositiveOnly, TextSource::Shown);
 }
 void Quillomet::ApplyFormat() {
     m_Text.ApplyFormat(Picture());

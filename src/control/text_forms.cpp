@@ -25,11 +25,11 @@ std::size_t DropTrailingPoint(std::string& text) {
 
 } // namespace
 
-void TextForms::StripFormat(bool positiveOnly) {
+void TextForms::StripFormat(bool positiveOnly, TextSource source) {
     std::string& text = m_WorkText;
     // A text this control made from its picture reads as the number it
     // shows: "5.00 m2" is 5, "(5)" under a one-section "(#,##0)" is 5.
-    if (!m_ShownText.empty() && text == m_ShownText)
+    if (source == TextSource::Shown && !m_ShownText.empty() && text == m_ShownText)
         text = m_ShownPlain;
     std::size_t begin = text.find_first_not_of(' ');
     if (begin == std::string::npos)
@@ -258,18 +258,32 @@ void TextForms::WidenForDigits(std::string_view digits, std::size_t integerEnd) 
     m_Mask.insert(leftmost, shape);
 }
 
-// The number the display form shows, as a plain form: the digits that stand
-// in placeholders, the picture's point, the sign of the section chosen. The
-// picture's own characters take no part, digits among them included.
+// The number the display form shows, as a plain form: the digits of the
+// placeholders on either side of the picture's point up to the first one
+// left empty, the point, the sign of the section chosen. The picture's own
+// characters take no part, digits among them included; that plain form
+// gives the same display form again.
 void TextForms::RecordShownNumber(std::size_t point) {
+    const auto isDigit = [&](std::size_t k) { return m_Result[k] >= '0' && m_Result[k] <= '9'; };
     m_ShownPlain.clear();
+    // The integer digits, right to left from the point.
+    for (std::size_t k = std::min(point, m_Result.size()); k-- > 0;) {
+        if (!IsPlaceholder(m_Mask[k]))
+            continue;
+        if (!isDigit(k))
+            break;
+        m_ShownPlain += m_Result[k];
+    }
     if (!m_IsPositive)
         m_ShownPlain += '-';
-    for (std::size_t k = 0; k < m_Result.size(); ++k) {
-        if (k == point)
-            m_ShownPlain += '.';
-        else if (IsPlaceholder(m_Mask[k]) && m_Result[k] >= '0' && m_Result[k] <= '9')
-            m_ShownPlain += m_Result[k];
+    std::reverse(m_ShownPlain.begin(), m_ShownPlain.end());
+    if (point >= m_Result.size())
+        return;
+    m_ShownPlain += '.';
+    for (std::size_t k = point + 1; k < m_Result.size(); ++k) {
+        if (!IsPlaceholder(m_Mask[k]) || !isDigit(k))
+            break;
+        m_ShownPlain += m_Result[k];
     }
 }
 

@@ -6,6 +6,11 @@
 
 namespace quillomet {
 
+// Where a text to strip comes from: given by a host (a value, a limit, a
+// stored setting), or shown by the field, where it may be a display form
+// this object made.
+enum class TextSource { Given, Shown };
+
 // The settings that decide a display form.
 struct PictureSettings {
     std::string_view format; // the Format picture
@@ -27,8 +32,9 @@ public:
     std::string m_Mask;
 
     // Any text to its plain form: digits, at most one ".", a "-" only first.
-    // The display form this object made last reads as the number it shows.
-    void StripFormat(bool positiveOnly);
+    // A shown text that is the display form this object made last reads as
+    // the number it shows.
+    void StripFormat(bool positiveOnly, TextSource source = TextSource::Given);
     // A plain form (StripFormat having just run) to its display form.
     void ApplyFormat(const PictureSettings& settings);
     void Reformat(const PictureSettings& settings);
