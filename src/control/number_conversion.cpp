@@ -140,7 +140,25 @@ std::size_t IntegerDigitCount(std::string_view text) noexcept {
     return count;
 }
 
+bool WithinPlainRange(std::string_view text) {
+    if (IntegerDigitCount(text) > MaxIntegerDigits)
+        return false;
+    std::string digits;
+    bool point = false;
+    for (const char c : text) {
+        if (IsDigit(c) || (c == '.' && !point)) {
+            point |= c == '.';
+            digits += c;
+        }
+    }
+    return std::fabs(TextValue(digits)) < PlainFormLimit;
+}
+
 std::optional<std::string> PlainFromExponentForm(std::string_view text, std::size_t maxLength) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
     std::size_t i = 0;
     const bool negative = i < text.size() && text[i] == '-';
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
@@ -165,8 +183,9 @@ std::optional<std::string> PlainFromExponentForm(std::string_view text, std::siz
         ++i;
     const std::size_t exponentStart = i;
     // Kept far below overflow: beyond the length limit either way.
-    const long limit = static_cast<long>(maxLength) + static_cast<long>(digits.size()) + 2;
-    long exponent = 0;
+    const auto limit =
+        static_cast<std::int64_t>(maxLength) + static_cast<std::int64_t>(digits.size()) + 2;
+    std::int64_t exponent = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i)
         exponent = std::min(limit, exponent * 10 + (text[i] - '0'));
     if (i == exponentStart || i != text.size())
@@ -175,7 +194,8 @@ std::optional<std::string> PlainFromExponentForm(std::string_view text, std::siz
     if (digits.find_first_not_of('0') == std::string::npos)
         return std::string("0");
     // Where the point goes among the digits, counted from their start.
-    const long point = static_cast<long>(integerDigits) + (exponentNegative ? -exponent : exponent);
+    const std::int64_t point =
+        static_cast<std::int64_t>(integerDigits) + (exponentNegative ? -exponent : exponent);
     std::string integer, fraction;
     if (point <= 0) {
         fraction.assign(static_cast<std::size_t>(-point), '0');

@@ -30,9 +30,15 @@ constexpr double PlainFormLimit = 1e15;
 // every other character skipped.
 std::size_t IntegerDigitCount(std::string_view text) noexcept;
 
+// Whether the number a text stands for, read as its plain form reads it
+// (digits and the first point; the sign does not matter), is one the
+// control can hold: at most 15 integer digits, and below 10^15 also as the
+// double it reads as ("999999999999999.99" reads as 10^15).
+bool WithinPlainRange(std::string_view text);
+
 // The plain form of a complete number in exponent form: an optional sign,
 // digits with at most one ".", then "E" or "e", an optional sign and digits,
-// nothing else (no blanks). The digits are shifted, not computed, so
+// nothing else but blanks around it. The digits are shifted, not computed, so
 // "1.5e-3" is exactly "0.0015" and "1E+3" is "1000"; no trailing fraction
 // zeros, no "-" for zero. Nothing for any other text; the overflow error
 // when the plain form would be longer than `maxLength` characters.

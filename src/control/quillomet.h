@@ -244,6 +244,9 @@ private:
     OleColor m_ForeColor = 0;
     bool m_SkipFocus = false;
     std::int16_t m_MaxChars = 0;
+    // Counts value writes and loads, so a write can tell that a handler it
+    // raised wrote or loaded meanwhile.
+    std::uint32_t m_ValueWrites = 0;
     std::string m_LastText;
     // The control's window rectangle when it last opened the calculator.
     ScreenRect m_CalcRect;

@@ -23,12 +23,12 @@ bool Quillomet::IsFieldFull() const {
 // integer digit: 10^15 and beyond cannot be held.
 bool Quillomet::MakesTooManyDigits(char digit) const {
     std::string text = m_txtNumber->Text();
-    const auto start =
-        std::min<std::size_t>(static_cast<std::size_t>(m_txtNumber->SelStart()), text.size());
-    const auto length = std::min<std::size_t>(static_cast<std::size_t>(m_txtNumber->SelLength()),
-                                              text.size() - start);
-    text.replace(start, length, 1, digit);
-    return IntegerDigitCount(text) > MaxIntegerDigits;
+    const auto start = static_cast<std::size_t>(std::max(0, m_txtNumber->SelStart()));
+    const auto length = static_cast<std::size_t>(std::max(0, m_txtNumber->SelLength()));
+    const std::size_t from = Utf8Offset(text, start);
+    const std::size_t to = Utf8Offset(text, start + length);
+    text.replace(from, to - from, 1, digit);
+    return !WithinPlainRange(text);
 }
 
 // Admits only what can form a number, where it may stand. A code left at 0
@@ -143,7 +143,7 @@ void Quillomet::OnTxtNumberClipboard(ClipboardCommand command) {
 // selected.
 void Quillomet::PasteText() {
     const std::string pasted = m_Toolkit.ClipboardText();
-    if (Utf16Length(pasted) > MaxTextLength || IntegerDigitCount(pasted) > MaxIntegerDigits) {
+    if (Utf16Length(pasted) > MaxTextLength || !WithinPlainRange(pasted)) {
         m_Toolkit.Beep(); // refused whole; the field keeps its number
         return;
     }

@@ -70,6 +70,7 @@ private:
 } // namespace
 
 void Quillomet::ReadProperties(PropertyBag& bag) {
+    ++m_ValueWrites; // a value write that raised a handler calling this ends
     Loader load(bag);
     const FontRef ambient = m_Host.AmbientFont();
     load.Key(keys::Font, Variant(ObjectRef(ambient)), [&](const Variant& v) {

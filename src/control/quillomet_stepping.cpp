@@ -37,7 +37,7 @@ private:
 // A step that would reach 10^15 stops there, as one at a limit does: no
 // number of the control has more than 15 integer digits.
 bool Quillomet::Holdable(double next) {
-    if (std::fabs(next) < PlainFormLimit)
+    if (std::isfinite(next) && WithinPlainRange(NumberText(next)))
         return true;
     m_Timer1->SetEnabled(false);
     return false;

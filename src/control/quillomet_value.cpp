@@ -46,9 +46,14 @@ void Quillomet::SetValue(const Variant& iValue) {
     m_Text.m_WorkText = ValueText(accepted);
     Reformat();
     // The change detection, and with it the host's Change handler, runs
-    // inside this write.
-    m_txtNumber->SetText(m_Text.m_WorkText);
+    // inside the text write: the value is stored first, so a handler reads
+    // what is shown, and a write or a Load inside the handler wins over
+    // this one, which then ends.
     m_Value = std::move(accepted);
+    const std::uint32_t write = ++m_ValueWrites;
+    m_txtNumber->SetText(m_Text.m_WorkText);
+    if (write != m_ValueWrites)
+        return;
     if (m_UseMaxMinValues)
         ApplyRange();
     m_Host.PropertyChanged(keys::Value);
@@ -162,6 +167,13 @@ void Quillomet::OnTxtNumberChange() {
     const std::string& plain = m_Text.m_WorkText;
     if (m_LastText == plain)
         return;
+    // An edit no filter saw (a point deleted, a host's changed key) that
+    // makes a number of 10^15 or more is undone: the field cannot hold it.
+    if (!WithinPlainRange(plain)) {
+        m_Toolkit.Beep();
+        m_txtNumber->SetText(m_LastText);
+        return;
+    }
     const bool sameNumber = TextValue(m_LastText) == TextValue(plain);
     m_LastText = plain;
     if (sameNumber)

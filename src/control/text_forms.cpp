@@ -29,8 +29,14 @@ void TextForms::StripFormat(bool positiveOnly, TextSource source) {
     std::string& text = m_WorkText;
     // A text this control made from its picture reads as the number it
     // shows: "5.00 m2" is 5, "(5)" under a one-section "(#,##0)" is 5.
-    if (source == TextSource::Shown && !m_ShownText.empty() && text == m_ShownText)
-        text = m_ShownPlain;
+    // The record holds only while the field shows it: a text typed later
+    // that happens to look the same is the user's.
+    if (source == TextSource::Shown) {
+        if (!m_ShownText.empty() && text == m_ShownText)
+            text = m_ShownPlain;
+        else
+            m_ShownText.clear();
+    }
     std::size_t begin = text.find_first_not_of(' ');
     if (begin == std::string::npos)
         begin = text.size();

@@ -37,20 +37,21 @@ Variant AcceptedValue(const Variant& given) {
     case VariantType::Null:
         ThrowInvalidUseOfNull();
     case VariantType::String:
+        if (Utf16Length(accepted.String()) > MaxTextLength)
+            ThrowOverflow();
         // A number in exponent form is held in its plain form, so the range
         // rules, the text routines and the saved settings read the same
         // number; one too long to be a text of the control is refused.
         if (auto plain = PlainFromExponentForm(accepted.String(), MaxTextLength))
             accepted = std::move(*plain);
-        if (Utf16Length(accepted.String()) > MaxTextLength ||
-            !std::isfinite(TextValue(accepted.String())) ||
-            IntegerDigitCount(accepted.String()) > MaxIntegerDigits)
+        if (!std::isfinite(TextValue(accepted.String())) || !WithinPlainRange(accepted.String()))
             ThrowOverflow();
         break;
     case VariantType::Single:
     case VariantType::Double:
-        if (!(std::fabs(accepted.ToDouble()) < PlainFormLimit))
-            ThrowOverflow(); // also NaN and the infinities
+        // Judged on the text the control will hold, which rounds to 15 digits.
+        if (!std::isfinite(accepted.ToDouble()) || !WithinPlainRange(ValueText(accepted)))
+            ThrowOverflow();
         break;
     default:
         break;

@@ -78,6 +78,9 @@ TEST_F(KeysTest, CharacterFilter) {
         {"", false, "123456789012345", 0, 1, '9', true, false},
         {"", false, "000000000000001", 15, 0, '9', true, false},
         {"", false, "000000000000001", 0, 0, '9', false, true},
+        {"", false, "999999999999999.9", 17, 0, '9', false, true}, // reads as 10^15
+        // Positions count UTF-16 units: the euro sign is three bytes.
+        {"", false, "\u20ac 123456789012345.", 18, 0, '5', true, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message()
@@ -217,6 +220,37 @@ TEST_F(KeysTest, OversizedPasteIsRefusedWhole) {
     Field().PressKey(key::V, shift::Ctrl);
     EXPECT_EQ(Variant(-123456789012345.5), control.Value());
     EXPECT_EQ(beeps, toolkit.m_Beeps);
+}
+
+// An edit the filter does not see, a point deleted, cannot make a number of
+// 10^15 or more: it is undone with the beep.
+TEST_F(KeysTest, DeletedPointThatWouldReachTenToTheFifteenIsUndone) {
+    control.SetValue(12345678901234.5);
+    FocusIn();
+    EXPECT_EQ("12345678901234.50", Shown());
+    Field().SetSelStart(15); // after the point
+    Field().SetSelLength(0);
+    const int beeps = toolkit.m_Beeps;
+    Field().TypeChar('\b');
+    EXPECT_EQ(beeps + 1, toolkit.m_Beeps);
+    EXPECT_EQ("12345678901234.50", Shown());
+    FocusOut();
+    EXPECT_EQ(Variant(12345678901234.5), control.Value());
+}
+
+// A text the user types that looks like the display form the control made
+// earlier is the user's: "-5" under "-#,##0;(#,##0)" is minus five.
+TEST_F(KeysTest, TypedTextIsNotReadThroughAnEarlierDisplayForm) {
+    control.SetFormat("-#,##0;(#,##0)");
+    control.SetValue(5.0);
+    EXPECT_EQ("-5", Shown());
+    FocusIn();
+    SelectAll();
+    Field().TypeText("-5");
+    EXPECT_EQ(Variant(-5.0), control.Value());
+    FocusOut();
+    EXPECT_EQ("(5)", Shown());
+    EXPECT_EQ(Variant(-5.0), control.Value());
 }
 
 TEST_F(KeysTest, ArrowKeysWithoutSpinnerOnlyRaiseEvents) {

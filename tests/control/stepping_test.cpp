@@ -84,6 +84,7 @@ TEST_F(SteppingTest, StepsStopBeforeTenToTheFifteen) {
         {999999999999980, 10, key::Up, 999999999999990},
         {-999999999999999, 1, key::Down, -999999999999999},
         {-999999999999998, 1, key::Down, -999999999999999},
+        {999999999999990, -10, key::Down, 999999999999990},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.start);

@@ -1,6 +1,8 @@
 #include "control/control_fixture.h"
+#include "control/number_conversion.h"
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -225,6 +227,7 @@ TEST_F(ValueRangeTest, ExponentFormTextsAreHeldInTheirPlainForm) {
         {Quillomet::DefaultFormat, "1E+3", "1000", "1,000.00", 1000},
         {"0.0000", "1.5e-3", "0.0015", "0.0015", 0.0015},
         {Quillomet::DefaultFormat, "-2.5E2", "-250", "(250.00)", -250},
+        {Quillomet::DefaultFormat, " 1E+3 ", "1000", "1,000.00", 1000},
         {Quillomet::DefaultFormat, "1E3x", "1E3x", "13.00", 13},
     };
     for (const auto& row : rows) {
@@ -263,6 +266,12 @@ TEST_F(ValueRangeTest, NumbersFromTenToTheFifteenAreRefused) {
         Variant(std::string("1,000,000,000,000,000.5")),
         Variant(std::string("1E+15")),
         Variant(std::string("-0000001234567890123456")),
+        // Numbers the control would hold as 10^15: 15 digits round up.
+        Variant(999999999999999.5),
+        Variant(999999999999999.9),
+        Variant(std::string("999999999999999.99")),
+        Variant(1e15f),
+        Variant(std::string(" 1E+15 ")),
     };
     for (const Variant& value : refused) {
         SCOPED_TRACE(value.ToString());
@@ -290,6 +299,38 @@ TEST_F(ValueRangeTest, ChangeHandlerRunsInsideTheWriteAndSeesTheNewText) {
     control.SetValue(42.0);
     control.SetValue(-7.0);
     EXPECT_EQ((std::vector<Variant>{42.0, -7.0}), seen);
+}
+
+// A write or a Load inside a Change handler wins over the write that raised
+// it: what is shown, read and saved is the handler's number.
+TEST_F(ValueRangeTest, WriteInsideTheChangeHandlerWins) {
+    memory::MemoryPropertyBag stored;
+    stored.m_Values["Value"] = 7.0;
+    const struct {
+        const char* what;
+        std::function<void()> handler;
+        const char* shown;
+    } rows[] = {
+        {"a write", [&] { control.SetValue(99.0); }, "99.00"},
+        {"a Load", [&] { control.ReadProperties(stored); }, "7.00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        control.SetValue(1.0);
+        bool handled = false;
+        host.m_OnEvent = [&](EventId event, std::span<Variant>) {
+            if (event == EventId::Change && !handled) {
+                handled = true;
+                row.handler();
+            }
+        };
+        control.SetValue(5000.0);
+        host.m_OnEvent = nullptr;
+        EXPECT_TRUE(handled);
+        EXPECT_EQ(row.shown, Shown());
+        EXPECT_EQ(TextValue(row.shown), ReadValue());
+        EXPECT_EQ(TextValue(row.shown), control.StoredValue().ToDouble());
+    }
 }
 
 TEST_F(ValueRangeTest, ValueGivenAnObjectKeepsItsDefaultValue) {

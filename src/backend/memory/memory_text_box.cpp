@@ -9,14 +9,7 @@ namespace {
 
 // Byte offset of a UTF-16 position in a UTF-8 text.
 std::size_t ByteOffset(const std::string& text, std::int32_t position) {
-    std::size_t byte = 0;
-    for (std::int32_t units = 0; byte < text.size() && units < position;) {
-        const auto lead = static_cast<unsigned char>(text[byte]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        units += length == 4 ? 2 : 1;
-        byte += length;
-    }
-    return std::min(byte, text.size());
+    return Utf8Offset(text, position < 0 ? 0 : static_cast<std::size_t>(position));
 }
 
 } // namespace
