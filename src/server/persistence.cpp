@@ -1,12 +1,14 @@
 #include "server/persistence.h"
 
 #include "common/automation_error.h"
+#include "control/property_keys.h"
 #include "server/com/com_ptr.h"
 #include "server/com/error.h"
 #include "server/text_conversion.h"
 #include "server/variant_conversion.h"
 
 #include <oleauto.h>
+#include <olectl.h>
 
 #include <cstring>
 #include <map>
@@ -76,9 +78,40 @@ private:
     std::vector<std::uint8_t> m_Data;
 };
 
-std::vector<std::uint8_t> SaveObject(IUnknown* object) {
+// The font as the standard font class: a font object of another class that
+// a host shared is saved as a standard font with its attributes, so that
+// what is saved loads back.
+com::com_ptr<IPersistStream> StandardFont(IUnknown* object) {
     com::com_ptr<IPersistStream> persist;
-    com::ThrowIfFailed(object->QueryInterface(IID_IPersistStream, persist.put_void()));
+    CLSID clsid{};
+    if (SUCCEEDED(object->QueryInterface(IID_IPersistStream, persist.put_void())) &&
+        SUCCEEDED(persist->GetClassID(&clsid)) && clsid == CLSID_StdFont)
+        return persist;
+    com::com_ptr<IFont> font;
+    com::ThrowIfFailed(object->QueryInterface(IID_IFont, font.put_void()));
+    BSTR name = nullptr;
+    com::ThrowIfFailed(font->get_Name(&name));
+    FONTDESC description{sizeof(FONTDESC), name, {}, 0, 0, FALSE, FALSE, FALSE};
+    BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
+    font->get_Size(&description.cySize);
+    font->get_Weight(&description.sWeight);
+    font->get_Charset(&description.sCharset);
+    font->get_Bold(&bold);
+    font->get_Italic(&italic);
+    font->get_Underline(&underline);
+    font->get_Strikethrough(&strikethrough);
+    description.sWeight = bold && description.sWeight < FW_BOLD ? FW_BOLD : description.sWeight;
+    description.fItalic = italic;
+    description.fUnderline = underline;
+    description.fStrikethrough = strikethrough;
+    const HRESULT hr = OleCreateFontIndirect(&description, IID_IPersistStream, persist.put_void());
+    SysFreeString(name);
+    com::ThrowIfFailed(hr);
+    return persist;
+}
+
+std::vector<std::uint8_t> SaveObject(IUnknown* object) {
+    const com::com_ptr<IPersistStream> persist = StandardFont(object);
     com::com_ptr<IStream> memory;
     com::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()));
     com::ThrowIfFailed(OleSaveToStream(persist.get(), memory.get()));
@@ -174,6 +207,7 @@ class Reader {
 public:
     explicit Reader(const std::vector<std::uint8_t>& data) : m_Data(data) {}
     bool AtEnd() const { return m_Position == m_Data.size(); }
+    std::size_t Remaining() const { return m_Data.size() - m_Position; }
     void Bytes(void* out, std::size_t size) {
         if (size > m_Data.size() - m_Position)
             throw StreamFormatError("the stored settings are cut short");
@@ -210,26 +244,56 @@ void ReadExactly(IStream* stream, void* out, ULONG size) {
         throw StreamFormatError("the stored settings are cut short");
 }
 
-Variant LoadObject(const std::vector<std::uint8_t>& bytes) {
+// A stored font: the standard font class's identifier, then its own data,
+// as OleSaveToStream writes it. No other class is ever created from stored
+// data: a document must not make the control instantiate what it names.
+Variant LoadFont(const std::vector<std::uint8_t>& bytes) {
+    CLSID stored{};
+    if (bytes.size() < sizeof stored)
+        ThrowTypeMismatch();
+    std::memcpy(&stored, bytes.data(), sizeof stored);
+    if (stored != CLSID_StdFont)
+        ThrowTypeMismatch();
     com::com_ptr<IStream> memory;
     com::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()));
+    const ULONG size = static_cast<ULONG>(bytes.size() - sizeof stored);
     ULONG written = 0;
-    com::ThrowIfFailed(memory->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written));
+    com::ThrowIfFailed(memory->Write(bytes.data() + sizeof stored, size, &written));
     LARGE_INTEGER start{};
-    memory->Seek(start, STREAM_SEEK_SET, nullptr);
-    com::com_ptr<IUnknown> object;
-    if (FAILED(OleLoadFromStream(memory.get(), IID_IUnknown, object.put_void())))
-        ThrowTypeMismatch(); // a stored object that cannot be rebuilt
+    com::ThrowIfFailed(memory->Seek(start, STREAM_SEEK_SET, nullptr));
+    com::com_ptr<IPersistStream> font;
+    com::ThrowIfFailed(CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IPersistStream, font.put_void()));
+    if (FAILED(font->Load(memory.get())))
+        ThrowTypeMismatch(); // the font's own data is damaged
     VariantHolder v;
     V_VT(v.get()) = VT_UNKNOWN;
-    V_UNKNOWN(v.get()) = object.detach();
+    com::ThrowIfFailed(
+        font->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&V_UNKNOWN(v.get()))));
     return FromVariant(*v.get());
 }
 
 // The entries of a stream, served as a bag in the control's read order.
 class StreamEntries final : public PropertyBag {
 public:
+    // Reads the entries up to the first damaged one: an entry of unknown
+    // type carries no length, so nothing after it can be found, but what
+    // came before it is kept, and the damage reported after loading.
     explicit StreamEntries(const std::vector<std::uint8_t>& payload) {
+        try {
+            ReadAll(payload);
+        } catch (const StreamFormatError& error) {
+            m_Damage = error.what();
+        }
+    }
+
+    void ThrowIfDamaged() const {
+        if (!m_Damage.empty())
+            throw StreamFormatError(m_Damage);
+    }
+
+private:
+    void ReadAll(const std::vector<std::uint8_t>& payload) {
         Reader in(payload);
         while (!in.AtEnd()) {
             const std::wstring key = in.Text(in.U16());
@@ -251,9 +315,14 @@ public:
                 entry.bytes.resize(8);
                 break;
             case VT_BSTR:
-            case VT_UNKNOWN:
-                entry.bytes.resize(in.U32());
+            case VT_UNKNOWN: {
+                const std::uint32_t length = in.U32();
+                if (length > in.Remaining())
+                    throw StreamFormatError("the stored settings are damaged: an entry claims "
+                                            "more bytes than the stream holds");
+                entry.bytes.resize(length);
                 break;
+            }
             default:
                 throw StreamFormatError("the stored settings hold an unknown kind of value");
             }
@@ -262,6 +331,7 @@ public:
         }
     }
 
+public:
     Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
         const auto it = m_Entries.find(std::string(key));
         if (it == m_Entries.end())
@@ -307,7 +377,11 @@ public:
             return WideToUtf8(text);
         }
         default:
-            return LoadObject(e.bytes);
+            // Only the font is an object; anything else under any key is a
+            // damaged setting.
+            if (key != keys::Font)
+                ThrowTypeMismatch();
+            return LoadFont(e.bytes);
         }
     }
     void WriteProperty(std::string_view, const Variant&, const Variant&) override {}
@@ -318,6 +392,7 @@ private:
         std::vector<std::uint8_t> bytes;
     };
     std::map<std::string, Entry> m_Entries;
+    std::string m_Damage;
 };
 
 } // namespace
@@ -364,7 +439,13 @@ void LoadFromStream(Quillomet& control, IStream* stream) {
         control.ResetToNew();
         throw;
     }
-    control.ReadProperties(*entries);
+    try {
+        control.ReadProperties(*entries);
+    } catch (...) {
+        entries->ThrowIfDamaged();
+        throw;
+    }
+    entries->ThrowIfDamaged();
 }
 
 void SaveToStream(const Quillomet& control, IStream* stream) {

@@ -12,11 +12,14 @@ constexpr wchar_t ContentsStream[] = L"Contents";
 STDMETHODIMP ControlObject::InitNew(IStorage* storage) noexcept {
     if (!storage)
         return E_POINTER;
+    if (m_Loaded)
+        return CO_E_ALREADYINITIALIZED;
     return InitNew();
 }
 
 STDMETHODIMP ControlObject::Load(IStorage* storage) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!storage)
         return E_POINTER;
     com::com_ptr<IStream> stream;
@@ -33,6 +36,7 @@ STDMETHODIMP ControlObject::Load(IStorage* storage) noexcept try {
 
 STDMETHODIMP ControlObject::Save(IStorage* storage, BOOL) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!storage)
         return E_POINTER;
     com::com_ptr<IStream> stream;

@@ -71,6 +71,14 @@ void DeleteTree(const std::wstring& path) {
         com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
 }
 
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 } // namespace
 
 void RegisterServer() {
@@ -103,6 +111,10 @@ void RegisterServer() {
 void UnregisterServer() {
     DeleteTree(L"CLSID\\" + GuidText(CLSID_Quillomet));
     DeleteTree(ProgId);
+    // Unregistering what is not registered succeeds; the system reports a
+    // library that is not registered as an invalid argument.
+    if (!KeyExists(L"TypeLib\\" + GuidText(LIBID_Ordinalex)))
+        return;
     const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, SYS_WIN32);
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)
         com::ThrowIfFailed(hr);

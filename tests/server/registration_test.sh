@@ -47,6 +47,8 @@ check "no ProgID key" absent "HKCR\\Ordinalex.Quillomet"
 check "no type library key" absent "HKCR\\TypeLib\\$libid"
 check "no dual interface key" absent "HKCR\\Interface\\$iid"
 check "no event interface key" absent "HKCR\\Interface\\$diid"
+# Unregistering what is not registered succeeds, so a second /u is no error.
+check "second unregistration" wine regsvr32 /s /u "$1"
 
 check "registration again" wine regsvr32 /s "$1"
 echo "$passed passed, $failed failed"
