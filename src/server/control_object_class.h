@@ -55,6 +55,53 @@ inline DISPID DispidOfKey(std::string_view key) {
     return DISPID_UNKNOWN;
 }
 
+// A VARIANT this code owns, cleared when it goes.
+class OwnedVariant {
+public:
+    OwnedVariant() { VariantInit(&m_Value); }
+    ~OwnedVariant() { VariantClear(&m_Value); }
+    OwnedVariant(const OwnedVariant&) = delete;
+    OwnedVariant& operator=(const OwnedVariant&) = delete;
+    VARIANT* get() { return &m_Value; }
+
+private:
+    VARIANT m_Value;
+};
+
+// The properties whose argument is a VARIANT taken as given (objects
+// included), or an object itself.
+inline bool TakesAnyVariant(DISPID id) {
+    return id == DISPID_VALUE || id == 0x6803000A || id == 0x6803000B || id == 0x68030000;
+}
+
+inline bool IsObject(const VARIANT& value) {
+    return V_VT(&value) == VT_DISPATCH || V_VT(&value) == VT_UNKNOWN;
+}
+
+// Replaces an object by its default value, one level deep; an object
+// without one, or whose default value is an object, is a type mismatch.
+inline HRESULT ResolveDefaultValue(VARIANT& value) {
+    com::com_ptr<IDispatch> object;
+    if (!V_UNKNOWN(&value) ||
+        FAILED(V_UNKNOWN(&value)->QueryInterface(IID_IDispatch, object.put_void())))
+        return DISP_E_TYPEMISMATCH;
+    OwnedVariant resolved;
+    DISPPARAMS none{};
+    if (FAILED(object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                              &none, resolved.get(), nullptr, nullptr)) ||
+        IsObject(*resolved.get()))
+        return DISP_E_TYPEMISMATCH;
+    VariantClear(&value);
+    value = *resolved.get();
+    V_VT(resolved.get()) = VT_EMPTY; // handed over
+    return S_OK;
+}
+
+class ControlObject;
+// Every call from outside holds the control for its whole duration: a host
+// may release its last reference from a handler the call raises.
+using KeepAlive = com::com_ptr<ControlObject>;
+
 class ControlObject final
     : public com::ComObject<ControlObject, _Quillomet, IProvideClassInfo2, ISupportErrorInfo,
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
@@ -122,16 +169,27 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) noexcept override try {
         const win32::StandardFloatingPoint standardFloatingPoint;
-        // Colours are 32-bit patterns: scripts know only signed Longs, so a
-        // system colour (&H80000005) arrives negative and an unsigned
-        // result is a type they cannot use. Both cross as the same bits.
+        const KeepAlive keepAlive(this);
+        // The caller's arguments are read, never changed: a put works on a
+        // copy of its argument, dereferenced.
         const bool colour = id == DispidBackColor || id == DispidForeColor;
-        if (colour && (flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1) {
-            VARIANT& argument = params->rgvarg[0];
-            if (V_VT(&argument) != VT_I4 && (V_VT(&argument) & VT_BYREF))
-                VariantCopyInd(&argument, &argument); // by reference from some hosts
-            if (V_VT(&argument) == VT_I4)
-                V_VT(&argument) = VT_UI4;
+        OwnedVariant argument;
+        DISPPARAMS copied{};
+        if (params && (flags & DISPATCH_PROPERTYPUT) && params->cArgs == 1) {
+            com::ThrowIfFailed(VariantCopyInd(argument.get(), &params->rgvarg[0]));
+            // A typed property converts an object through its default value,
+            // which the system follows without end when an object is its own
+            // default value: one level here, as `value` takes it.
+            if (!TakesAnyVariant(id) && IsObject(*argument.get()))
+                if (const HRESULT hr = ResolveDefaultValue(*argument.get()); FAILED(hr))
+                    return hr;
+            // Colours are 32-bit patterns: scripts know only signed Longs, so
+            // a system colour (&H80000005) arrives negative and an unsigned
+            // result is a type they cannot use. Both cross as the same bits.
+            if (colour && V_VT(argument.get()) == VT_I4)
+                V_VT(argument.get()) = VT_UI4;
+            copied = {argument.get(), params->rgdispidNamedArgs, 1, params->cNamedArgs};
+            params = &copied;
         }
         const HRESULT hr = DispInvoke(static_cast<_Quillomet*>(this), QuillometInterfaceInfo(), id,
                                       flags, params, result, exception, argumentError);
@@ -332,8 +390,13 @@ public:
         *clsid = CLSID_Quillomet;
         return S_OK;
     }
+    // A designer may load again, but a loaded control is no new one.
     STDMETHODIMP InitNew() noexcept override {
-        return Put([] {}); // the first use initialises a new instance
+        if (m_Loaded)
+            return E_UNEXPECTED;
+        const HRESULT hr = Put([] {}); // the first use initialises a new instance
+        m_Dirty = false;
+        return hr;
     }
     STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) noexcept override try {
         const win32::StandardFloatingPoint standardFloatingPoint;
@@ -346,6 +409,7 @@ public:
     }
     STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL) noexcept override try {
         const win32::StandardFloatingPoint standardFloatingPoint;
+        const KeepAlive keepAlive(this);
         if (!bag)
             return E_POINTER;
         Ready();
@@ -368,6 +432,7 @@ public:
     }
     STDMETHODIMP Save(IStream* stream, BOOL clearDirty) noexcept override try {
         const win32::StandardFloatingPoint standardFloatingPoint;
+        const KeepAlive keepAlive(this);
         if (!stream)
             return E_POINTER;
         Ready();
@@ -477,9 +542,17 @@ private:
     }
 
     // Loading counts as the host's start-up notification.
+    // What loading writes is the document's, not a change to save: the
+    // control is clean afterwards, also when the document was damaged.
     template <typename Loader>
     void LoadFrom(Loader load) {
+        const KeepAlive keepAlive(this); // a notified host may release it
         m_Initialised = true;
+        m_Loaded = true;
+        struct Clean {
+            bool& dirty;
+            ~Clean() { dirty = false; }
+        } clean{m_Dirty};
         load(m_Control);
         m_Control.OnResize();
     }
@@ -487,6 +560,7 @@ private:
     template <typename T, typename Read>
     HRESULT Get(T* result, Read read) noexcept try {
         const win32::StandardFloatingPoint standardFloatingPoint;
+        const KeepAlive keepAlive(this);
         if (!result)
             return E_POINTER;
         *result = T{};
@@ -500,6 +574,7 @@ private:
     template <typename Read>
     HRESULT GetVariant(VARIANT* result, Read read) noexcept try {
         const win32::StandardFloatingPoint standardFloatingPoint;
+        const KeepAlive keepAlive(this);
         if (!result)
             return E_POINTER;
         VariantInit(result);
@@ -513,6 +588,7 @@ private:
     template <typename Write>
     HRESULT Put(Write write) noexcept try {
         const win32::StandardFloatingPoint standardFloatingPoint;
+        const KeepAlive keepAlive(this);
         Ready();
         write();
         return S_OK;
@@ -580,6 +656,7 @@ private:
     com::com_ptr<ConnectionPoint> m_Events;
     com::com_ptr<ConnectionPoint> m_PropertyNotify;
     bool m_Initialised = false;
+    bool m_Loaded = false;
     bool m_Dirty = false;
 
     // The window's notifications into the control (control_object.cpp).

@@ -61,6 +61,7 @@ STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept
 STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
                                    LPCRECT) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (site && !m_Container.ClientSite())
         m_Container.SetClientSite(site);
     switch (verb) {
@@ -147,6 +148,7 @@ void ControlObject::ParkWindow() {
 
 STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!m_InPlaceActive)
         return S_OK;
     UIDeactivate();
@@ -162,6 +164,7 @@ STDMETHODIMP ControlObject::InPlaceDeactivate() noexcept try {
 
 STDMETHODIMP ControlObject::UIDeactivate() noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!m_UIActive)
         return S_OK;
     m_UIActive = false;
@@ -178,6 +181,7 @@ STDMETHODIMP ControlObject::UIDeactivate() noexcept try {
 // notification sent during its creation).
 STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!window)
         return E_POINTER;
     *window = nullptr;
@@ -191,6 +195,7 @@ STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
 // rectangle, and a size it corrects (its minimum) goes back to the site.
 STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!position)
         return E_POINTER;
     Ready();
@@ -233,6 +238,7 @@ STDMETHODIMP ControlObject::GetUserType(DWORD form, LPOLESTR* type) noexcept {
 // window; once placed, SetObjectRects decides.
 STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (!size)
         return E_POINTER;
     if (aspect != DVASPECT_CONTENT)
@@ -302,6 +308,7 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
                                  LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
                                  ULONG_PTR) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
+    const KeepAlive keepAlive(this);
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!draw || !bounds)

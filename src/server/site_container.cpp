@@ -17,19 +17,25 @@ public:
         : m_Owned(std::move(dispatch)), m_Dispatch(m_Owned.get()) {}
     // Without a reference: the control itself, which clears every holder
     // of this object when it terminates, and must not be kept alive by it.
-    static std::shared_ptr<DispatchExtender> Unowned(IDispatch* dispatch) {
+    // A copy kept past the control's end (a busy calculator's) finds it
+    // gone through `alive` and does nothing.
+    static std::shared_ptr<DispatchExtender> Unowned(IDispatch* dispatch,
+                                                     std::weak_ptr<const void> alive) {
         auto extender = std::make_shared<DispatchExtender>(com::com_ptr<IDispatch>());
         extender->m_Dispatch = dispatch;
+        extender->m_Alive = std::move(alive);
         return extender;
     }
 
     // Whether the object has a member of that name.
     bool Has(std::string_view name) {
         DISPID id = 0;
-        return Find(name, id);
+        return Alive() && Find(name, id);
     }
 
     Variant GetProperty(std::string_view name) override {
+        if (!Alive())
+            return {};
         const com::com_ptr<IDispatch> hold(m_Dispatch); // alive for the call
         DISPID id = 0;
         if (!Find(name, id))
@@ -46,6 +52,8 @@ public:
     }
 
     void SetProperty(std::string_view name, const Variant& value) override {
+        if (!Alive())
+            return;
         const com::com_ptr<IDispatch> hold(m_Dispatch); // a Change handler may release it
         DISPID id = 0;
         if (!Find(name, id))
@@ -54,6 +62,8 @@ public:
     }
 
     void Invoke(std::string_view method) override {
+        if (!Alive())
+            return;
         const com::com_ptr<IDispatch> hold(m_Dispatch);
         DISPID id = 0;
         if (!Find(method, id))
@@ -64,6 +74,7 @@ public:
     }
 
 private:
+    bool Alive() const { return m_Owned || !m_Alive.expired(); }
     bool Find(std::string_view name, DISPID& id) {
         std::wstring wide = Utf8ToWide(name);
         LPOLESTR names[] = {wide.data()};
@@ -72,6 +83,7 @@ private:
 
     com::com_ptr<IDispatch> m_Owned;
     IDispatch* m_Dispatch;
+    std::weak_ptr<const void> m_Alive;
 };
 
 // The host's extender where it knows a name, the control's own members
@@ -130,7 +142,7 @@ ExtenderRef SiteContainer::Extender() {
     }
     std::shared_ptr<DispatchExtender> self;
     if (m_Self)
-        self = DispatchExtender::Unowned(m_Self);
+        self = DispatchExtender::Unowned(m_Self, m_SelfAlive);
     if (!host && !self)
         return nullptr;
     return std::make_shared<ExtenderWithFallback>(std::move(host), std::move(self));

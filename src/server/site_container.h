@@ -7,6 +7,7 @@
 #include <oleidl.h>
 
 #include <functional>
+#include <memory>
 
 namespace quillomet {
 
@@ -24,7 +25,12 @@ public:
     void SetClientSite(IOleClientSite* site) { m_Site = com::com_ptr<IOleClientSite>(site); }
     // The control's own dispatch interface, not owned: members the host's
     // extender does not know are the control's own.
-    void SetSelf(IDispatch* self) { m_Self = self; }
+    // The control itself, for names its host's extender does not know; the
+    // control clears it when it ends, and every copy handed out sees that.
+    void SetSelf(IDispatch* self) {
+        m_Self = self;
+        m_SelfAlive = self ? std::make_shared<const int>(0) : nullptr;
+    }
     IOleClientSite* ClientSite() const { return m_Site.get(); }
 
     void PropertyChanged(std::string_view key) override { m_Changed(key); }
@@ -51,6 +57,7 @@ public:
 private:
     com::com_ptr<IOleClientSite> m_Site;
     IDispatch* m_Self = nullptr;
+    std::shared_ptr<const int> m_SelfAlive;
     ChangeHandler m_Changed;
     EventHandler m_Raise;
     ResizeHandler m_Resized;

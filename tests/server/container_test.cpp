@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -301,20 +302,55 @@ std::vector<unsigned char> Header(unsigned magic, unsigned short version, unsign
     return bytes;
 }
 
+// An entry of the stream format: key length and key, type, then `payload`
+// as the type has it (a length first for texts and objects).
+void AppendRawEntry(std::vector<unsigned char>& bytes, const std::wstring& key, VARTYPE type,
+                    const std::vector<unsigned char>& payload) {
+    const auto append = [&](const void* data, std::size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        bytes.insert(bytes.end(), p, p + size);
+    };
+    const unsigned short keyLength = static_cast<unsigned short>(key.size());
+    append(&keyLength, 2);
+    append(key.data(), key.size() * 2);
+    append(&type, 2);
+    append(payload.data(), payload.size());
+}
+
 void AppendEntry(std::vector<unsigned char>& bytes, const std::wstring& key, VARTYPE type,
                  const std::wstring& text) {
-    const unsigned short keyLength = static_cast<unsigned short>(key.size());
-    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&keyLength),
-                 reinterpret_cast<const unsigned char*>(&keyLength) + 2);
-    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(key.data()),
-                 reinterpret_cast<const unsigned char*>(key.data() + key.size()));
-    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&type),
-                 reinterpret_cast<const unsigned char*>(&type) + 2);
     const unsigned length = static_cast<unsigned>(text.size() * 2);
-    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&length),
-                 reinterpret_cast<const unsigned char*>(&length) + 4);
-    bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(text.data()),
-                 reinterpret_cast<const unsigned char*>(text.data() + text.size()));
+    std::vector<unsigned char> payload(4 + length);
+    memcpy(payload.data(), &length, 4);
+    memcpy(payload.data() + 4, text.data(), length);
+    AppendRawEntry(bytes, key, type, payload);
+}
+
+std::vector<unsigned char> Stream(const std::vector<unsigned char>& entries) {
+    std::vector<unsigned char> bytes = Header(0x544D4C51, 1, static_cast<unsigned>(entries.size()));
+    bytes.insert(bytes.end(), entries.begin(), entries.end());
+    return bytes;
+}
+
+// An object entry naming a class: its length, then the class identifier.
+std::vector<unsigned char> ObjectOfClass(REFCLSID clsid) {
+    std::vector<unsigned char> payload(4 + sizeof(CLSID));
+    const unsigned length = sizeof(CLSID);
+    memcpy(payload.data(), &length, 4);
+    memcpy(payload.data() + 4, &clsid, sizeof(CLSID));
+    return payload;
+}
+
+std::wstring ErrorDescription() {
+    Ref<IErrorInfo> info;
+    std::wstring text;
+    if (GetErrorInfo(0, info.put()) == S_OK) {
+        BSTR description = nullptr;
+        info->GetDescription(&description);
+        text = description ? description : L"";
+        SysFreeString(description);
+    }
+    return text;
 }
 
 // A stream that is not ours, or is cut short, fails and leaves a control
@@ -365,6 +401,187 @@ TEST_F(ContainerTest, UnconvertibleStoredValueKeepsTheOtherSettings) {
     VARIANT_BOOL calculator = VARIANT_FALSE;
     control->get_Calculator(&calculator);
     EXPECT_EQ(VARIANT_TRUE, calculator);
+}
+
+// Stored objects: only the font, only of the standard font class. Any
+// other is a damaged setting: its default, the other settings load, and
+// Load reports it. A damaged entry keeps what came before it.
+TEST_F(ContainerTest, DamagedStreamsKeepWhatCameBeforeAndCreateNothing) {
+    std::vector<unsigned char> fontOfOurClass; // 42 bytes that once crashed the host
+    AppendRawEntry(fontOfOurClass, L"Font", VT_UNKNOWN, ObjectOfClass(CLSID_Quillomet));
+    std::vector<unsigned char> valueObject;
+    AppendEntry(valueObject, L"Format", VT_BSTR, L"0.0");
+    AppendRawEntry(valueObject, L"Value", VT_UNKNOWN, ObjectOfClass(CLSID_StdFont));
+    std::vector<unsigned char> unknownAfterGood;
+    AppendEntry(unknownAfterGood, L"Format", VT_BSTR, L"0.0");
+    AppendRawEntry(unknownAfterGood, L"Value", 0x2011, {1, 2, 3, 4});
+    std::vector<unsigned char> hugeText;
+    AppendEntry(hugeText, L"Format", VT_BSTR, L"0.0");
+    AppendRawEntry(hugeText, L"Value", VT_BSTR, {0xFF, 0xFF, 0xFF, 0xFF, '1', 0});
+    const struct {
+        const char* what;
+        std::vector<unsigned char> bytes;
+        const wchar_t* format;
+        const wchar_t* description; // what the error says, in part
+    } rows[] = {
+        {"a font of another class", Stream(fontOfOurClass), L"###,##0.00;(##,###.00)", L"Font"},
+        {"an object as the value", Stream(valueObject), L"0.0", L"Value"},
+        {"an unknown type after a good entry", Stream(unknownAfterGood), L"0.0", L"unknown kind"},
+        {"a text longer than the stream", Stream(hugeText), L"0.0", L"damaged"},
+    };
+    ASSERT_EQ(42u, rows[0].bytes.size());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Ref<_Quillomet> control;
+        control.p = Create();
+        SetValue(control.p, 3);
+        EXPECT_TRUE(FAILED(LoadFromBytes(control.p, row.bytes)));
+        const std::wstring description = ErrorDescription();
+        EXPECT_NE(std::wstring::npos, description.find(row.description)) << description;
+        EXPECT_EQ(std::wstring::npos, description.find(L"vector")) << description;
+        EXPECT_EQ(row.format, FormatOf(control.p));
+        EXPECT_EQ(0.0, ValueOf(control.p));
+    }
+}
+
+// Loading makes the control clean; a loaded control is no new one, but a
+// designer may load it again.
+TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
+    Ref<_Quillomet> saved;
+    saved.p = Create();
+    SetValue(saved.p, 8);
+    Ref<IStream> stream;
+    stream.p = SaveToStream(saved.p);
+    Ref<_Quillomet> control;
+    control.p = Create();
+    Ref<IPersistStreamInit> persist;
+    control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+    Ref<IPersistPropertyBag> bag;
+    control->QueryInterface(IID_IPersistPropertyBag, bag.put_void());
+    Ref<IPersistStorage> storage;
+    control->QueryInterface(IID_IPersistStorage, storage.put_void());
+    EXPECT_EQ(S_OK, persist->InitNew());
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    EXPECT_EQ(S_OK, persist->Load(stream.p));
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    EXPECT_EQ(8.0, ValueOf(control.p));
+    EXPECT_EQ(E_UNEXPECTED, persist->InitNew());
+    EXPECT_EQ(E_UNEXPECTED, bag->InitNew());
+    Ref<IStorage> store;
+    ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(
+        nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+        store.put()));
+    EXPECT_EQ(CO_E_ALREADYINITIALIZED, storage->InitNew(store.p));
+    LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(S_OK, persist->Load(stream.p)); // loading again is allowed
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    SetValue(control.p, 9);
+    EXPECT_EQ(S_OK, persist->IsDirty());
+}
+
+// An object for a typed property is taken by its default value, one level
+// deep; one that is its own default value is a type mismatch, not a stack
+// overflow. The caller's arguments are byte for byte as they were.
+TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
+    // Its default value is itself, or a text.
+    class Valued final : public quillomet::testing::PlainDispatch {
+    public:
+        explicit Valued(const wchar_t* text) : PlainDispatch(IID_IDispatch), m_Text(text) {}
+        STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+            return E_NOTIMPL;
+        }
+        STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                            UINT*) override {
+            if (id != DISPID_VALUE || !result)
+                return DISP_E_MEMBERNOTFOUND;
+            if (m_Text) {
+                V_VT(result) = VT_BSTR;
+                V_BSTR(result) = SysAllocString(m_Text);
+            } else {
+                V_VT(result) = VT_DISPATCH;
+                V_DISPATCH(result) = this;
+                AddRef();
+            }
+            return S_OK;
+        }
+
+    private:
+        const wchar_t* m_Text;
+    };
+    Valued itself(nullptr), picture(L"0.0");
+    Ref<_Quillomet> control;
+    control.p = Create();
+    const auto put = [&](DISPID id, VARIANT& argument) {
+        VARIANT before = argument;
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&argument, &named, 1, 1};
+        const HRESULT hr = control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
+                                           nullptr, nullptr);
+        EXPECT_EQ(0, memcmp(&before, &argument, sizeof(VARIANT)));
+        return hr;
+    };
+    VARIANT object;
+    VariantInit(&object);
+    V_VT(&object) = VT_DISPATCH;
+    V_DISPATCH(&object) = &itself;
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x68030008, object)); // Format
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x68030007, object)); // Enabled
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x6803000C, object)); // UpDownIncrement
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x68030005, object)); // BackColor
+    EXPECT_EQ(L"###,##0.00;(##,###.00)", FormatOf(control.p));
+    V_DISPATCH(&object) = &picture;
+    EXPECT_EQ(S_OK, put(0x68030008, object));
+    EXPECT_EQ(L"0.0", FormatOf(control.p));
+
+    LONG colour = static_cast<LONG>(0x80000005);
+    VARIANT byReference;
+    VariantInit(&byReference);
+    V_VT(&byReference) = VT_I4 | VT_BYREF;
+    V_I4REF(&byReference) = &colour;
+    EXPECT_EQ(S_OK, put(0x68030005, byReference));
+    VARIANT plain;
+    VariantInit(&plain);
+    V_VT(&plain) = VT_I4;
+    V_I4(&plain) = 0x00FF00;
+    EXPECT_EQ(S_OK, put(0x68030004, plain));
+    OLE_COLOR back = 0, fore = 0;
+    control->get_BackColor(&back);
+    control->get_ForeColor(&fore);
+    EXPECT_EQ(0x80000005u, back);
+    EXPECT_EQ(0x00FF00u, fore);
+}
+
+// A Change handler that releases the host's last reference: the write that
+// raised it finishes without touching a released control.
+TEST_F(ContainerTest, HandlerReleasingTheLastReferenceEndsTheCallSafely) {
+    class Releasing final : public quillomet::testing::PlainDispatch {
+    public:
+        Releasing() : PlainDispatch(DIID___Quillomet) {}
+        STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+            return E_NOTIMPL;
+        }
+        STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                            UINT*) override {
+            if (id == 1 && m_Control) // Change
+                std::exchange(m_Control, nullptr)->Release();
+            return S_OK;
+        }
+        _Quillomet* m_Control = nullptr;
+    };
+    Releasing sink;
+    _Quillomet* control = Create();
+    Advise(control, DIID___Quillomet, &sink);
+    sink.m_Control = control;
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_R8;
+    V_R8(&value) = 5000;
+    EXPECT_EQ(S_OK, control->put_value(value));
+    EXPECT_EQ(nullptr, sink.m_Control);
+    m_Factory->Release();
+    m_Factory.p = nullptr;
+    EXPECT_EQ(S_OK, m_CanUnload()); // the control is gone
 }
 
 TEST_F(ContainerTest, ErrorsCarryTheirSourceThroughDispatch) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -657,6 +658,46 @@ TEST_F(ScreenTest, OwnerReleasedWhileItsCalculatorIsOpen) {
     Pump();
     EXPECT_EQ(nullptr, Calculator());
     m_Control->ShowCalculator(); // and it still serves the others
+    Pump();
+    EXPECT_NE(nullptr, Calculator());
+    m_Control->HideCalculator();
+}
+
+// The owner released from a timer while the division message is up: the
+// calculator finishes its key without writing into the released control,
+// and goes with it.
+_Quillomet* g_Doomed = nullptr;
+IOleObject* g_DoomedOle = nullptr;
+void CALLBACK ReleaseOwnerThenClose(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND message = FindWindowW(L"#32770", nullptr);
+    if (!message)
+        return;
+    KillTimer(nullptr, timer);
+    g_DoomedOle->Close(OLECLOSE_NOSAVE);
+    g_DoomedOle->SetClientSite(nullptr);
+    std::exchange(g_DoomedOle, nullptr)->Release();
+    std::exchange(g_Doomed, nullptr)->Release();
+    PostMessageW(message, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ScreenTest, OwnerReleasedWhileTheDivisionMessageIsUp) {
+    Ref<IClassFactory> factory;
+    m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
+    Site second(m_Form);
+    second.m_Position = {10, 100, 170, 122};
+    factory->CreateInstance(nullptr, IID__Quillomet, reinterpret_cast<void**>(&g_Doomed));
+    g_Doomed->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&g_DoomedOle));
+    g_DoomedOle->SetClientSite(&second);
+    g_DoomedOle->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &second, 0, m_Form, &second.m_Position);
+    g_Doomed->ShowCalculator();
+    Pump();
+    ASSERT_NE(nullptr, Calculator());
+    SetTimer(nullptr, 0, 100, &ReleaseOwnerThenClose);
+    ASSERT_NO_FATAL_FAILURE(CalculatorKeys("7 / 0 ="));
+    EXPECT_EQ(nullptr, g_Doomed);
+    Pump();
+    EXPECT_EQ(nullptr, Calculator());
+    m_Control->ShowCalculator(); // the calculator still serves the others
     Pump();
     EXPECT_NE(nullptr, Calculator());
     m_Control->HideCalculator();

@@ -40,8 +40,13 @@ public:
     STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++m_References; }
     STDMETHODIMP_(ULONG) Release() noexcept override {
         const ULONG left = --m_References;
-        if (left == 0)
+        if (left == 0) {
+            // A call that reaches the object while it is being destroyed
+            // (from code its destructor runs) holds and releases it like
+            // any other; it must not destroy it a second time.
+            m_References = DestroyingReferences;
             delete static_cast<Derived*>(this);
+        }
         return left;
     }
 
@@ -60,6 +65,7 @@ private:
             return nullptr;
     }
 
+    static constexpr ULONG DestroyingReferences = 1u << 30;
     std::atomic<ULONG> m_References{1};
 };
 
