@@ -2,6 +2,7 @@
 
 #include "common/automation_error.h"
 #include "control/property_keys.h"
+#include "control/stored_settings.h"
 #include "server/com/com_ptr.h"
 #include "server/com/error.h"
 #include "server/text_conversion.h"
@@ -10,19 +11,14 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <array>
 #include <cstring>
-#include <map>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace quillomet {
 namespace {
-
-constexpr std::uint32_t Magic = 0x544D4C51; // "QLMT"
-constexpr std::uint16_t FormatVersion = 1;
-constexpr std::uint32_t HeaderSize = 10;
-// Far more than any set of fourteen settings needs.
-constexpr std::uint32_t MaxPayload = 16 * 1024 * 1024;
 
 class VariantHolder {
 public:
@@ -190,8 +186,8 @@ public:
 
     std::vector<std::uint8_t> Stream() const {
         Writer out;
-        out.U32(Magic);
-        out.U16(FormatVersion);
+        out.U32(stored::Magic);
+        out.U16(stored::FormatVersion);
         out.U32(static_cast<std::uint32_t>(m_Entries.Data().size()));
         out.Bytes(m_Entries.Data().data(), m_Entries.Data().size());
         return out.Data();
@@ -203,45 +199,13 @@ private:
 
 // --- Reading ----------------------------------------------------------------
 
-class Reader {
-public:
-    explicit Reader(const std::vector<std::uint8_t>& data) : m_Data(data) {}
-    bool AtEnd() const { return m_Position == m_Data.size(); }
-    std::size_t Remaining() const { return m_Data.size() - m_Position; }
-    void Bytes(void* out, std::size_t size) {
-        if (size > m_Data.size() - m_Position)
-            throw StreamFormatError("the stored settings are cut short");
-        std::memcpy(out, m_Data.data() + m_Position, size);
-        m_Position += size;
-    }
-    std::uint16_t U16() {
-        std::uint16_t v = 0;
-        Bytes(&v, 2);
-        return v;
-    }
-    std::uint32_t U32() {
-        std::uint32_t v = 0;
-        Bytes(&v, 4);
-        return v;
-    }
-    std::wstring Text(std::size_t units) {
-        std::wstring text(units, L'\0');
-        Bytes(text.data(), units * sizeof(wchar_t));
-        return text;
-    }
-
-private:
-    const std::vector<std::uint8_t>& m_Data;
-    std::size_t m_Position = 0;
-};
-
 void ReadExactly(IStream* stream, void* out, ULONG size) {
     ULONG read = 0;
     const HRESULT hr = stream->Read(out, size, &read);
     if (FAILED(hr))
         com::ThrowIfFailed(hr);
     if (read != size)
-        throw StreamFormatError("the stored settings are cut short");
+        throw StoredFormatError("the stored settings are cut short");
 }
 
 // A stored font: the standard font class's identifier, then its own data,
@@ -276,123 +240,29 @@ Variant LoadFont(const std::vector<std::uint8_t>& bytes) {
 // The entries of a stream, served as a bag in the control's read order.
 class StreamEntries final : public PropertyBag {
 public:
-    // Reads the entries up to the first damaged one: an entry of unknown
-    // type carries no length, so nothing after it can be found, but what
-    // came before it is kept, and the damage reported after loading.
-    explicit StreamEntries(const std::vector<std::uint8_t>& payload) {
-        try {
-            ReadAll(payload);
-        } catch (const StreamFormatError& error) {
-            m_Damage = error.what();
-        }
-    }
+    explicit StreamEntries(std::span<const std::uint8_t> payload) : m_Settings(payload) {}
 
-    void ThrowIfDamaged() const {
-        if (!m_Damage.empty())
-            throw StreamFormatError(m_Damage);
-    }
-
-private:
-    void ReadAll(const std::vector<std::uint8_t>& payload) {
-        Reader in(payload);
-        while (!in.AtEnd()) {
-            const std::wstring key = in.Text(in.U16());
-            const auto type = static_cast<VARTYPE>(in.U16());
-            Entry entry{type, {}};
-            switch (type) {
-            case VT_EMPTY:
-                break;
-            case VT_I2:
-            case VT_BOOL:
-                entry.bytes.resize(2);
-                break;
-            case VT_I4:
-            case VT_R4:
-                entry.bytes.resize(4);
-                break;
-            case VT_R8:
-            case VT_CY:
-                entry.bytes.resize(8);
-                break;
-            case VT_BSTR:
-            case VT_UNKNOWN: {
-                const std::uint32_t length = in.U32();
-                if (length > in.Remaining())
-                    throw StreamFormatError("the stored settings are damaged: an entry claims "
-                                            "more bytes than the stream holds");
-                entry.bytes.resize(length);
-                break;
-            }
-            default:
-                throw StreamFormatError("the stored settings hold an unknown kind of value");
-            }
-            in.Bytes(entry.bytes.data(), entry.bytes.size());
-            m_Entries[WideToUtf8(key)] = std::move(entry);
-        }
-    }
-
-public:
     Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
-        const auto it = m_Entries.find(std::string(key));
-        if (it == m_Entries.end())
+        const StoredEntry* entry = m_Settings.Find(key);
+        if (!entry)
             return defaultValue;
-        const Entry& e = it->second;
-        const auto* b = e.bytes.data();
-        switch (e.type) {
-        case VT_EMPTY:
-            return {};
-        case VT_I2: {
-            std::int16_t v;
-            std::memcpy(&v, b, 2);
-            return v;
-        }
-        case VT_BOOL: {
-            VARIANT_BOOL v;
-            std::memcpy(&v, b, 2);
-            return v != VARIANT_FALSE;
-        }
-        case VT_I4: {
-            std::int32_t v;
-            std::memcpy(&v, b, 4);
-            return v;
-        }
-        case VT_R4: {
-            float v;
-            std::memcpy(&v, b, 4);
-            return v;
-        }
-        case VT_R8: {
-            double v;
-            std::memcpy(&v, b, 8);
-            return v;
-        }
-        case VT_CY: {
-            std::int64_t v;
-            std::memcpy(&v, b, 8);
-            return Currency{v};
-        }
-        case VT_BSTR: {
-            std::wstring text(e.bytes.size() / sizeof(wchar_t), L'\0');
-            std::memcpy(text.data(), b, text.size() * sizeof(wchar_t));
-            return WideToUtf8(text);
-        }
-        default:
-            // Only the font is an object; anything else under any key is a
-            // damaged setting.
-            if (key != keys::Font)
-                ThrowTypeMismatch();
-            return LoadFont(e.bytes);
-        }
+        if (entry->type != stored::Object)
+            return StoredSettings::ValueOf(*entry);
+        // Only the font is an object; one under any other key is a damaged
+        // setting.
+        if (key != keys::Font)
+            ThrowTypeMismatch();
+        return LoadFont(entry->bytes);
     }
     void WriteProperty(std::string_view, const Variant&, const Variant&) override {}
 
+    void ThrowIfDamaged() const {
+        if (!m_Settings.Damage().empty())
+            throw StoredFormatError(m_Settings.Damage());
+    }
+
 private:
-    struct Entry {
-        VARTYPE type;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::map<std::string, Entry> m_Entries;
-    std::string m_Damage;
+    StoredSettings m_Settings;
 };
 
 } // namespace
@@ -410,19 +280,9 @@ void SaveToBag(const Quillomet& control, IPropertyBag* bag) {
 namespace {
 
 std::unique_ptr<StreamEntries> ReadEntries(IStream* stream) {
-    std::uint8_t header[HeaderSize];
-    ReadExactly(stream, header, HeaderSize);
-    std::uint32_t magic = 0, length = 0;
-    std::uint16_t version = 0;
-    std::memcpy(&magic, header, 4);
-    std::memcpy(&version, header + 4, 2);
-    std::memcpy(&length, header + 6, 4);
-    if (magic != Magic)
-        throw StreamFormatError("the stream holds no Quillomet settings");
-    if (version != FormatVersion)
-        throw StreamFormatError("the stored settings are of an unknown version");
-    if (length > MaxPayload)
-        throw StreamFormatError("the stored settings claim an impossible length");
+    std::array<std::uint8_t, stored::HeaderSize> header{};
+    ReadExactly(stream, header.data(), stored::HeaderSize);
+    const std::uint32_t length = StoredPayloadLength(header);
     std::vector<std::uint8_t> payload(length);
     if (length > 0)
         ReadExactly(stream, payload.data(), length);

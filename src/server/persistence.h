@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/quillomet.h"
+#include "control/stored_settings.h"
 
 #include <ocidl.h>
 
@@ -8,12 +9,6 @@
 #include <stdexcept>
 
 namespace quillomet {
-
-// A stream that is not one of ours, or is cut short.
-class StreamFormatError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The control's settings in a host's property bag: a key equal to its
 // default is left out, an absent key reads as its default.
@@ -32,7 +27,7 @@ void SaveToBag(const Quillomet& control, IPropertyBag* bag);
 //       VT_UNKNOWN (the font) u32 length, then the font object's own
 //       persistence (class identifier and data, as OLE saves objects).
 // A header or length that does not fit fails the load with
-// StreamFormatError; a value that cannot be converted follows the loading
+// StoredFormatError; a value that cannot be converted follows the loading
 // rule of the control (the other settings apply, the error is reported).
 // Reads and checks the whole stream before anything applies; a stream that
 // cannot be read resets the control to a new instance and throws.
