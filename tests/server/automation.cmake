@@ -63,3 +63,10 @@ target_link_libraries(floating_point_test PRIVATE quillomet_identities gtest ole
 target_compile_definitions(floating_point_test PRIVATE UNICODE _UNICODE)
 add_dependencies(floating_point_test quillomet_ocx)
 add_test(NAME server_floating_point COMMAND floating_point_test ${ocx} --gtest_brief=1)
+
+add_executable(reentrancy_test ${CMAKE_CURRENT_LIST_DIR}/reentrancy_test.cpp)
+target_include_directories(reentrancy_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
+target_link_libraries(reentrancy_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
+target_compile_definitions(reentrancy_test PRIVATE UNICODE _UNICODE)
+add_dependencies(reentrancy_test quillomet_ocx)
+add_test(NAME server_reentrancy COMMAND reentrancy_test ${ocx} --gtest_brief=1)
