@@ -6,6 +6,7 @@
 #include "test_site.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 #include <string>
 #include <utility>
@@ -550,6 +551,139 @@ TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
     control->get_ForeColor(&fore);
     EXPECT_EQ(0x80000005u, back);
     EXPECT_EQ(0x00FF00u, fore);
+}
+
+// Every property put through IDispatch with every kind of argument a host
+// or a document can send: each call ends (no crash, no hang), the caller's
+// argument is byte for byte as it was, a refused put leaves the property as
+// it was and says why, and the property still reads afterwards.
+TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
+    // An object whose default value is a number, itself, or another object.
+    class Valued final : public quillomet::testing::PlainDispatch {
+    public:
+        enum class Kind { Number, Itself, Object };
+        explicit Valued(Kind kind) : PlainDispatch(IID_IDispatch), m_Kind(kind) {}
+        STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+            return E_NOTIMPL;
+        }
+        STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                            UINT*) override {
+            if (id != DISPID_VALUE || !result)
+                return DISP_E_MEMBERNOTFOUND;
+            if (m_Kind == Kind::Number) {
+                V_VT(result) = VT_R8;
+                V_R8(result) = 12.5;
+                return S_OK;
+            }
+            static Valued other(Kind::Itself);
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = m_Kind == Kind::Itself ? this : &other;
+            return S_OK;
+        }
+
+    private:
+        Kind m_Kind;
+    };
+    Valued number(Valued::Kind::Number), itself(Valued::Kind::Itself), object(Valued::Kind::Object);
+    double referenced = 3.5;
+    BSTR referencedText = SysAllocString(L"4.5");
+    std::wstring megabyte(1 << 19, L'7');
+    BSTR huge = SysAllocStringLen(megabyte.data(), static_cast<UINT>(megabyte.size()));
+    BSTR digits = SysAllocString(std::wstring(400, L'9').c_str());
+    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 3);
+
+    std::vector<std::pair<const char*, VARIANT>> arguments;
+    const auto add = [&](const char* name, VARTYPE type, auto set) {
+        VARIANT v;
+        VariantInit(&v);
+        V_VT(&v) = type;
+        set(v);
+        arguments.emplace_back(name, v);
+    };
+    add("Empty", VT_EMPTY, [](VARIANT&) {});
+    add("Null", VT_NULL, [](VARIANT&) {});
+    add("Nothing", VT_DISPATCH, [](VARIANT& v) { V_DISPATCH(&v) = nullptr; });
+    add("object worth 12.5", VT_DISPATCH, [&](VARIANT& v) { V_DISPATCH(&v) = &number; });
+    add("object that is itself", VT_DISPATCH, [&](VARIANT& v) { V_DISPATCH(&v) = &itself; });
+    add("object worth an object", VT_DISPATCH, [&](VARIANT& v) { V_DISPATCH(&v) = &object; });
+    add("array", VT_ARRAY | VT_I4, [&](VARIANT& v) { V_ARRAY(&v) = array; });
+    add("double by reference", VT_R8 | VT_BYREF, [&](VARIANT& v) { V_R8REF(&v) = &referenced; });
+    add("text by reference", VT_BSTR | VT_BYREF,
+        [&](VARIANT& v) { V_BSTRREF(&v) = &referencedText; });
+    add("1 MB text", VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = huge; });
+    add("400 digits", VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = digits; });
+    add("NaN", VT_R8, [](VARIANT& v) { V_R8(&v) = std::numeric_limits<double>::quiet_NaN(); });
+    add("infinity", VT_R8, [](VARIANT& v) { V_R8(&v) = std::numeric_limits<double>::infinity(); });
+    add("-infinity", VT_R8,
+        [](VARIANT& v) { V_R8(&v) = -std::numeric_limits<double>::infinity(); });
+    add("1e308", VT_R8, [](VARIANT& v) { V_R8(&v) = 1e308; });
+    add("date", VT_DATE, [](VARIANT& v) { V_DATE(&v) = 45000.5; });
+    add("VT_I8 max", VT_I8, [](VARIANT& v) { V_I8(&v) = std::numeric_limits<LONGLONG>::max(); });
+    add("VT_UI4 max", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 0xFFFFFFFFu; });
+    add("decimal", VT_DECIMAL, [](VARIANT& v) {
+        V_DECIMAL(&v).Lo64 = 12345;
+        V_DECIMAL(&v).scale = 2;
+        V_VT(&v) = VT_DECIMAL;
+    });
+    add("missing argument", VT_ERROR, [](VARIANT& v) { V_ERROR(&v) = DISP_E_PARAMNOTFOUND; });
+
+    const std::pair<const char*, DISPID> properties[] = {
+        {"value", DISPID_VALUE},         {"MaxValue", 0x6803000B},
+        {"MinValue", 0x6803000A},        {"Format", 0x68030008},
+        {"Enabled", 0x68030007},         {"Locked", 0x68030003},
+        {"PositiveOnly", 0x68030006},    {"UseMaxMinValues", 0x68030009},
+        {"UpDownIncrement", 0x6803000C}, {"UpDownFunction", 0x6803000D},
+        {"Calculator", 0x6803000E},      {"BackColor", 0x68030005},
+        {"ForeColor", 0x68030004},
+    };
+    Ref<_Quillomet> control;
+    control.p = Create();
+    const auto read = [&](DISPID id) {
+        VARIANT value;
+        VariantInit(&value);
+        DISPPARAMS none{};
+        EXPECT_EQ(S_OK, control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
+                                        nullptr, nullptr));
+        VARIANT text;
+        VariantInit(&text);
+        VariantChangeType(&text, &value, 0, VT_BSTR);
+        std::wstring shown = V_VT(&text) == VT_BSTR && V_BSTR(&text) ? V_BSTR(&text) : L"?";
+        VariantClear(&text);
+        VariantClear(&value);
+        return shown;
+    };
+    for (const auto& [property, id] : properties) {
+        for (auto& [name, argument] : arguments) {
+            SCOPED_TRACE(::testing::Message() << property << " = " << name);
+            const std::wstring before = read(id);
+            const VARIANT copy = argument;
+            const double referencedBefore = referenced;
+            const BSTR referencedTextBefore = referencedText;
+            DISPID named = DISPID_PROPERTYPUT;
+            DISPPARAMS params{&argument, &named, 1, 1};
+            EXCEPINFO exception{};
+            const HRESULT hr = control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
+                                               nullptr, &exception, nullptr);
+            SysFreeString(exception.bstrSource);
+            SysFreeString(exception.bstrHelpFile);
+            EXPECT_EQ(0, memcmp(&copy, &argument, sizeof(VARIANT))) << "the argument changed";
+            EXPECT_EQ(referencedBefore, referenced);
+            EXPECT_EQ(referencedTextBefore, referencedText);
+            if (FAILED(hr)) {
+                EXPECT_EQ(before, read(id)) << "a refused put changed the property";
+                if (hr == DISP_E_EXCEPTION)
+                    EXPECT_TRUE(exception.bstrDescription && *exception.bstrDescription)
+                        << "an error without a description";
+            } else {
+                read(id);
+            }
+            SysFreeString(exception.bstrDescription);
+        }
+    }
+    SafeArrayDestroy(array);
+    SysFreeString(referencedText);
+    SysFreeString(huge);
+    SysFreeString(digits);
 }
 
 // A Change handler that releases the host's last reference: the write that
