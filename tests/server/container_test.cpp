@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -627,14 +628,48 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
     });
     add("missing argument", VT_ERROR, [](VARIANT& v) { V_ERROR(&v) = DISP_E_PARAMNOTFOUND; });
 
-    const std::pair<const char*, DISPID> properties[] = {
-        {"value", DISPID_VALUE},         {"MaxValue", 0x6803000B},
-        {"MinValue", 0x6803000A},        {"Format", 0x68030008},
-        {"Enabled", 0x68030007},         {"Locked", 0x68030003},
-        {"PositiveOnly", 0x68030006},    {"UseMaxMinValues", 0x68030009},
-        {"UpDownIncrement", 0x6803000C}, {"UpDownFunction", 0x6803000D},
-        {"Calculator", 0x6803000E},      {"BackColor", 0x68030005},
-        {"ForeColor", 0x68030004},
+    // The outcome of each cell, one character per argument above, in order:
+    //   .  taken                       N  invalid use of Null (94)
+    //   P  invalid procedure call (5)  T  type mismatch (13)
+    //   O  overflow (6)                t  DISP_E_TYPEMISMATCH
+    //   ?  the system's own conversion decides: taken, or a DISP_E_ error
+    // The number-bearing properties take what is a number (a date as its
+    // serial number, a decimal, a 32-bit unsigned) and refuse the rest with
+    // the control's own error; a typed property refuses an object whose
+    // default value is an object, and a picture longer than 32767.
+    constexpr const char* Numbers = ".NP.TTT..OOOOOO.O..T";
+    constexpr const char* Typed = ".??.tt?..???????????";
+    const struct {
+        const char* name;
+        DISPID id;
+        const char* outcomes;
+    } properties[] = {
+        {"value", DISPID_VALUE, Numbers},       {"MaxValue", 0x6803000B, Numbers},
+        {"MinValue", 0x6803000A, Numbers},      {"Format", 0x68030008, ".??.tt?..O??????????"},
+        {"Enabled", 0x68030007, Typed},         {"Locked", 0x68030003, Typed},
+        {"PositiveOnly", 0x68030006, Typed},    {"UseMaxMinValues", 0x68030009, Typed},
+        {"UpDownIncrement", 0x6803000C, Typed}, {"UpDownFunction", 0x6803000D, Typed},
+        {"Calculator", 0x6803000E, Typed},      {"BackColor", 0x68030005, Typed},
+        {"ForeColor", 0x68030004, Typed},
+    };
+    const auto matches = [](char outcome, HRESULT hr, SCODE scode) {
+        const HRESULT control = hr == DISP_E_EXCEPTION ? scode : hr;
+        switch (outcome) {
+        case '.':
+            return hr == S_OK;
+        case 'N':
+            return control == static_cast<HRESULT>(0x800A005E);
+        case 'P':
+            return control == static_cast<HRESULT>(0x800A0005);
+        case 'T':
+            return control == static_cast<HRESULT>(0x800A000D);
+        case 'O':
+            return control == static_cast<HRESULT>(0x800A0006);
+        case 't':
+            return hr == DISP_E_TYPEMISMATCH;
+        default:
+            return hr == S_OK || HRESULT_FACILITY(hr) == FACILITY_DISPATCH;
+        }
     };
     Ref<_Quillomet> control;
     control.p = Create();
@@ -652,8 +687,10 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
         VariantClear(&value);
         return shown;
     };
-    for (const auto& [property, id] : properties) {
-        for (auto& [name, argument] : arguments) {
+    for (const auto& [property, id, outcomes] : properties) {
+        ASSERT_EQ(arguments.size(), std::string_view(outcomes).size()) << property;
+        for (std::size_t cell = 0; cell < arguments.size(); ++cell) {
+            auto& [name, argument] = arguments[cell];
             SCOPED_TRACE(::testing::Message() << property << " = " << name);
             const std::wstring before = read(id);
             const VARIANT copy = argument;
@@ -666,6 +703,9 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
                                                nullptr, &exception, nullptr);
             SysFreeString(exception.bstrSource);
             SysFreeString(exception.bstrHelpFile);
+            EXPECT_TRUE(matches(outcomes[cell], hr, exception.scode))
+                << "expected " << outcomes[cell] << ", got " << std::hex << hr << " "
+                << exception.scode;
             EXPECT_EQ(0, memcmp(&copy, &argument, sizeof(VARIANT))) << "the argument changed";
             EXPECT_EQ(referencedBefore, referenced);
             EXPECT_EQ(referencedTextBefore, referencedText);
