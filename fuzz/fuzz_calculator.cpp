@@ -1,3 +1,4 @@
+#include "fuzz_require.h"
 // Fuzzes the calculator engine with random key sequences, checking that the
 // readout never exceeds 14 characters and the operand count its limit.
 //
@@ -24,13 +25,6 @@ public:
     void ShowDivideByZero() override {}
     double m_Value;
 };
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 constexpr std::array<double, 8> Amounts = {0,         12,  12.5, -3.25, 1e-5, 123456789012.5,
                                            999999.99, -0.5};

@@ -8,6 +8,7 @@
 #include "control/number_conversion.h"
 #include "control/quillomet.h"
 #include "control/text_forms.h"
+#include "fuzz_require.h"
 
 #include <cmath>
 #include <cstdint>
@@ -19,13 +20,6 @@
 namespace {
 
 using namespace quillomet;
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void CheckPlainForm(const TextForms& text, bool positiveOnly) {
     const std::string& plain = text.m_WorkText;

@@ -8,6 +8,7 @@
 #include "control/property_keys.h"
 #include "control/quillomet.h"
 #include "control/stored_settings.h"
+#include "fuzz_require.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,13 +18,6 @@
 namespace {
 
 using namespace quillomet;
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 // The stored settings served to the control as the server serves them,
 // with every object refused (only the server can rebuild a font).

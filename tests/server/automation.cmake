@@ -1,6 +1,18 @@
 # The component server under Wine: registration, scripts, a test container.
 set(ocx $<TARGET_FILE:quillomet_ocx>)
 
+# A test program that loads the control's library from the path ctest
+# passes it, run under Wine as test NAME.
+function(quillomet_ocx_test name program)
+  add_executable(${program} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${program}.cpp)
+  target_include_directories(${program} PRIVATE ${PROJECT_SOURCE_DIR}/tools)
+  target_link_libraries(${program} PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32
+                        gdi32 ${ARGN})
+  target_compile_definitions(${program} PRIVATE UNICODE _UNICODE)
+  add_dependencies(${program} quillomet_ocx)
+  add_test(NAME ${name} COMMAND ${program} $<TARGET_FILE:quillomet_ocx> --gtest_brief=1)
+endfunction()
+
 add_test(NAME server_registration
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/registration_test.sh ${ocx})
 set_tests_properties(server_registration PROPERTIES FIXTURES_SETUP registered)
@@ -11,19 +23,9 @@ foreach(script automation.vbs automation.js)
   set_tests_properties(server_script_${script} PROPERTIES FIXTURES_REQUIRED registered)
 endforeach()
 
-add_executable(container_test ${CMAKE_CURRENT_LIST_DIR}/container_test.cpp)
-target_include_directories(container_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(container_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 version)
-target_compile_definitions(container_test PRIVATE UNICODE _UNICODE)
-add_dependencies(container_test quillomet_ocx)
-add_test(NAME server_container COMMAND container_test ${ocx} --gtest_brief=1)
+quillomet_ocx_test(server_container container_test version)
 
-add_executable(site_test ${CMAKE_CURRENT_LIST_DIR}/site_test.cpp)
-target_include_directories(site_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(site_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
-target_compile_definitions(site_test PRIVATE UNICODE _UNICODE)
-add_dependencies(site_test quillomet_ocx)
-add_test(NAME server_site COMMAND site_test ${ocx} --gtest_brief=1)
+quillomet_ocx_test(server_site site_test)
 
 add_executable(atl_host_test ${CMAKE_CURRENT_LIST_DIR}/atl_host_test.cpp)
 target_link_libraries(atl_host_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
@@ -31,20 +33,10 @@ target_compile_definitions(atl_host_test PRIVATE UNICODE _UNICODE)
 add_test(NAME server_atl_host COMMAND atl_host_test --gtest_brief=1)
 set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)
 
-add_executable(screen_test ${CMAKE_CURRENT_LIST_DIR}/screen_test.cpp)
-target_include_directories(screen_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(screen_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
-target_compile_definitions(screen_test PRIVATE UNICODE _UNICODE)
-add_dependencies(screen_test quillomet_ocx)
-add_test(NAME server_screen COMMAND screen_test ${ocx} --gtest_brief=1)
+quillomet_ocx_test(server_screen screen_test)
 
-add_executable(lifetime_test ${CMAKE_CURRENT_LIST_DIR}/lifetime_test.cpp)
+quillomet_ocx_test(server_lifetime lifetime_test)
 target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(lifetime_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
-target_compile_definitions(lifetime_test PRIVATE UNICODE _UNICODE)
-add_dependencies(lifetime_test quillomet_ocx)
-add_test(NAME server_lifetime COMMAND lifetime_test ${ocx} --gtest_brief=1)
 
 add_test(NAME server_demo
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/demo_test.sh $<TARGET_FILE:demo>)
@@ -57,16 +49,6 @@ target_compile_definitions(about_test PRIVATE UNICODE _UNICODE)
 add_dependencies(about_test quillomet_ocx sysinfo_standin)
 add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_standin> --gtest_brief=1)
 
-add_executable(floating_point_test ${CMAKE_CURRENT_LIST_DIR}/floating_point_test.cpp)
-target_include_directories(floating_point_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(floating_point_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
-target_compile_definitions(floating_point_test PRIVATE UNICODE _UNICODE)
-add_dependencies(floating_point_test quillomet_ocx)
-add_test(NAME server_floating_point COMMAND floating_point_test ${ocx} --gtest_brief=1)
+quillomet_ocx_test(server_floating_point floating_point_test)
 
-add_executable(reentrancy_test ${CMAKE_CURRENT_LIST_DIR}/reentrancy_test.cpp)
-target_include_directories(reentrancy_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(reentrancy_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 gdi32)
-target_compile_definitions(reentrancy_test PRIVATE UNICODE _UNICODE)
-add_dependencies(reentrancy_test quillomet_ocx)
-add_test(NAME server_reentrancy COMMAND reentrancy_test ${ocx} --gtest_brief=1)
+quillomet_ocx_test(server_reentrancy reentrancy_test)

@@ -482,36 +482,50 @@ TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
     EXPECT_EQ(S_OK, persist->IsDirty());
 }
 
+// An automation object whose default value is a text, a number, the object
+// itself, or another object (whose default value is itself).
+class DefaultValued final : public quillomet::testing::PlainDispatch {
+public:
+    enum class Kind { Text, Number, Itself, Object };
+    explicit DefaultValued(Kind kind) : PlainDispatch(IID_IDispatch), m_Kind(kind) {}
+    explicit DefaultValued(const wchar_t* text)
+        : PlainDispatch(IID_IDispatch), m_Kind(Kind::Text), m_Text(text) {}
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+        if (id != DISPID_VALUE || !result)
+            return DISP_E_MEMBERNOTFOUND;
+        static DefaultValued other(Kind::Itself);
+        switch (m_Kind) {
+        case Kind::Text:
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = SysAllocString(m_Text);
+            break;
+        case Kind::Number:
+            V_VT(result) = VT_R8;
+            V_R8(result) = 12.5;
+            break;
+        case Kind::Itself:
+        case Kind::Object:
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = m_Kind == Kind::Itself ? this : &other;
+            break;
+        }
+        return S_OK;
+    }
+
+private:
+    Kind m_Kind;
+    const wchar_t* m_Text = nullptr;
+};
+
 // An object for a typed property is taken by its default value, one level
 // deep; one that is its own default value is a type mismatch, not a stack
 // overflow. The caller's arguments are byte for byte as they were.
 TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
-    // Its default value is itself, or a text.
-    class Valued final : public quillomet::testing::PlainDispatch {
-    public:
-        explicit Valued(const wchar_t* text) : PlainDispatch(IID_IDispatch), m_Text(text) {}
-        STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-            return E_NOTIMPL;
-        }
-        STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                            UINT*) override {
-            if (id != DISPID_VALUE || !result)
-                return DISP_E_MEMBERNOTFOUND;
-            if (m_Text) {
-                V_VT(result) = VT_BSTR;
-                V_BSTR(result) = SysAllocString(m_Text);
-            } else {
-                V_VT(result) = VT_DISPATCH;
-                V_DISPATCH(result) = this;
-                AddRef();
-            }
-            return S_OK;
-        }
-
-    private:
-        const wchar_t* m_Text;
-    };
-    Valued itself(nullptr), picture(L"0.0");
+    DefaultValued itself(DefaultValued::Kind::Itself), picture(L"0.0");
     Ref<_Quillomet> control;
     control.p = Create();
     const auto put = [&](DISPID id, VARIANT& argument) {
@@ -559,33 +573,8 @@ TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
 // argument is byte for byte as it was, a refused put leaves the property as
 // it was and says why, and the property still reads afterwards.
 TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
-    // An object whose default value is a number, itself, or another object.
-    class Valued final : public quillomet::testing::PlainDispatch {
-    public:
-        enum class Kind { Number, Itself, Object };
-        explicit Valued(Kind kind) : PlainDispatch(IID_IDispatch), m_Kind(kind) {}
-        STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-            return E_NOTIMPL;
-        }
-        STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                            UINT*) override {
-            if (id != DISPID_VALUE || !result)
-                return DISP_E_MEMBERNOTFOUND;
-            if (m_Kind == Kind::Number) {
-                V_VT(result) = VT_R8;
-                V_R8(result) = 12.5;
-                return S_OK;
-            }
-            static Valued other(Kind::Itself);
-            V_VT(result) = VT_DISPATCH;
-            V_DISPATCH(result) = m_Kind == Kind::Itself ? this : &other;
-            return S_OK;
-        }
-
-    private:
-        Kind m_Kind;
-    };
-    Valued number(Valued::Kind::Number), itself(Valued::Kind::Itself), object(Valued::Kind::Object);
+    DefaultValued number(DefaultValued::Kind::Number), itself(DefaultValued::Kind::Itself),
+        object(DefaultValued::Kind::Object);
     double referenced = 3.5;
     BSTR referencedText = SysAllocString(L"4.5");
     std::wstring megabyte(1 << 19, L'7');
