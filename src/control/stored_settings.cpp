@@ -141,6 +141,9 @@ void StoredSettings::ReadAll(std::span<const std::uint8_t> payload) {
                 throw StoredFormatError("the stored settings are damaged: an entry claims more "
                                         "bytes than the stream holds");
         }
+        if (entry.type == stored::Text && size % 2 != 0)
+            throw StoredFormatError("the stored settings are damaged: a text of an odd number "
+                                    "of bytes");
         const auto bytes = in.Bytes(size);
         entry.bytes.assign(bytes.begin(), bytes.end());
         m_Entries.insert_or_assign(std::move(key), std::move(entry));

@@ -24,6 +24,7 @@
 
 #include <olectl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -85,11 +86,12 @@ inline HRESULT ResolveDefaultValue(VARIANT& value) {
     if (!V_UNKNOWN(&value) ||
         FAILED(V_UNKNOWN(&value)->QueryInterface(IID_IDispatch, object.put_void())))
         return DISP_E_TYPEMISMATCH;
-    OwnedVariant resolved;
+    OwnedVariant returned, resolved;
     DISPPARAMS none{};
+    // Dereferenced before it is judged: an object by reference is an object.
     if (FAILED(object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                              &none, resolved.get(), nullptr, nullptr)) ||
-        IsObject(*resolved.get()))
+                              &none, returned.get(), nullptr, nullptr)) ||
+        FAILED(VariantCopyInd(resolved.get(), returned.get())) || IsObject(*resolved.get()))
         return DISP_E_TYPEMISMATCH;
     VariantClear(&value);
     value = *resolved.get();
@@ -175,7 +177,8 @@ public:
         const bool colour = id == DispidBackColor || id == DispidForeColor;
         OwnedVariant argument;
         DISPPARAMS copied{};
-        if (params && (flags & DISPATCH_PROPERTYPUT) && params->cArgs == 1) {
+        if (params && (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
+            params->cArgs == 1) {
             com::ThrowIfFailed(VariantCopyInd(argument.get(), &params->rgvarg[0]));
             // A typed property converts an object through its default value,
             // which the system follows without end when an object is its own
@@ -188,7 +191,8 @@ public:
             // result is a type they cannot use. Both cross as the same bits.
             if (colour && V_VT(argument.get()) == VT_I4)
                 V_VT(argument.get()) = VT_UI4;
-            copied = {argument.get(), params->rgdispidNamedArgs, 1, params->cNamedArgs};
+            copied = {argument.get(), params->rgdispidNamedArgs, 1,
+                      std::min<UINT>(params->cNamedArgs, 1)};
             params = &copied;
         }
         const HRESULT hr = DispInvoke(static_cast<_Quillomet*>(this), QuillometInterfaceInfo(), id,
@@ -445,6 +449,7 @@ public:
     }
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) noexcept override try {
         const win32::StandardFloatingPoint standardFloatingPoint;
+        const KeepAlive keepAlive(this);
         if (!size)
             return E_POINTER;
         Ready();
@@ -548,13 +553,15 @@ private:
     void LoadFrom(Loader load) {
         const KeepAlive keepAlive(this); // a notified host may release it
         m_Initialised = true;
-        m_Loaded = true;
         struct Clean {
             bool& dirty;
             ~Clean() { dirty = false; }
         } clean{m_Dirty};
         load(m_Control);
         m_Control.OnResize();
+        // A load that failed left a new control, which a host may then
+        // initialise as new.
+        m_Loaded = true;
     }
 
     template <typename T, typename Read>

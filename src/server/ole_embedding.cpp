@@ -40,6 +40,7 @@ STDMETHODIMP ControlObject::GetClientSite(IOleClientSite** site) noexcept {
 }
 
 STDMETHODIMP ControlObject::Close(DWORD) noexcept {
+    const KeepAlive keepAlive(this); // the site may release it when told
     InPlaceDeactivate();
     if (m_AdviseHolder)
         m_AdviseHolder->SendOnClose();

@@ -27,6 +27,7 @@ STDMETHODIMP ControlObject::Load(IStorage* storage) noexcept try {
                                            STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());
     if (FAILED(hr)) {
         LoadFrom([](Quillomet& control) { control.ResetToNew(); });
+        m_Loaded = false; // nothing was loaded: a new control
         return hr;
     }
     return Load(stream.get());

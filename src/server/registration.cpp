@@ -113,7 +113,7 @@ void UnregisterServer() {
     DeleteTree(ProgId);
     // Unregistering what is not registered succeeds; the system reports a
     // library that is not registered as an invalid argument.
-    if (!KeyExists(L"TypeLib\\" + GuidText(LIBID_Ordinalex)))
+    if (!KeyExists(L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0"))
         return;
     const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, SYS_WIN32);
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)

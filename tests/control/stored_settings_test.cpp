@@ -129,6 +129,13 @@ TEST(StoredSettingsTest, DamageKeepsWhatCameBefore) {
          }(),
          "damaged"},
         {"a key cut short", Bytes{9, 0, 'V', 0}, "cut short"},
+        {"a text of an odd length",
+         [] {
+             Bytes b;
+             Entry(b, u"Value", stored::Text, {3, 0, 0, 0, '1', 0, '2'});
+             return b;
+         }(),
+         "odd number"},
         {"a double cut short",
          [] {
              Bytes b;

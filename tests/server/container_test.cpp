@@ -480,6 +480,14 @@ TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
     EXPECT_EQ(S_FALSE, persist->IsDirty());
     SetValue(control.p, 9);
     EXPECT_EQ(S_OK, persist->IsDirty());
+
+    // A load that failed leaves a new control, which may be initialised.
+    Ref<_Quillomet> failed;
+    failed.p = Create();
+    EXPECT_TRUE(FAILED(LoadFromBytes(failed.p, Header(0x12345678, 1, 0))));
+    Ref<IPersistStreamInit> again;
+    failed->QueryInterface(IID_IPersistStreamInit, again.put_void());
+    EXPECT_EQ(S_OK, again->InitNew());
 }
 
 // An automation object whose default value is a text, a number, the object
@@ -549,6 +557,27 @@ TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
     V_DISPATCH(&object) = &picture;
     EXPECT_EQ(S_OK, put(0x68030008, object));
     EXPECT_EQ(L"0.0", FormatOf(control.p));
+
+    // The font by reference: Nothing, or an object by reference, is refused
+    // and the caller's argument left as it was.
+    VARIANT nothing;
+    VariantInit(&nothing);
+    V_VT(&nothing) = VT_DISPATCH;
+    V_DISPATCH(&nothing) = nullptr;
+    IDispatch* referencedObject = &picture;
+    VARIANT objectByReference;
+    VariantInit(&objectByReference);
+    V_VT(&objectByReference) = VT_DISPATCH | VT_BYREF;
+    V_DISPATCHREF(&objectByReference) = &referencedObject;
+    for (VARIANT* argument : {&nothing, &objectByReference}) {
+        const VARIANT before = *argument;
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{argument, &named, 1, 1};
+        EXPECT_TRUE(FAILED(control->Invoke(0x68030000, IID_NULL, 0, DISPATCH_PROPERTYPUTREF,
+                                           &params, nullptr, nullptr, nullptr)));
+        EXPECT_EQ(0, memcmp(&before, argument, sizeof(VARIANT)));
+    }
+    EXPECT_EQ(&picture, referencedObject);
 
     LONG colour = static_cast<LONG>(0x80000005);
     VARIANT byReference;

@@ -183,6 +183,7 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
             Ref<IConnectionPoint> events, notifications;
             points->FindConnectionPoint(DIID___Quillomet, events.put());
             points->FindConnectionPoint(IID_IPropertyNotifySink, notifications.put());
+            points.reset(); // the connection points do not hold the control
             DWORD eventCookie = 0, notifyCookie = 0;
             events->Advise(static_cast<IDispatch*>(&sink), &eventCookie);
             notifications->Advise(static_cast<IPropertyNotifySink*>(&sink), &notifyCookie);
@@ -201,10 +202,11 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
             EXPECT_TRUE(sink.m_Acted);
 
             if (action.outcome == Outcome::Released) {
+                // Released inside the handler: gone, windows and all.
                 EXPECT_EQ(nullptr, control);
+                EXPECT_FALSE(IsWindow(field));
                 events.reset();
                 notifications.reset();
-                points.reset();
                 continue;
             }
             // Raised inside the text's change, a handler's write or Load wins
@@ -225,7 +227,6 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
             notifications->Unadvise(notifyCookie);
             events.reset();
             notifications.reset();
-            points.reset();
             ole->Close(OLECLOSE_NOSAVE);
             ole->SetClientSite(nullptr);
             ole->Release();

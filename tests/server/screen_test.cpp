@@ -670,7 +670,7 @@ _Quillomet* g_Doomed = nullptr;
 IOleObject* g_DoomedOle = nullptr;
 void CALLBACK ReleaseOwnerThenClose(HWND, UINT, UINT_PTR timer, DWORD) {
     const HWND message = FindWindowW(L"#32770", nullptr);
-    if (!message)
+    if (!message || GetWindowThreadProcessId(message, nullptr) != GetCurrentThreadId())
         return;
     KillTimer(nullptr, timer);
     g_DoomedOle->Close(OLECLOSE_NOSAVE);
@@ -692,8 +692,9 @@ TEST_F(ScreenTest, OwnerReleasedWhileTheDivisionMessageIsUp) {
     g_Doomed->ShowCalculator();
     Pump();
     ASSERT_NE(nullptr, Calculator());
-    SetTimer(nullptr, 0, 100, &ReleaseOwnerThenClose);
-    ASSERT_NO_FATAL_FAILURE(CalculatorKeys("7 / 0 ="));
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &ReleaseOwnerThenClose);
+    CalculatorKeys("7 / 0 =");
+    KillTimer(nullptr, timer); // also when the message never came
     EXPECT_EQ(nullptr, g_Doomed);
     Pump();
     EXPECT_EQ(nullptr, Calculator());
