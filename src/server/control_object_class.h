@@ -56,23 +56,11 @@ inline DISPID DispidOfKey(std::string_view key) {
     return DISPID_UNKNOWN;
 }
 
-// A VARIANT this code owns, cleared when it goes.
-class OwnedVariant {
-public:
-    OwnedVariant() { VariantInit(&m_Value); }
-    ~OwnedVariant() { VariantClear(&m_Value); }
-    OwnedVariant(const OwnedVariant&) = delete;
-    OwnedVariant& operator=(const OwnedVariant&) = delete;
-    VARIANT* get() { return &m_Value; }
-
-private:
-    VARIANT m_Value;
-};
-
 // The properties whose argument is a VARIANT taken as given (objects
 // included), or an object itself.
 inline bool TakesAnyVariant(DISPID id) {
-    return id == DISPID_VALUE || id == 0x6803000A || id == 0x6803000B || id == 0x68030000;
+    return id == DispidOfKey(keys::Value) || id == DispidOfKey(keys::MinValue) ||
+           id == DispidOfKey(keys::MaxValue) || id == DispidOfKey(keys::Font);
 }
 
 inline bool IsObject(const VARIANT& value) {

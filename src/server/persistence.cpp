@@ -20,23 +20,13 @@
 namespace quillomet {
 namespace {
 
-class VariantHolder {
-public:
-    VariantHolder() { VariantInit(&m_Value); }
-    ~VariantHolder() { VariantClear(&m_Value); }
-    VARIANT* get() { return &m_Value; }
-
-private:
-    VARIANT m_Value;
-};
-
 class BagAdapter final : public PropertyBag {
 public:
     BagAdapter(IPropertyBag* bag, IErrorLog* log) : m_Bag(bag), m_Log(log) {}
 
     Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
         const std::wstring name = Utf8ToWide(key);
-        VariantHolder value;
+        OwnedVariant value;
         if (FAILED(m_Bag->Read(name.c_str(), value.get(), m_Log)))
             return defaultValue;
         return FromVariant(*value.get());
@@ -47,7 +37,7 @@ public:
         if (value == defaultValue)
             return;
         const std::wstring name = Utf8ToWide(key);
-        VariantHolder v;
+        OwnedVariant v;
         ToVariant(value, v.get());
         com::ThrowIfFailed(m_Bag->Write(name.c_str(), v.get()));
     }
@@ -133,7 +123,7 @@ public:
         const std::wstring name = Utf8ToWide(key);
         m_Entries.U16(static_cast<std::uint16_t>(name.size()));
         m_Entries.Text(name);
-        VariantHolder v;
+        OwnedVariant v;
         ToVariant(value, v.get());
         VARIANT* p = v.get();
         switch (V_VT(p)) {
@@ -230,7 +220,7 @@ Variant LoadFont(const std::vector<std::uint8_t>& bytes) {
                                         IID_IPersistStream, font.put_void()));
     if (FAILED(font->Load(memory.get())))
         ThrowTypeMismatch(); // the font's own data is damaged
-    VariantHolder v;
+    OwnedVariant v;
     V_VT(v.get()) = VT_UNKNOWN;
     com::ThrowIfFailed(
         font->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&V_UNKNOWN(v.get()))));

@@ -3,6 +3,7 @@
 #include "common/variant.h"
 
 #include <oaidl.h>
+#include <oleauto.h>
 
 namespace quillomet {
 
@@ -25,6 +26,19 @@ public:
 
 private:
     IUnknown* m_Object;
+};
+
+// A VARIANT this code owns, cleared when it goes.
+class OwnedVariant {
+public:
+    OwnedVariant() { VariantInit(&m_Value); }
+    ~OwnedVariant() { VariantClear(&m_Value); }
+    OwnedVariant(const OwnedVariant&) = delete;
+    OwnedVariant& operator=(const OwnedVariant&) = delete;
+    VARIANT* get() { return &m_Value; }
+
+private:
+    VARIANT m_Value;
 };
 
 } // namespace quillomet
