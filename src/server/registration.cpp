@@ -71,6 +71,10 @@ void DeleteTree(const std::wstring& path) {
         com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
 }
 
+std::wstring NeutralTypeLibKey() {
+    return L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0\\0";
+}
+
 bool KeyExists(const std::wstring& path) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -106,6 +110,11 @@ void RegisterServer() {
     com::com_ptr<ITypeLib> typeLib;
     com::ThrowIfFailed(LoadTypeLibEx(path.c_str(), REGKIND_NONE, typeLib.put()));
     com::ThrowIfFailed(RegisterTypeLib(typeLib.get(), const_cast<wchar_t*>(path.c_str()), nullptr));
+    // The library's locale is US English, but the system's proxies, through
+    // which a client in another apartment calls the control, look it up
+    // under the neutral locale: without this path no such client can reach
+    // the control at all.
+    SetKey(NeutralTypeLibKey() + L"\\win32", path);
 }
 
 void UnregisterServer() {
@@ -115,6 +124,8 @@ void UnregisterServer() {
     // library that is not registered as an invalid argument.
     if (!KeyExists(L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0"))
         return;
+    // Ours, not the system's: it would keep the version key alive.
+    DeleteTree(NeutralTypeLibKey());
     const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, SYS_WIN32);
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)
         com::ThrowIfFailed(hr);

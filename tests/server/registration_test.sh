@@ -37,6 +37,7 @@ check "type library of the class" value_is "HKCR\\CLSID\\$clsid\\TypeLib" '' "$l
 check "version" value_is "HKCR\\CLSID\\$clsid\\Version" '' '1.0'
 check "type library registered" value_is "HKCR\\TypeLib\\$libid\\1.0" '' 'Ordinalex'
 check "type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\409\\win32" '' "$ocx"
+check "neutral-locale type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\0\\win32" '' "$ocx"
 check "dual interface registered" value_is "HKCR\\Interface\\$iid" '' '_Quillomet'
 check "event interface registered" value_is "HKCR\\Interface\\$diid" '' '__Quillomet'
 check "dual interface's type library" value_is "HKCR\\Interface\\$iid\\TypeLib" '' "$libid"
