@@ -1,15 +1,33 @@
 #include "server/class_factory.h"
 
 #include "backend/win32/floating_point.h"
-#include "server/com/com_object.h"
 #include "server/com/error.h"
+#include "server/com/module.h"
 #include "server/control_object.h"
 
 namespace quillomet {
 namespace {
 
-class ClassFactory final : public com::ComObject<ClassFactory, IClassFactory> {
+// One factory for the process, as long-lived as the library. Holding it
+// does not keep the library loaded: a client that wants that calls
+// LockServer, as COM asks of it. So a reference a host forgets to release
+// (Wine's activation from another apartment keeps one on every factory it
+// is given) costs nothing and does not pin the library.
+class ClassFactory final : public IClassFactory {
 public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
+        if (!object)
+            return E_POINTER;
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IClassFactory)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return 2; }
+    STDMETHODIMP_(ULONG) Release() noexcept override { return 1; }
+
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override try {
         const win32::StandardFloatingPoint standardFloatingPoint;
         if (!object)
@@ -28,10 +46,12 @@ public:
     }
 };
 
+ClassFactory g_Factory;
+
 } // namespace
 
-com::com_ptr<IClassFactory> MakeClassFactory() {
-    return com::com_ptr<IClassFactory>::attach(com::make<ClassFactory>().detach());
+IClassFactory& TheClassFactory() {
+    return g_Factory;
 }
 
 } // namespace quillomet

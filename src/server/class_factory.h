@@ -1,12 +1,11 @@
 #pragma once
 
-#include "server/com/com_ptr.h"
-
 #include <unknwn.h>
 
 namespace quillomet {
 
-// The factory of Quillomet controls.
-com::com_ptr<IClassFactory> MakeClassFactory();
+// The factory of Quillomet controls: one for the process, never destroyed;
+// its references do not count, its server locks do.
+IClassFactory& TheClassFactory();
 
 } // namespace quillomet

@@ -40,7 +40,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) try {
     *object = nullptr;
     if (clsid != CLSID_Quillomet)
         return CLASS_E_CLASSNOTAVAILABLE;
-    return MakeClassFactory()->QueryInterface(iid, object);
+    return TheClassFactory().QueryInterface(iid, object);
 } catch (...) {
     return com::ToHresult();
 }
