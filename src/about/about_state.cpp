@@ -16,11 +16,23 @@ private:
     AboutDialog& m_Dialog;
 };
 
+// A plain pointer, freed by hand: a thread_local with a destructor keeps
+// its library loaded for the rest of the process.
+thread_local AboutState* t_State = nullptr;
+
 } // namespace
 
 AboutState& AboutState::ForThisThread() {
-    thread_local AboutState state;
-    return state;
+    if (!t_State)
+        t_State = new AboutState();
+    return *t_State;
+}
+
+void AboutState::DiscardForThisThread() {
+    if (!t_State || t_State->m_Showing)
+        return;
+    delete t_State;
+    t_State = nullptr;
 }
 
 void AboutState::Show(Toolkit& toolkit) {
@@ -30,6 +42,11 @@ void AboutState::Show(Toolkit& toolkit) {
     dialog.SetPlatform(toolkit.Platform());
     dialog.Load();
     Clicks clicks(dialog);
+    struct Showing {
+        explicit Showing(bool& flag) : m_Flag(flag) { m_Flag = true; }
+        ~Showing() { m_Flag = false; }
+        bool& m_Flag;
+    } showing(m_Showing);
     const AboutClose closed = toolkit.CreateAboutWindow()->ShowModal(dialog.Texts(), clicks);
     dialog.Unload();
     if (closed == AboutClose::Ok)

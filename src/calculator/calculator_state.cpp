@@ -13,11 +13,24 @@ void Guarded(Step step) noexcept {
     }
 }
 
+// A plain pointer, freed by hand: a thread_local with a destructor keeps
+// its library loaded for the rest of the process, and would run at the
+// thread's end after the windows and the apartment it refers to have gone.
+thread_local CalculatorState* t_State = nullptr;
+
 } // namespace
 
 CalculatorState& CalculatorState::ForThisThread() {
-    thread_local CalculatorState state;
-    return state;
+    if (!t_State)
+        t_State = new CalculatorState();
+    return *t_State;
+}
+
+void CalculatorState::DiscardForThisThread() {
+    if (!t_State || t_State->m_Form)
+        return;
+    delete t_State;
+    t_State = nullptr;
 }
 
 void CalculatorState::Unload() {

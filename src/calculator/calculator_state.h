@@ -14,6 +14,10 @@ namespace quillomet {
 class CalculatorState {
 public:
     static CalculatorState& ForThisThread();
+    // Frees the thread's calculator when the thread's last control has
+    // gone; one still closing from inside its own notification is kept
+    // until a later control's end.
+    static void DiscardForThisThread();
 
     std::unique_ptr<CalculatorForm> m_Form;
     // The owner's extender; cleared when that control terminates.

@@ -10,6 +10,14 @@
 #include <cmath>
 
 namespace quillomet {
+namespace {
+
+// The controls alive on this thread. The thread's calculator and about
+// dialog go with the last of them, so that nothing of the library is left
+// in use once no control is.
+thread_local int t_Controls = 0;
+
+} // namespace
 
 Quillomet::Quillomet(Toolkit& toolkit, Container& host)
     : m_Toolkit(toolkit), m_Host(host),
@@ -19,10 +27,16 @@ Quillomet::Quillomet(Toolkit& toolkit, Container& host)
           toolkit.CreateImage(&m_CalcButtonSink, layout::CalcButton, Glyph::Calculator, true)),
       m_CalcPic1(toolkit.CreateImage(nullptr, layout::CalcPic1, Glyph::Calculator, false)),
       m_CalcPic2(toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false)),
-      m_Timer1(toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval)) {}
+      m_Timer1(toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval)) {
+    ++t_Controls;
+}
 
 Quillomet::~Quillomet() {
     ReleaseCalculator();
+    if (--t_Controls == 0) {
+        CalculatorState::DiscardForThisThread();
+        AboutState::DiscardForThisThread();
+    }
 }
 
 void Quillomet::InitProperties() {

@@ -52,3 +52,11 @@ add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_stand
 quillomet_ocx_test(server_floating_point floating_point_test)
 
 quillomet_ocx_test(server_reentrancy reentrancy_test)
+
+add_executable(unload_test ${CMAKE_CURRENT_LIST_DIR}/unload_test.cpp)
+target_include_directories(unload_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
+target_link_libraries(unload_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
+target_compile_definitions(unload_test PRIVATE UNICODE _UNICODE)
+add_dependencies(unload_test quillomet_ocx)
+add_test(NAME server_unload COMMAND unload_test --gtest_brief=1)
+set_tests_properties(server_unload PROPERTIES FIXTURES_REQUIRED registered)

@@ -9,16 +9,10 @@
 
 namespace quillomet::win32 {
 
+// Made afresh for each control, which keeps a copy of it anyway. A font
+// kept per thread would outlive the thread's apartment and, as a C++
+// thread_local with a destructor, keep the library from ever being freed.
 std::shared_ptr<Win32Font> Win32Font::Default() {
-    // One per thread (font objects are apartment objects); each control
-    // takes a copy of it, as it does of a host's ambient font.
-    thread_local std::shared_ptr<Win32Font> shared;
-    if (!shared)
-        shared = CreateDefault();
-    return shared;
-}
-
-std::shared_ptr<Win32Font> Win32Font::CreateDefault() {
     FONTDESC description{sizeof description};
     description.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
     description.cySize.int64 = 82500; // 8.25 points, in ten-thousandths

@@ -16,7 +16,7 @@ class Win32Font final : public FontObject {
 public:
     explicit Win32Font(com::com_ptr<IFont> font) : m_Font(std::move(font)) {}
 
-    // MS Sans Serif 8.25 pt, for a control without a host font.
+    // A new MS Sans Serif 8.25 pt, for a control without a host font.
     static std::shared_ptr<Win32Font> Default();
     // The font behind an automation object, or null when it is none.
     static std::shared_ptr<Win32Font> FromUnknown(IUnknown* object);
@@ -29,7 +29,6 @@ public:
     HFONT Handle() const;
 
 private:
-    static std::shared_ptr<Win32Font> CreateDefault();
     com::com_ptr<IFont> m_Font;
 };
 
