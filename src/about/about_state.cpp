@@ -1,6 +1,9 @@
 #include "about/about_state.h"
 
+#include "common/thread_data.h"
 #include "toolkit/about_window.h"
+
+#include <utility>
 
 namespace quillomet {
 namespace {
@@ -16,23 +19,20 @@ private:
     AboutDialog& m_Dialog;
 };
 
-// A plain pointer, freed by hand: a thread_local with a destructor keeps
-// its library loaded for the rest of the process.
-thread_local AboutState* t_State = nullptr;
-
 } // namespace
 
 AboutState& AboutState::ForThisThread() {
-    if (!t_State)
-        t_State = new AboutState();
-    return *t_State;
+    ThreadData& thread = ThisThreadData();
+    if (!thread.about)
+        thread.about = new AboutState();
+    return *thread.about;
 }
 
-void AboutState::DiscardForThisThread() {
-    if (!t_State || t_State->m_Showing)
+void AboutState::DiscardIfUnused() {
+    ThreadData& thread = ThisThreadData();
+    if (thread.controls > 0 || !thread.about || thread.about->m_Showing > 0)
         return;
-    delete t_State;
-    t_State = nullptr;
+    delete std::exchange(thread.about, nullptr);
 }
 
 void AboutState::Show(Toolkit& toolkit) {
@@ -43,9 +43,9 @@ void AboutState::Show(Toolkit& toolkit) {
     dialog.Load();
     Clicks clicks(dialog);
     struct Showing {
-        explicit Showing(bool& flag) : m_Flag(flag) { m_Flag = true; }
-        ~Showing() { m_Flag = false; }
-        bool& m_Flag;
+        explicit Showing(int& count) : m_Count(count) { ++m_Count; }
+        ~Showing() { --m_Count; }
+        int& m_Count;
     } showing(m_Showing);
     const AboutClose closed = toolkit.CreateAboutWindow()->ShowModal(dialog.Texts(), clicks);
     dialog.Unload();

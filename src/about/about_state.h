@@ -12,16 +12,16 @@ namespace quillomet {
 class AboutState {
 public:
     static AboutState& ForThisThread();
-    // Frees the thread's dialog when the thread's last control has gone,
-    // unless it is showing.
-    static void DiscardForThisThread();
+    // Frees the thread's dialog once the thread has no control left and it
+    // is not showing.
+    static void DiscardIfUnused();
     // Shows the dialog modally; returns when it closes.
     void Show(Toolkit& toolkit);
 
     std::unique_ptr<AboutDialog> m_Dialog;
 
 private:
-    bool m_Showing = false;
+    int m_Showing = 0; // showings under way, nested ones included
 };
 
 } // namespace quillomet

@@ -55,7 +55,10 @@ void CalculatorForm::Handle(Work work) {
     if (--m_Busy == 0 && m_CloseRequested) {
         CalculatorState& state = m_State;
         m_CloseRequested = false;
-        state.Unload(); // destroys this form: nothing may follow
+        state.Unload(); // destroys this form: nothing of it may follow
+        // Its owner may have gone while it was busy, the thread's last
+        // control with it.
+        CalculatorState::DiscardIfUnused();
     }
 }
 

@@ -1,6 +1,9 @@
 #include "calculator/calculator_state.h"
 
+#include "common/thread_data.h"
+
 #include <exception>
+#include <utility>
 
 namespace quillomet {
 namespace {
@@ -13,24 +16,24 @@ void Guarded(Step step) noexcept {
     }
 }
 
-// A plain pointer, freed by hand: a thread_local with a destructor keeps
-// its library loaded for the rest of the process, and would run at the
-// thread's end after the windows and the apartment it refers to have gone.
-thread_local CalculatorState* t_State = nullptr;
-
 } // namespace
 
 CalculatorState& CalculatorState::ForThisThread() {
-    if (!t_State)
-        t_State = new CalculatorState();
-    return *t_State;
+    ThreadData& thread = ThisThreadData();
+    if (!thread.calculator)
+        thread.calculator = new CalculatorState();
+    return *thread.calculator;
 }
 
-void CalculatorState::DiscardForThisThread() {
-    if (!t_State || t_State->m_Form)
+CalculatorState* CalculatorState::Existing() {
+    return ThisThreadData().calculator;
+}
+
+void CalculatorState::DiscardIfUnused() {
+    ThreadData& thread = ThisThreadData();
+    if (thread.controls > 0 || !thread.calculator || thread.calculator->m_Form)
         return;
-    delete t_State;
-    t_State = nullptr;
+    delete std::exchange(thread.calculator, nullptr);
 }
 
 void CalculatorState::Unload() {
@@ -40,9 +43,13 @@ void CalculatorState::Unload() {
         m_Form->RequestClose();
         return;
     }
-    Guarded([&] { m_Form.reset(); });
+    // Taken out first: destroying the window can run the host's code, which
+    // may end the thread's last control and with it this state, so nothing
+    // of it is used from here on.
+    std::unique_ptr<CalculatorForm> form = std::move(m_Form);
     m_Showing = false;
     const ExtenderRef owner = m_Owner; // a highlight may close a calculator again
+    Guarded([&] { form.reset(); });
     if (!owner)
         return;
     Guarded([&] { owner->SetProperty("SkipFocus", false); });

@@ -14,10 +14,12 @@ namespace quillomet {
 class CalculatorState {
 public:
     static CalculatorState& ForThisThread();
-    // Frees the thread's calculator when the thread's last control has
-    // gone; one still closing from inside its own notification is kept
-    // until a later control's end.
-    static void DiscardForThisThread();
+    // The thread's calculator if one was made, else null.
+    static CalculatorState* Existing();
+    // Frees the thread's calculator once the thread has no control left
+    // and no window of it is loaded (one still closing from inside its own
+    // notification goes when that ends).
+    static void DiscardIfUnused();
 
     std::unique_ptr<CalculatorForm> m_Form;
     // The owner's extender; cleared when that control terminates.

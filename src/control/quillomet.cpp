@@ -3,6 +3,7 @@
 #include "about/about_state.h"
 #include "calculator/calculator_state.h"
 #include "common/automation_error.h"
+#include "common/thread_data.h"
 #include "control/layout_constants.h"
 #include "control/property_keys.h"
 
@@ -10,15 +11,6 @@
 #include <cmath>
 
 namespace quillomet {
-namespace {
-
-// The controls alive on this thread. The thread's calculator and about
-// dialog go with the last of them, so that nothing of the library is left
-// in use once no control is.
-thread_local int t_Controls = 0;
-
-} // namespace
-
 Quillomet::Quillomet(Toolkit& toolkit, Container& host)
     : m_Toolkit(toolkit), m_Host(host),
       m_txtNumber(toolkit.CreateTextBox(m_TextBoxSink, layout::TxtNumber)),
@@ -28,15 +20,16 @@ Quillomet::Quillomet(Toolkit& toolkit, Container& host)
       m_CalcPic1(toolkit.CreateImage(nullptr, layout::CalcPic1, Glyph::Calculator, false)),
       m_CalcPic2(toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false)),
       m_Timer1(toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval)) {
-    ++t_Controls;
+    // The thread's calculator and about dialog go with its last control, so
+    // that nothing of the library is left in use once no control is.
+    ++ThisThreadData().controls;
 }
 
 Quillomet::~Quillomet() {
     ReleaseCalculator();
-    if (--t_Controls == 0) {
-        CalculatorState::DiscardForThisThread();
-        AboutState::DiscardForThisThread();
-    }
+    --ThisThreadData().controls;
+    CalculatorState::DiscardIfUnused();
+    AboutState::DiscardIfUnused();
 }
 
 void Quillomet::InitProperties() {
@@ -153,16 +146,17 @@ void Quillomet::DisplayAboutBox() {
 }
 
 void Quillomet::CloseCalculator() {
-    CalculatorState::ForThisThread().Unload();
+    if (CalculatorState* calculator = CalculatorState::Existing())
+        calculator->Unload();
 }
 
 // A control that goes while it owns the calculator takes it along, and
 // leaves no owner behind to be called.
 void Quillomet::ReleaseCalculator() {
-    CalculatorState& calculator = CalculatorState::ForThisThread();
-    if (m_CalculatorOwner && calculator.m_Owner == m_CalculatorOwner) {
-        calculator.m_Owner = nullptr;
-        calculator.Unload();
+    CalculatorState* calculator = CalculatorState::Existing();
+    if (calculator && m_CalculatorOwner && calculator->m_Owner == m_CalculatorOwner) {
+        calculator->m_Owner = nullptr;
+        calculator->Unload();
     }
     m_CalculatorOwner = nullptr;
 }

@@ -235,6 +235,10 @@ private:
     bool m_Enabled = false;
     bool m_PositiveOnly = false;
     bool m_GotFocus = false;
+    // From a key's KeyDown or KeyPress whose handler took the edit away
+    // (opened the calculator, say) to the key's release: its character is
+    // not taken and its release closes nothing.
+    bool m_KeyLeftTheEdit = false;
     bool m_Locked = false;
     bool m_Calculator = false;
     bool m_UseMaxMinValues = false;

@@ -43,6 +43,7 @@ void Quillomet::Highlight() {
 // Into the field: the plain form, left-aligned and wholly selected so that
 // typing replaces it.
 void Quillomet::TextBoxFocusArrival() {
+    m_KeyLeftTheEdit = false; // back in the field, keys type again
     if (m_SkipFocus) {
         m_SkipFocus = false;
         return;

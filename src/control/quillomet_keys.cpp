@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 // Typing, the whole-text clipboard keys, and the events passed on to the
 // host from the text box and the drop button.
@@ -34,7 +35,9 @@ bool Quillomet::MakesTooManyDigits(char digit) const {
 // Admits only what can form a number, where it may stand. A code left at 0
 // never reaches the field; only a refusal for length is audible.
 void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
-    if (m_Locked) {
+    // The key's KeyDown handler took the edit away (it opened the
+    // calculator, say): its character has no field to go into.
+    if (m_Locked || m_KeyLeftTheEdit) {
         keyAscii = 0;
         return;
     }
@@ -72,9 +75,14 @@ void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
     }
 
     if (keyAscii > 0) {
+        const bool editing = m_GotFocus;
         std::array<Variant, 1> arguments{keyAscii};
         m_Host.RaiseEvent(EventId::KeyPress, arguments);
         keyAscii = arguments[0].ToInteger();
+        if (editing && !m_GotFocus) {
+            keyAscii = 0; // the handler took the edit away
+            m_KeyLeftTheEdit = true;
+        }
     }
 }
 
@@ -86,11 +94,20 @@ void Quillomet::OnTxtNumberKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
             StepDown();
     }
     // The spinner's own steps come through here too; they are no keys.
-    if (!m_Spinning)
-        RaiseKeyEvent(EventId::KeyDown, keyCode, shift);
+    if (m_Spinning)
+        return;
+    const bool editing = m_GotFocus;
+    RaiseKeyEvent(EventId::KeyDown, keyCode, shift);
+    m_KeyLeftTheEdit = editing && !m_GotFocus;
 }
 
 void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
+    // The release of a key whose KeyDown handler opened the calculator
+    // leaves it open.
+    if (std::exchange(m_KeyLeftTheEdit, false)) {
+        RaiseKeyEvent(EventId::KeyUp, keyCode, shift);
+        return;
+    }
     CloseCalculator();
     if (m_UpDownFunction && (keyCode == key::Up || keyCode == key::Down)) {
         m_Timer1->SetEnabled(false);

@@ -71,8 +71,13 @@ void DeleteTree(const std::wstring& path) {
         com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
 }
 
+// The type library's key of version 1.0, which the system writes.
+std::wstring TypeLibVersionKey() {
+    return L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0";
+}
+
 std::wstring NeutralTypeLibKey() {
-    return L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0\\0";
+    return TypeLibVersionKey() + L"\\0";
 }
 
 bool KeyExists(const std::wstring& path) {
@@ -122,7 +127,7 @@ void UnregisterServer() {
     DeleteTree(ProgId);
     // Unregistering what is not registered succeeds; the system reports a
     // library that is not registered as an invalid argument.
-    if (!KeyExists(L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0"))
+    if (!KeyExists(TypeLibVersionKey()))
         return;
     // Ours, not the system's: it would keep the version key alive.
     DeleteTree(NeutralTypeLibKey());

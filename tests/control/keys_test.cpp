@@ -1,7 +1,9 @@
+#include "calculator/calculator_state.h"
 #include "control/control_fixture.h"
 #include "control/key_codes.h"
 
 #include <string>
+#include <utility>
 
 namespace quillomet {
 namespace {
@@ -108,6 +110,38 @@ TEST_F(KeysTest, HostCanCancelOrChangeTheCharacter) {
     };
     Field().TypeText("1234");
     EXPECT_EQ("129", Shown());
+}
+
+// A KeyDown or KeyPress handler that opens the calculator takes the edit
+// away before the key's character goes in: the character is not taken,
+// the key's release leaves the calculator open, and once the field has the
+// edit back, typing works as before.
+TEST_F(KeysTest, HandlerOpeningTheCalculatorTakesTheKeyWithIt) {
+    for (const EventId opener : {EventId::KeyDown, EventId::KeyPress}) {
+        SCOPED_TRACE(opener == EventId::KeyDown ? "KeyDown" : "KeyPress");
+        control.SetValue(1234.5);
+        FocusIn();
+        bool opened = false;
+        host.m_OnEvent = [&](EventId event, std::span<Variant>) {
+            if (event == opener && !std::exchange(opened, true))
+                control.ShowCalculator();
+        };
+        Field().KeyDown('5');
+        Field().TypeChar('5');
+        Field().KeyUp('5');
+        EXPECT_TRUE(opened);
+        EXPECT_TRUE(CalculatorState::ForThisThread().m_Showing);
+        EXPECT_EQ("1,234.50", Shown());
+
+        host.m_OnEvent = nullptr;
+        control.HideCalculator();
+        EXPECT_TRUE(control.GotFocus());
+        Field().KeyDown('7');
+        Field().TypeChar('7');
+        Field().KeyUp('7');
+        EXPECT_EQ("7", Shown());
+        FocusOut();
+    }
 }
 
 TEST_F(KeysTest, LockedFieldRefusesTypingButNotTheClipboardKeys) {

@@ -161,13 +161,6 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
     };
     for (const auto& [triggerName, trigger] : triggers) {
         for (const Action& action : actions) {
-            // Opened from KeyDown or KeyPress, the calculator takes the edit
-            // away before the key's character arrives, which then stands in
-            // the field without being taken or refused; those two rows wait
-            // until that is decided.
-            const bool keyHandler = trigger == KeyDown || trigger == KeyPress;
-            if (keyHandler && std::string(action.name) == "ShowCalculator")
-                continue;
             SCOPED_TRACE(::testing::Message() << action.name << " in " << triggerName);
             Site site(m_Form);
             site.m_Position = {10, 100, 170, 122};
@@ -208,6 +201,16 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
                 events.reset();
                 notifications.reset();
                 continue;
+            }
+            // Opened from KeyDown or KeyPress, the calculator takes the edit
+            // away before the key's character goes in: the key goes nowhere,
+            // and its release leaves the calculator open. (Opened from the
+            // change the character made, the key's release closes it, as
+            // any key in the field does.)
+            const bool keyHandler = trigger == KeyDown || trigger == KeyPress;
+            if (keyHandler && std::string(action.name) == "ShowCalculator") {
+                EXPECT_NE(nullptr, Calculator());
+                EXPECT_EQ(1, NumberOf(control));
             }
             // Raised inside the text's change, a handler's write or Load wins
             // over it; KeyDown and KeyPress come before the character goes

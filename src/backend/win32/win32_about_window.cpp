@@ -140,6 +140,7 @@ BOOL CALLBACK DisableOthers(HWND window, LPARAM list) {
 } // namespace
 
 AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvents& events) {
+    const com::ServerLock serverLock;
     WNDCLASSEXW wc{sizeof wc};
     if (!GetClassInfoExW(com::ModuleInstance(), ClassName, &wc)) {
         wc = {sizeof wc};

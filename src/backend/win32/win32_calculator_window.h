@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/com/module.h"
 #include "toolkit/calculator_window.h"
 
 #include <windows.h>
@@ -36,6 +37,9 @@ private:
     HFONT Font(std::string_view name, double points, bool bold);
     bool Inside(HWND window) const;
 
+    // The window can outlive its owner (closing once a notification the
+    // owner's release interrupted ends): the library stays for it.
+    com::ServerLock m_ServerLock;
     CalculatorWindowEvents& m_Events;
     HWND m_Window = nullptr;
     HWND m_Readout = nullptr;

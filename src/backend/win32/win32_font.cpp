@@ -9,9 +9,9 @@
 
 namespace quillomet::win32 {
 
-// Made afresh for each control, which keeps a copy of it anyway. A font
-// kept per thread would outlive the thread's apartment and, as a C++
-// thread_local with a destructor, keep the library from ever being freed.
+// Made afresh on every call (a control copies it anyway). A font kept per
+// thread would outlive the thread's apartment and, as a C++ thread_local
+// with a destructor, keep the library from ever being freed.
 std::shared_ptr<Win32Font> Win32Font::Default() {
     FONTDESC description{sizeof description};
     description.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");

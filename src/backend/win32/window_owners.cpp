@@ -15,6 +15,7 @@ ThreadWindows* Existing() {
 } // namespace
 
 bool ThreadWindows::ProcessAttached() {
+    SetThreadDataSource(&ThreadWindows::CoreData);
     g_Slot = TlsAlloc();
     return g_Slot != TLS_OUT_OF_INDEXES;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/thread_data.h"
+
 #include <windows.h>
 
 #include <unordered_map>
@@ -24,6 +26,9 @@ public:
     ThreadWindows& operator=(const ThreadWindows&) = delete;
 
     std::unordered_map<HWND, void*>& Owners() { return m_Owners; }
+    // The core's per-thread data, kept here rather than in a C++
+    // thread_local (see SetThreadDataSource).
+    static ThreadData& CoreData() { return Current().m_CoreData; }
     // A message-only window, made on first need.
     HWND ParkingWindow();
     HDC MeasuringDc();
@@ -33,6 +38,7 @@ private:
     ~ThreadWindows();
 
     std::unordered_map<HWND, void*> m_Owners;
+    ThreadData m_CoreData;
     HWND m_Parking = nullptr;
     HDC m_MeasuringDc = nullptr;
 };

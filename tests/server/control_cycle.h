@@ -4,8 +4,8 @@
 // placed, typed into, stepped, its calculator opened and closed, saved,
 // its settings loaded into a second control, and both released. Used by
 // the unloading test and the stress run, which repeat it.
+#include "com_test_support.h"
 #include "container/ole_site.h"
-#include "ordinalex.h"
 
 #include <windows.h>
 
@@ -18,42 +18,15 @@ namespace quillomet::testing {
 
 namespace detail {
 
-// Releases an interface pointer at the end of its scope.
-template <typename T>
-class Held {
-public:
-    Held() = default;
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    ~Held() {
-        if (m_Pointer)
-            m_Pointer->Release();
-    }
-    T* operator->() const { return m_Pointer; }
-    T* get() const { return m_Pointer; }
-    void** put_void() { return reinterpret_cast<void**>(&m_Pointer); }
-
-private:
-    T* m_Pointer = nullptr;
-};
-
-inline void PumpWaiting() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 // A control made by `factory`, sited on `site` with a new instance's
 // settings or those of `stream`, and placed in the site's window.
 inline bool Place(IClassFactory* factory, Site& site, HWND form, IStream* stream,
-                  Held<_Quillomet>& control, Held<IOleObject>& ole) {
+                  Ref<_Quillomet>& control, Ref<IOleObject>& ole) {
     if (FAILED(factory->CreateInstance(nullptr, IID__Quillomet, control.put_void())) ||
         FAILED(control->QueryInterface(IID_IOleObject, ole.put_void())) ||
         FAILED(ole->SetClientSite(&site)))
         return false;
-    Held<IPersistStreamInit> persist;
+    Ref<IPersistStreamInit> persist;
     if (FAILED(control->QueryInterface(IID_IPersistStreamInit, persist.put_void())))
         return false;
     if (stream) {
@@ -68,8 +41,8 @@ inline bool Place(IClassFactory* factory, Site& site, HWND form, IStream* stream
 }
 
 // Closes a placed control and takes its site away, as a form does.
-inline void Unplace(Held<IOleObject>& ole) {
-    if (!ole.get())
+inline void Unplace(Ref<IOleObject>& ole) {
+    if (!ole.p)
         return;
     ole->Close(OLECLOSE_NOSAVE);
     ole->SetClientSite(nullptr);
@@ -93,44 +66,46 @@ inline double ValueOf(_Quillomet* control) {
 
 // Runs one cycle on a form window of the calling thread and returns the
 // value the second control read from the first one's saved settings:
-// 13.5 when every step worked, NaN when one failed.
+// 13.5 when every step worked, NaN when one failed (the calculator not
+// opening among them).
 inline double UseOneControl(IClassFactory* factory, HWND form) {
     using namespace detail;
     Site firstSite(form);
     Site secondSite(form);
-    Held<IStream> saved;
+    Ref<IStream> saved;
+    bool calculatorShown = false;
     double result = NAN;
     {
-        Held<_Quillomet> control;
-        Held<IOleObject> ole;
+        Ref<_Quillomet> control;
+        Ref<IOleObject> ole;
         if (Place(factory, firstSite, form, nullptr, control, ole) &&
-            SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE,
-                                            reinterpret_cast<IStream**>(saved.put_void())))) {
+            SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, saved.put()))) {
             control->put_UpDownFunction(VARIANT_TRUE);
-            const HWND field = FieldWindow(control.get());
+            const HWND field = FieldWindow(control.p);
             SetFocus(field);
             for (const char typed : {'1', '2', '.', '5'})
                 SendMessageW(field, WM_CHAR, static_cast<WPARAM>(typed), 0);
             SendMessageW(field, WM_KEYDOWN, VK_UP, 0);
             SendMessageW(field, WM_KEYUP, VK_UP, 0);
             control->ShowCalculator();
-            PumpWaiting();
+            Pump();
+            calculatorShown = FindWindowW(L"QuillometCalculator", nullptr) != nullptr;
             control->HideCalculator();
-            PumpWaiting();
-            Held<IPersistStreamInit> persist;
+            Pump();
+            Ref<IPersistStreamInit> persist;
             if (SUCCEEDED(control->QueryInterface(IID_IPersistStreamInit, persist.put_void())))
-                persist->Save(saved.get(), TRUE);
+                persist->Save(saved.p, TRUE);
         }
         Unplace(ole);
     }
-    if (saved.get()) {
-        Held<_Quillomet> control;
-        Held<IOleObject> ole;
-        if (Place(factory, secondSite, form, saved.get(), control, ole))
-            result = ValueOf(control.get());
+    if (saved.p && calculatorShown) {
+        Ref<_Quillomet> control;
+        Ref<IOleObject> ole;
+        if (Place(factory, secondSite, form, saved.p, control, ole))
+            result = ValueOf(control.p);
         Unplace(ole);
     }
-    PumpWaiting();
+    Pump();
     return result;
 }
 
