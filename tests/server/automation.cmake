@@ -60,3 +60,7 @@ target_compile_definitions(unload_test PRIVATE UNICODE _UNICODE)
 add_dependencies(unload_test quillomet_ocx)
 add_test(NAME server_unload COMMAND unload_test --gtest_brief=1)
 set_tests_properties(server_unload PROPERTIES FIXTURES_REQUIRED registered)
+
+quillomet_ocx_test(server_golden golden_test)
+target_compile_definitions(golden_test PRIVATE
+  QUILLOMET_GOLDEN_DIR="${CMAKE_CURRENT_LIST_DIR}/golden")
