@@ -1,23 +1,12 @@
 #pragma once
 
-#include "about/platform_services.h"
+#include "toolkit/about_window.h"
+#include "toolkit/platform_services.h"
 
 #include <memory>
 #include <string>
 
 namespace quillomet {
-
-// The texts the dialog shows.
-struct AboutTexts {
-    std::string caption;
-    std::string title;
-    std::string version;
-    std::string description;
-    std::string disclaimer;
-    std::string email;
-    std::string webLabel;
-    std::string web;
-};
 
 // The about dialog's logic: its texts, the mail, web and system-information
 // actions, and what closing does. The window shows the texts and reports

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "calculator/calculator_engine.h"
-#include "server/container.h"
+#include "toolkit/container.h"
 #include "toolkit/calculator_window.h"
 #include "toolkit/toolkit.h"
 

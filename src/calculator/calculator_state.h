@@ -1,7 +1,7 @@
 #pragma once
 
 #include "calculator/calculator_form.h"
-#include "server/container.h"
+#include "toolkit/container.h"
 
 #include <memory>
 

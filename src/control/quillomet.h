@@ -2,7 +2,7 @@
 
 #include "common/variant.h"
 #include "control/text_forms.h"
-#include "server/container.h"
+#include "toolkit/container.h"
 #include "toolkit/font.h"
 #include "toolkit/ole_color.h"
 #include "toolkit/toolkit.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "server/com/com_ptr.h"
-#include "server/container.h"
+#include "toolkit/container.h"
 
 #include <ocidl.h>
 #include <oleidl.h>

@@ -1,8 +1,20 @@
 #pragma once
 
-#include "about/about_dialog.h"
+#include <string>
 
 namespace quillomet {
+
+// The texts the dialog shows.
+struct AboutTexts {
+    std::string caption;
+    std::string title;
+    std::string version;
+    std::string description;
+    std::string disclaimer;
+    std::string email;
+    std::string webLabel;
+    std::string web;
+};
 
 // What the about window reports while it is up.
 class AboutWindowEvents {

@@ -5,7 +5,7 @@
 namespace quillomet {
 class Quillomet;
 }
-#include "server/container.h"
+#include "toolkit/container.h"
 
 #include <functional>
 #include <map>

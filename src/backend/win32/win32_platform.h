@@ -1,6 +1,6 @@
 #pragma once
 
-#include "about/platform_services.h"
+#include "toolkit/platform_services.h"
 
 namespace quillomet::win32 {
 
