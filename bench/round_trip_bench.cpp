@@ -2,7 +2,7 @@
 // every value write and focus change, beside a plain snprintf/strtod
 // implementation and ICU's DecimalFormat. All in one binary so the ratios
 // hold on a noisy machine; the ratios are printed at the end.
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 #include "control/text_forms.h"
 
 #include <array>

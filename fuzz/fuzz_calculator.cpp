@@ -6,7 +6,7 @@
 // byte per key.
 #include "calculator/calculator_engine.h"
 #include "common/automation_error.h"
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 
 #include <array>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "backend/memory/memory_container.h"
 #include "backend/memory/memory_toolkit.h"
 #include "common/automation_error.h"
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 #include "control/quillomet.h"
 #include "control/text_forms.h"
 #include "fuzz_require.h"

@@ -2,7 +2,7 @@
 
 #include "calculator/calculator_text.h"
 #include "common/automation_error.h"
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 
 #include "common/automation_error.h"
 #include "common/text_length.h"
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 
 #include <cmath>
 

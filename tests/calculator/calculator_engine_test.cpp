@@ -2,7 +2,7 @@
 #include "calculator/calculator_text.h"
 #include "calculator/key_sequence.h"
 #include "common/variant_printer.h"
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 
 #include <cmath>
 #include <cstdint>

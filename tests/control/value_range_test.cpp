@@ -1,5 +1,5 @@
 #include "control/control_fixture.h"
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 
 #include <cmath>
 #include <functional>

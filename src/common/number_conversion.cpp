@@ -1,4 +1,4 @@
-#include "control/number_conversion.h"
+#include "common/number_conversion.h"
 
 #include "common/automation_error.h"
 
