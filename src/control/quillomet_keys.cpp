@@ -1,6 +1,6 @@
+#include "common/number_conversion.h"
 #include "common/text_length.h"
 #include "control/key_codes.h"
-#include "common/number_conversion.h"
 #include "control/quillomet.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-#include "control/key_codes.h"
 #include "common/number_conversion.h"
+#include "control/key_codes.h"
 #include "control/quillomet.h"
 #include "control/value_text.h"
 

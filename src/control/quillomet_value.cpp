@@ -1,6 +1,6 @@
 #include "common/automation_error.h"
-#include "common/text_length.h"
 #include "common/number_conversion.h"
+#include "common/text_length.h"
 #include "control/property_keys.h"
 #include "control/quillomet.h"
 #include "control/value_text.h"

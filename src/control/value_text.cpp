@@ -1,8 +1,8 @@
 #include "control/value_text.h"
 
 #include "common/automation_error.h"
-#include "common/text_length.h"
 #include "common/number_conversion.h"
+#include "common/text_length.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "calculator/calculator_engine.h"
 #include "calculator/calculator_text.h"
 #include "calculator/key_sequence.h"
-#include "common/variant_printer.h"
 #include "common/number_conversion.h"
+#include "common/variant_printer.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "control/control_fixture.h"
 #include "common/number_conversion.h"
+#include "control/control_fixture.h"
 
 #include <cmath>
 #include <functional>
