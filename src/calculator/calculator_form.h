@@ -1,8 +1,8 @@
 #pragma once
 
 #include "calculator/calculator_engine.h"
-#include "toolkit/container.h"
 #include "toolkit/calculator_window.h"
+#include "toolkit/container.h"
 #include "toolkit/toolkit.h"
 
 #include <memory>

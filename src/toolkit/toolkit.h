@@ -1,10 +1,10 @@
 #pragma once
 
-#include "toolkit/platform_services.h"
 #include "toolkit/about_window.h"
 #include "toolkit/calculator_window.h"
 #include "toolkit/geometry.h"
 #include "toolkit/image.h"
+#include "toolkit/platform_services.h"
 #include "toolkit/spinner.h"
 #include "toolkit/text_box.h"
 #include "toolkit/timer.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "toolkit/platform_services.h"
 #include "toolkit/about_window.h"
+#include "toolkit/platform_services.h"
 
 #include <functional>
 #include <map>
