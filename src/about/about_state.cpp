@@ -29,10 +29,10 @@ AboutState& AboutState::ForThisThread() {
 }
 
 void AboutState::DiscardIfUnused() {
-    ThreadData& thread = ThisThreadData();
-    if (thread.controls > 0 || !thread.about || thread.about->m_Showing > 0)
+    ThreadData* thread = ExistingThreadData();
+    if (!thread || thread->controls > 0 || !thread->about || thread->about->m_Showing > 0)
         return;
-    delete std::exchange(thread.about, nullptr);
+    delete std::exchange(thread->about, nullptr);
 }
 
 void AboutState::Show(Toolkit& toolkit) {

@@ -26,14 +26,15 @@ CalculatorState& CalculatorState::ForThisThread() {
 }
 
 CalculatorState* CalculatorState::Existing() {
-    return ThisThreadData().calculator;
+    const ThreadData* thread = ExistingThreadData();
+    return thread ? thread->calculator : nullptr;
 }
 
 void CalculatorState::DiscardIfUnused() {
-    ThreadData& thread = ThisThreadData();
-    if (thread.controls > 0 || !thread.calculator || thread.calculator->m_Form)
+    ThreadData* thread = ExistingThreadData();
+    if (!thread || thread->controls > 0 || !thread->calculator || thread->calculator->m_Form)
         return;
-    delete std::exchange(thread.calculator, nullptr);
+    delete std::exchange(thread->calculator, nullptr);
 }
 
 void CalculatorState::Unload() {

@@ -15,9 +15,20 @@ void SetThreadDataSource(ThreadDataSource source) noexcept {
 
 ThreadData& ThisThreadData() {
     if (const ThreadDataSource source = g_Source)
-        return source();
+        return *source(true);
     thread_local ThreadData data;
     return data;
+}
+
+ThreadData* ExistingThreadData() noexcept {
+    if (const ThreadDataSource source = g_Source) {
+        try {
+            return source(false);
+        } catch (...) {
+            return nullptr;
+        }
+    }
+    return &ThisThreadData();
 }
 
 } // namespace quillomet

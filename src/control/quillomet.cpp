@@ -27,7 +27,8 @@ Quillomet::Quillomet(Toolkit& toolkit, Container& host)
 
 Quillomet::~Quillomet() {
     ReleaseCalculator();
-    --ThisThreadData().controls;
+    if (ThreadData* thread = ExistingThreadData())
+        --thread->controls;
     CalculatorState::DiscardIfUnused();
     AboutState::DiscardIfUnused();
 }

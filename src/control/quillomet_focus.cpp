@@ -36,6 +36,7 @@ void Quillomet::OnTxtNumberLostFocus() {
 }
 
 void Quillomet::Highlight() {
+    m_KeyLeftTheEdit = false; // the calculator closed: keys type again
     if (m_Enabled)
         TextBoxFocusArrival();
 }

@@ -48,6 +48,22 @@ inline void Unplace(Ref<IOleObject>& ole) {
     ole->SetClientSite(nullptr);
 }
 
+// Whether this thread has a calculator window.
+inline bool CalculatorOpen() {
+    bool found = false;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM result) WINAPI -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (wcscmp(name, L"QuillometCalculator") == 0)
+                *reinterpret_cast<bool*>(result) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 inline HWND FieldWindow(_Quillomet* control) {
     LONG handle = 0;
     control->get_hwnd(&handle);
@@ -67,7 +83,7 @@ inline double ValueOf(_Quillomet* control) {
 // Runs one cycle on a form window of the calling thread and returns the
 // value the second control read from the first one's saved settings:
 // 13.5 when every step worked, NaN when one failed (the calculator not
-// opening among them).
+// opening, or not closing, among them).
 inline double UseOneControl(IClassFactory* factory, HWND form) {
     using namespace detail;
     Site firstSite(form);
@@ -89,9 +105,10 @@ inline double UseOneControl(IClassFactory* factory, HWND form) {
             SendMessageW(field, WM_KEYUP, VK_UP, 0);
             control->ShowCalculator();
             Pump();
-            calculatorShown = FindWindowW(L"QuillometCalculator", nullptr) != nullptr;
+            calculatorShown = CalculatorOpen();
             control->HideCalculator();
             Pump();
+            calculatorShown = calculatorShown && !CalculatorOpen();
             Ref<IPersistStreamInit> persist;
             if (SUCCEEDED(control->QueryInterface(IID_IPersistStreamInit, persist.put_void())))
                 persist->Save(saved.p, TRUE);

@@ -201,15 +201,19 @@ void Put(IDispatch* control, const wchar_t* name, VARIANT& value) {
         << Narrow(name);
 }
 
+// A golden file's bytes; a file that cannot be opened fails the test (an
+// empty one is a legitimate empty bag).
 Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.is_open()) << "cannot read " << path;
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
+bool WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
 }
 
 Bytes StreamBytes(IStream* stream) {
@@ -405,9 +409,9 @@ TEST_F(GoldenTest, StoredDocumentsSaveAndLoadAsTheyAlwaysHave) {
         const Bytes contents = SaveStorage(control.p);
         const std::string bag = SaveBag(control.p);
         if (write) {
-            WriteBytes(base + ".stream", stream);
-            WriteBytes(base + ".contents", contents);
-            WriteBytes(base + ".bag", Bytes(bag.begin(), bag.end()));
+            ASSERT_TRUE(WriteBytes(base + ".stream", stream));
+            ASSERT_TRUE(WriteBytes(base + ".contents", contents));
+            ASSERT_TRUE(WriteBytes(base + ".bag", Bytes(bag.begin(), bag.end())));
             continue;
         }
         const Bytes goldenStream = ReadBytes(base + ".stream");
@@ -426,6 +430,8 @@ TEST_F(GoldenTest, StoredDocumentsSaveAndLoadAsTheyAlwaysHave) {
         EXPECT_EQ(goldenContents, ResaveStorage(goldenContents));
         EXPECT_EQ(goldenBag, ResaveBag(goldenBag));
     }
+    if (write)
+        GTEST_SKIP() << "golden files written, nothing compared";
 }
 
 } // namespace

@@ -43,6 +43,12 @@ void ThreadWindows::LibraryUnloading() {
     g_Slot = TLS_OUT_OF_INDEXES;
 }
 
+ThreadData* ThreadWindows::CoreData(bool create) {
+    if (ThreadWindows* windows = create ? &Current() : Existing())
+        return &windows->m_CoreData;
+    return nullptr;
+}
+
 ThreadWindows& ThreadWindows::Current() {
     if (ThreadWindows* windows = Existing())
         return *windows;

@@ -28,7 +28,7 @@ public:
     std::unordered_map<HWND, void*>& Owners() { return m_Owners; }
     // The core's per-thread data, kept here rather than in a C++
     // thread_local (see SetThreadDataSource).
-    static ThreadData& CoreData() { return Current().m_CoreData; }
+    static ThreadData* CoreData(bool create);
     // A message-only window, made on first need.
     HWND ParkingWindow();
     HDC MeasuringDc();
