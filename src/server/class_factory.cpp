@@ -1,9 +1,9 @@
 #include "server/class_factory.h"
 
 #include "backend/win32/floating_point.h"
-#include "server/com/error.h"
-#include "server/com/module.h"
 #include "server/control_object.h"
+#include "win32com/error.h"
+#include "win32com/module.h"
 
 namespace quillomet {
 namespace {

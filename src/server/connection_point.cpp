@@ -1,6 +1,6 @@
 #include "server/connection_point.h"
 
-#include "server/com/error.h"
+#include "win32com/error.h"
 
 #include <olectl.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/com/com_object.h"
+#include "win32com/com_object.h"
 
 #include <ocidl.h>
 

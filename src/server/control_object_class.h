@@ -5,6 +5,7 @@
 // embedding in ole_embedding.cpp, persistence in persistence_interfaces.cpp.
 #include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
+#include "backend/win32/variant_conversion.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/win32_text_box.h"
 #include "backend/win32/win32_toolkit.h"
@@ -12,15 +13,14 @@
 #include "control/property_keys.h"
 #include "control/quillomet.h"
 #include "ordinalex.h"
-#include "server/com/com_object.h"
-#include "server/com/error.h"
 #include "server/connection_point.h"
 #include "server/diagnostics.h"
 #include "server/persistence.h"
 #include "server/site_container.h"
-#include "server/text_conversion.h"
 #include "server/type_info.h"
-#include "server/variant_conversion.h"
+#include "win32com/com_object.h"
+#include "win32com/error.h"
+#include "win32com/text_conversion.h"
 
 #include <olectl.h>
 

@@ -2,9 +2,9 @@
 #include "backend/win32/window_owners.h"
 #include "ordinalex.h"
 #include "server/class_factory.h"
-#include "server/com/error.h"
-#include "server/com/module.h"
 #include "server/registration.h"
+#include "win32com/error.h"
+#include "win32com/module.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 #include "server/site_container.h"
 
+#include "backend/win32/variant_conversion.h"
 #include "backend/win32/win32_font.h"
-#include "server/com/error.h"
-#include "server/text_conversion.h"
-#include "server/variant_conversion.h"
+#include "win32com/error.h"
+#include "win32com/text_conversion.h"
 
 #include <olectl.h>
 

@@ -1,9 +1,9 @@
 #include "server/type_info.h"
 
 #include "ordinalex.h"
-#include "server/com/com_ptr.h"
-#include "server/com/error.h"
-#include "server/com/module.h"
+#include "win32com/com_ptr.h"
+#include "win32com/error.h"
+#include "win32com/module.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "backend/win32/floating_point.h"
 #include "backend/win32/window_owners.h"
-#include "server/com/module.h"
+#include "win32com/module.h"
 
 #include <algorithm>
 #include <exception>

@@ -5,9 +5,9 @@
 #include "backend/win32/floating_point.h"
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_text_box.h"
-#include "server/com/module.h"
-#include "server/resources/resource_ids.h"
-#include "server/text_conversion.h"
+#include "win32com/module.h"
+#include "win32com/resource_ids.h"
+#include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 

@@ -5,8 +5,8 @@
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_text_box.h"
 #include "calculator/calculator_layout.h"
-#include "server/com/module.h"
-#include "server/text_conversion.h"
+#include "win32com/module.h"
+#include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 

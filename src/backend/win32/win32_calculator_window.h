@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server/com/module.h"
 #include "toolkit/calculator_window.h"
+#include "win32com/module.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 #include "backend/win32/win32_font.h"
 
-#include "server/com/com_object.h"
-#include "server/com/error.h"
-#include "server/text_conversion.h"
+#include "win32com/com_object.h"
+#include "win32com/error.h"
+#include "win32com/text_conversion.h"
 
 #include <cwchar>
 #include <string>

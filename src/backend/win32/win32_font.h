@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server/com/com_ptr.h"
 #include "toolkit/font.h"
+#include "win32com/com_ptr.h"
 
 #include <ocidl.h>
 #include <olectl.h>

@@ -4,7 +4,7 @@
 #include "backend/win32/gdi_objects.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/window_owners.h"
-#include "server/text_conversion.h"
+#include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 #include <olectl.h>

@@ -8,9 +8,9 @@
 #include "backend/win32/win32_text_box.h"
 #include "backend/win32/window_owners.h"
 #include "common/automation_error.h"
-#include "server/com/module.h"
-#include "server/resources/resource_ids.h"
-#include "server/text_conversion.h"
+#include "win32com/module.h"
+#include "win32com/resource_ids.h"
+#include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 

@@ -1,10 +1,10 @@
-#include "server/variant_conversion.h"
+#include "backend/win32/variant_conversion.h"
 
 #include "backend/win32/win32_font.h"
 #include "common/automation_error.h"
-#include "server/com/com_ptr.h"
-#include "server/com/error.h"
-#include "server/text_conversion.h"
+#include "win32com/com_ptr.h"
+#include "win32com/error.h"
+#include "win32com/text_conversion.h"
 
 #include <oleauto.h>
 

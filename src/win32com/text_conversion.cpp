@@ -1,4 +1,4 @@
-#include "server/text_conversion.h"
+#include "win32com/text_conversion.h"
 
 #include <oleauto.h>
 

@@ -1,8 +1,8 @@
-#include "server/com/error.h"
+#include "win32com/error.h"
 
 #include "common/automation_error.h"
-#include "server/com/com_ptr.h"
-#include "server/text_conversion.h"
+#include "win32com/com_ptr.h"
+#include "win32com/text_conversion.h"
 
 #include <oleauto.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server/com/com_ptr.h"
-#include "server/com/module.h"
+#include "win32com/com_ptr.h"
+#include "win32com/module.h"
 
 #include <unknwn.h>
 

@@ -1,4 +1,4 @@
-#include "server/com/module.h"
+#include "win32com/module.h"
 
 #include <atomic>
 
