@@ -33,26 +33,6 @@ Quillomet::~Quillomet() {
     AboutState::DiscardIfUnused();
 }
 
-void Quillomet::InitProperties() {
-    m_Value = "";
-    m_MaxValue = DefaultMaxValue;
-    m_MinValue = std::int16_t{0};
-    m_UseMaxMinValues = false;
-    m_Format = DefaultFormat;
-    m_MaxChars = 10; // the default picture's first section; SetMaxChars does not run
-    m_Enabled = true;
-    m_PositiveOnly = false;
-    m_BackColor = SystemWindowBackground;
-    m_ForeColor = SystemWindowText;
-    m_Locked = false;
-    m_Calculator = true;
-    m_UpDownFunction = false;
-    m_UpDownIncrement = 1;
-    // A copy, so that changing the control's font never changes the host's.
-    if (FontRef ambient = m_Host.AmbientFont())
-        m_txtNumber->SetFont(ambient->Clone());
-}
-
 void Quillomet::ResetToNew() {
     InitProperties();
     m_LastText.clear();

@@ -104,6 +104,9 @@ public:
     bool Spinning() const { return m_Spinning; }
 
 private:
+    // The table of persisted properties reads and sets the members.
+    friend struct PersistedPropertyTable;
+
     // Each child reports to its own sink, which hands the notification to
     // the handler named after the child.
     struct TextBoxSink final : TextBoxEvents {

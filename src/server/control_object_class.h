@@ -10,7 +10,7 @@
 #include "backend/win32/win32_text_box.h"
 #include "backend/win32/win32_toolkit.h"
 #include "common/automation_error.h"
-#include "control/property_keys.h"
+#include "control/persisted_properties.h"
 #include "control/quillomet.h"
 #include "ordinalex.h"
 #include "server/connection_point.h"
@@ -32,35 +32,31 @@
 
 namespace quillomet {
 
-constexpr DISPID DispidBackColor = 0x68030005;
-constexpr DISPID DispidForeColor = 0x68030004;
+static_assert(DispidDefaultMember == DISPID_VALUE);
 
 inline VARIANT_BOOL ToVariantBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+// The persisted property a DISPID names, or null for any other member.
+inline const PersistedProperty* PersistedPropertyOf(DISPID id) {
+    for (const PersistedProperty& property : PersistedProperties())
+        if (property.m_Dispid == id)
+            return &property;
+    return nullptr;
+}
+
 // The DISPID a persisted key is notified under.
 inline DISPID DispidOfKey(std::string_view key) {
-    static constexpr std::pair<std::string_view, DISPID> table[] = {
-        {keys::Font, 0x68030000},           {keys::Locked, 0x68030003},
-        {keys::ForeColor, 0x68030004},      {keys::BackColor, 0x68030005},
-        {keys::PositiveOnly, 0x68030006},   {keys::Enabled, 0x68030007},
-        {keys::Format, 0x68030008},         {keys::UseMaxMinValues, 0x68030009},
-        {keys::MinValue, 0x6803000A},       {keys::MaxValue, 0x6803000B},
-        {keys::Value, DISPID_VALUE},        {keys::UpDownIncrement, 0x6803000C},
-        {keys::UpDownFunction, 0x6803000D}, {keys::Calculator, 0x6803000E},
-    };
-    for (const auto& [name, dispid] : table)
-        if (name == key)
-            return dispid;
-    return DISPID_UNKNOWN;
+    const PersistedProperty* property = FindPersistedProperty(key);
+    return property ? property->m_Dispid : DISPID_UNKNOWN;
 }
 
 // The properties whose argument is a VARIANT taken as given (objects
 // included), or an object itself.
-inline bool TakesAnyVariant(DISPID id) {
-    return id == DispidOfKey(keys::Value) || id == DispidOfKey(keys::MinValue) ||
-           id == DispidOfKey(keys::MaxValue) || id == DispidOfKey(keys::Font);
+inline bool TakesAnyVariant(const PersistedProperty* property) {
+    return property &&
+           (property->m_Type == PropertyType::Number || property->m_Type == PropertyType::Font);
 }
 
 inline bool IsObject(const VARIANT& value) {
@@ -162,7 +158,8 @@ public:
         const KeepAlive keepAlive(this);
         // The caller's arguments are read, never changed: a put works on a
         // copy of its argument, dereferenced.
-        const bool colour = id == DispidBackColor || id == DispidForeColor;
+        const PersistedProperty* persisted = PersistedPropertyOf(id);
+        const bool colour = persisted && persisted->m_Type == PropertyType::Color;
         OwnedVariant argument;
         DISPPARAMS copied{};
         if (params && (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
@@ -171,7 +168,7 @@ public:
             // A typed property converts an object through its default value,
             // which the system follows without end when an object is its own
             // default value: one level here, as `value` takes it.
-            if (!TakesAnyVariant(id) && IsObject(*argument.get()))
+            if (!TakesAnyVariant(persisted) && IsObject(*argument.get()))
                 if (const HRESULT hr = ResolveDefaultValue(*argument.get()); FAILED(hr))
                     return hr;
             // Colours are 32-bit patterns: scripts know only signed Longs, so

@@ -3,15 +3,19 @@
 // publishes: library attributes, the three type descriptions, every member
 // of the dual interface and of the event interface, and the references into
 // stdole2.
+#include "control/persisted_properties.h"
+
 #include <windows.h>
 
 #include <ole2.h>
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -359,6 +363,72 @@ TEST_F(TypeLibrary, DualInterfaceMembers) {
             EXPECT_EQ(PARAMFLAG_FIN, param.paramdesc.wParamFlags);
             EXPECT_EQ(m.type, TypeText(vtable.get(), param.tdesc));
         }
+    }
+}
+
+// Each persisted property's key, dispatch identifier and type as the
+// control's table gives them, against the type library: a property added
+// to one and not the other, or declared with another type, fails here.
+std::wstring DeclaredType(quillomet::PropertyType type) {
+    using quillomet::PropertyType;
+    switch (type) {
+    case PropertyType::Font:
+        return L"stdole.Font*";
+    case PropertyType::Text:
+        return L"BSTR";
+    case PropertyType::Boolean:
+        return L"VARIANT_BOOL";
+    case PropertyType::Color:
+        return L"stdole.OLE_COLOR";
+    case PropertyType::Number:
+        return L"VARIANT";
+    case PropertyType::Integer:
+        return L"short";
+    }
+    return L"<unknown>";
+}
+
+TEST_F(TypeLibrary, PersistedPropertiesMatchTheTable) {
+    Ref<ITypeInfo> dispatch, vtable;
+    ASSERT_NO_FATAL_FAILURE(TypeInfo(0, &dispatch));
+    ASSERT_NO_FATAL_FAILURE(VtableView(dispatch.get(), &vtable));
+    Ref<ITypeInfo2> info2;
+    ASSERT_EQ(S_OK, vtable->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(&info2)));
+    std::vector<MEMBERID> persisted;
+    for (const quillomet::PersistedProperty& property : quillomet::PersistedProperties()) {
+        const std::wstring key(property.m_Key.begin(), property.m_Key.end());
+        SCOPED_TRACE(std::string(property.m_Key));
+        persisted.push_back(property.m_Dispid);
+        UINT read = 0;
+        ASSERT_EQ(S_OK, info2->GetFuncIndexOfMemId(property.m_Dispid, INVOKE_PROPERTYGET, &read));
+        // Automation names are case-insensitive: the default member is
+        // "value" in the library and "Value" in stored documents.
+        const std::vector<std::wstring> names = Names(vtable.get(), property.m_Dispid);
+        ASSERT_FALSE(names.empty());
+        EXPECT_EQ(0, _wcsicmp(key.c_str(), names[0].c_str())) << Narrow(names[0].c_str());
+        FuncDescRef get(vtable.get(), read);
+        ASSERT_NE(nullptr, get.desc);
+        ASSERT_EQ(1, get.desc->cParams);
+        EXPECT_EQ(DeclaredType(property.m_Type) + L"*",
+                  TypeText(vtable.get(), get.desc->lprgelemdescParam[0].tdesc));
+        // A host sets what it stores: by value, or by reference for a font.
+        const INVOKEKIND write = property.m_Type == quillomet::PropertyType::Font ? PutRef : Put;
+        UINT written = 0;
+        ASSERT_EQ(S_OK, info2->GetFuncIndexOfMemId(property.m_Dispid, write, &written));
+        FuncDescRef put(vtable.get(), written);
+        ASSERT_NE(nullptr, put.desc);
+        ASSERT_EQ(1, put.desc->cParams);
+        EXPECT_EQ(DeclaredType(property.m_Type),
+                  TypeText(vtable.get(), put.desc->lprgelemdescParam[0].tdesc));
+    }
+    EXPECT_EQ(persisted.size(), std::set<MEMBERID>(persisted.begin(), persisted.end()).size());
+    // The other way: every property a host can set is stored, but for the
+    // hidden SkipFocus, which lasts only while the control runs.
+    for (const Member& m : kMembers) {
+        if ((m.invoke != Put && m.invoke != PutRef) || m.id == 0x40030012)
+            continue;
+        SCOPED_TRACE(Narrow(m.name));
+        EXPECT_NE(persisted.end(), std::find(persisted.begin(), persisted.end(), m.id));
     }
 }
 

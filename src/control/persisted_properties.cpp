@@ -1,0 +1,159 @@
+#include "control/persisted_properties.h"
+
+#include "common/automation_error.h"
+#include "common/text_length.h"
+#include "control/property_keys.h"
+#include "control/quillomet.h"
+#include "control/value_text.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quillomet {
+namespace {
+
+// A stored font, or the host's ambient font as a copy of the control's own.
+FontRef TakeFont(const Variant& stored, const FontRef& ambient) {
+    if (!stored.IsObject())
+        ThrowTypeMismatch();
+    if (stored.Object() == ambient)
+        return ambient ? ambient->Clone() : nullptr;
+    auto font = std::dynamic_pointer_cast<FontObject>(stored.Object());
+    if (!font)
+        ThrowTypeMismatch();
+    return font;
+}
+
+FontRef FontOf(const Variant& value) {
+    return value.IsObject() ? std::dynamic_pointer_cast<FontObject>(value.Object()) : nullptr;
+}
+
+OleColor ColorOf(const Variant& stored) {
+    return static_cast<OleColor>(stored.ToLong());
+}
+Variant StoredColor(OleColor color) {
+    return static_cast<std::int32_t>(color);
+}
+
+std::string FormatOf(const Variant& stored) {
+    std::string format = stored.ToString();
+    if (Utf16Length(format) > MaxTextLength)
+        ThrowOverflow();
+    return format;
+}
+
+} // namespace
+
+// Reaches the control's members for the table; the control befriends it.
+struct PersistedPropertyTable {
+    using Table = std::array<PersistedProperty, 14>;
+
+    static Table Make() {
+        using Q = Quillomet;
+        using V = const Variant&;
+        return {{
+            {keys::Font, 0x68030000, PropertyType::Font, 0, Variant(),
+             // A copy, so that changing the control's font never changes
+             // the host's.
+             [](Q& c, V ambient) {
+                 if (FontRef font = FontOf(ambient))
+                     c.m_txtNumber->SetFont(font->Clone());
+             },
+             [](Q& c, V v, V ambient) {
+                 if (FontRef font = TakeFont(v, FontOf(ambient)))
+                     c.m_txtNumber->SetFont(std::move(font));
+             },
+             // The control holds its own copy of the ambient font; while
+             // that copy still looks like the host's font it is saved as the
+             // default, so the form keeps nothing and the control follows
+             // the host's font on loading.
+             [](const Q& c, V ambient) {
+                 FontRef font = c.m_txtNumber->Font();
+                 const FontRef host = FontOf(ambient);
+                 if (font && host && font->SameAs(*host))
+                     return ambient;
+                 return Variant(ObjectRef(font));
+             }},
+            // As held; no range check and no cross-check of the limits when
+            // loading.
+            {keys::Value, DispidDefaultMember, PropertyType::Number, 6, Variant(""),
+             [](Q& c, V v) { c.m_Value = v; }, [](Q& c, V v, V) { c.m_Value = AcceptedValue(v); },
+             [](const Q& c, V) { return c.m_Value; }},
+            {keys::MaxValue, 0x6803000B, PropertyType::Number, 7, Variant(Q::DefaultMaxValue),
+             [](Q& c, V v) { c.m_MaxValue = v; },
+             [](Q& c, V v, V) { c.m_MaxValue = AcceptedValue(v); },
+             [](const Q& c, V) { return c.m_MaxValue; }},
+            {keys::MinValue, 0x6803000A, PropertyType::Number, 8, Variant(std::int16_t{0}),
+             [](Q& c, V v) { c.m_MinValue = v; },
+             [](Q& c, V v, V) { c.m_MinValue = AcceptedValue(v); },
+             [](const Q& c, V) { return c.m_MinValue; }},
+            {keys::UseMaxMinValues, 0x68030009, PropertyType::Boolean, 9, Variant(false),
+             [](Q& c, V v) { c.m_UseMaxMinValues = v.ToBoolean(); },
+             [](Q& c, V v, V) { c.m_UseMaxMinValues = v.ToBoolean(); },
+             [](const Q& c, V) { return Variant(c.m_UseMaxMinValues); }},
+            // Loaded before Value, so the stored value appears in the
+            // stored format.
+            {keys::Format, 0x68030008, PropertyType::Text, 1, Variant(Q::DefaultFormat),
+             [](Q& c, V v) { c.m_Format = v.ToString(); },
+             [](Q& c, V v, V) {
+                 c.m_Format = FormatOf(v);
+                 c.SetMaxChars();
+             },
+             [](const Q& c, V) { return Variant(c.m_Format); }},
+            {keys::Enabled, 0x68030007, PropertyType::Boolean, 2, Variant(true),
+             [](Q& c, V v) { c.m_Enabled = v.ToBoolean(); },
+             [](Q& c, V v, V) { c.SetEnabled(v.ToBoolean()); },
+             [](const Q& c, V) { return Variant(c.m_Enabled); }},
+            {keys::PositiveOnly, 0x68030006, PropertyType::Boolean, 3, Variant(false),
+             [](Q& c, V v) { c.m_PositiveOnly = v.ToBoolean(); },
+             [](Q& c, V v, V) { c.m_PositiveOnly = v.ToBoolean(); },
+             [](const Q& c, V) { return Variant(c.m_PositiveOnly); }},
+            {keys::BackColor, 0x68030005, PropertyType::Color, 4,
+             StoredColor(SystemWindowBackground), [](Q& c, V v) { c.m_BackColor = ColorOf(v); },
+             [](Q& c, V v, V) {
+                 c.m_BackColor = ColorOf(v);
+                 c.m_txtNumber->SetBackColor(c.m_BackColor);
+             },
+             [](const Q& c, V) { return StoredColor(c.m_BackColor); }},
+            {keys::ForeColor, 0x68030004, PropertyType::Color, 5, StoredColor(SystemWindowText),
+             [](Q& c, V v) { c.m_ForeColor = ColorOf(v); },
+             [](Q& c, V v, V) {
+                 c.m_ForeColor = ColorOf(v);
+                 c.m_txtNumber->SetForeColor(c.m_ForeColor);
+             },
+             [](const Q& c, V) { return StoredColor(c.m_ForeColor); }},
+            {keys::Locked, 0x68030003, PropertyType::Boolean, 10, Variant(false),
+             [](Q& c, V v) { c.m_Locked = v.ToBoolean(); },
+             [](Q& c, V v, V) {
+                 c.m_Locked = v.ToBoolean();
+                 c.m_txtNumber->SetLocked(c.m_Locked);
+             },
+             [](const Q& c, V) { return Variant(c.m_Locked); }},
+            {keys::Calculator, 0x6803000E, PropertyType::Boolean, 11, Variant(true),
+             [](Q& c, V v) { c.m_Calculator = v.ToBoolean(); },
+             [](Q& c, V v, V) { c.m_Calculator = v.ToBoolean(); },
+             [](const Q& c, V) { return Variant(c.m_Calculator); }},
+            {keys::UpDownFunction, 0x6803000D, PropertyType::Boolean, 12, Variant(false),
+             [](Q& c, V v) { c.m_UpDownFunction = v.ToBoolean(); },
+             [](Q& c, V v, V) { c.m_UpDownFunction = v.ToBoolean(); },
+             [](const Q& c, V) { return Variant(c.m_UpDownFunction); }},
+            {keys::UpDownIncrement, 0x6803000C, PropertyType::Integer, 13, Variant(std::int16_t{1}),
+             [](Q& c, V v) { c.m_UpDownIncrement = v.ToInteger(); },
+             [](Q& c, V v, V) { c.m_UpDownIncrement = v.ToInteger(); },
+             [](const Q& c, V) { return Variant(c.m_UpDownIncrement); }},
+        }};
+    }
+};
+
+std::span<const PersistedProperty> PersistedProperties() {
+    static const PersistedPropertyTable::Table table = PersistedPropertyTable::Make();
+    return table;
+}
+
+const PersistedProperty* FindPersistedProperty(std::string_view key) {
+    const auto properties = PersistedProperties();
+    const auto found = std::ranges::find(properties, key, &PersistedProperty::m_Key);
+    return found == properties.end() ? nullptr : &*found;
+}
+
+} // namespace quillomet
