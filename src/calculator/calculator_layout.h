@@ -10,7 +10,8 @@
 
 namespace quillomet::calculator_layout {
 
-struct FontSpec {
+// The font a control's caption is drawn in.
+struct CaptionFont {
     std::string_view name;
     double points;
     bool bold;
@@ -18,29 +19,30 @@ struct FontSpec {
 
 enum class Kind { Label, Button };
 
-// One control of the calculator window; positions and sizes in twips.
-struct ControlSpec {
+// The placement of one control of the calculator window: what it is, its
+// caption, its place and size in twips, its font and its tab position.
+struct ControlPlacement {
     Kind kind;
     std::optional<CalculatorButton> button; // none for the readout
     std::string_view caption;
     std::int32_t left, top, width, height;
-    std::optional<FontSpec> font; // none: the window's font
+    std::optional<CaptionFont> font; // none: the window's font
     int tabIndex;
 };
 
 inline constexpr std::int32_t ClientWidth = 2295;
 inline constexpr std::int32_t ClientHeight = 2310;
 inline constexpr OleColor BackColor = 0x00FF8080;
-inline constexpr FontSpec WindowFont{"System", 9.75, true};
+inline constexpr CaptionFont WindowFont{"System", 9.75, true};
 inline constexpr OleColor ReadoutBackColor = 0x0000FFFF;
 inline constexpr OleColor ReadoutForeColor = 0x00000000;
 
-inline constexpr FontSpec ArialBlack{"Arial Black", 9.75, true};
+inline constexpr CaptionFont ArialBlack{"Arial Black", 9.75, true};
 
 using B = CalculatorButton;
 // In tab order.
-inline constexpr std::array<ControlSpec, 20> Controls{{
-    {Kind::Button, B::Cancel, "C", 1410, 585, 360, 360, FontSpec{"Arial", 9, true}, 0},
+inline constexpr std::array<ControlPlacement, 20> Controls{{
+    {Kind::Button, B::Cancel, "C", 1410, 585, 360, 360, CaptionFont{"Arial", 9, true}, 0},
     {Kind::Button, B::Number0, "0", 105, 1845, 795, 360, std::nullopt, 1},
     {Kind::Button, B::Number1, "1", 105, 1425, 360, 360, std::nullopt, 2},
     {Kind::Button, B::Number2, "2", 540, 1425, 360, 360, std::nullopt, 3},
@@ -51,7 +53,7 @@ inline constexpr std::array<ControlSpec, 20> Controls{{
     {Kind::Button, B::Number7, "7", 105, 585, 360, 360, std::nullopt, 8},
     {Kind::Button, B::Number8, "8", 540, 585, 360, 360, std::nullopt, 9},
     {Kind::Button, B::Number9, "9", 975, 585, 360, 360, std::nullopt, 10},
-    {Kind::Button, B::CancelEntry, "CE", 1845, 585, 360, 360, FontSpec{"Arial", 8.25, true}, 11},
+    {Kind::Button, B::CancelEntry, "CE", 1845, 585, 360, 360, CaptionFont{"Arial", 8.25, true}, 11},
     {Kind::Button, B::Operator1, "+", 1410, 1005, 360, 360, std::nullopt, 12},
     {Kind::Button, B::Operator3, "-", 1845, 1005, 360, 360, ArialBlack, 13},
     {Kind::Button, B::Operator2, "X", 1410, 1425, 360, 360, std::nullopt, 14},
@@ -59,7 +61,8 @@ inline constexpr std::array<ControlSpec, 20> Controls{{
     {Kind::Button, B::Operator4, "=", 1410, 1845, 360, 360, ArialBlack, 16},
     {Kind::Button, B::Percent, "%", 1845, 1845, 360, 360, std::nullopt, 17},
     {Kind::Button, B::Decimal, ".", 975, 1845, 360, 360, ArialBlack, 18},
-    {Kind::Label, std::nullopt, "0.", 105, 105, 2100, 360, FontSpec{"MS Sans Serif", 12, true}, 19},
+    {Kind::Label, std::nullopt, "0.", 105, 105, 2100, 360, CaptionFont{"MS Sans Serif", 12, true},
+     19},
 }};
 
 } // namespace quillomet::calculator_layout

@@ -1,7 +1,9 @@
 // Siting and in-place activation: what any container needs to host the
 // control in one of its windows.
-#include "backend/win32/gdi_objects.h"
+#include "backend/win32/screen_units.h"
 #include "server/control_object_class.h"
+#include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
 
 namespace quillomet {
 namespace {
@@ -319,13 +321,11 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     COLORREF back = 0, fore = 0;
     OleTranslateColor(m_Control.BackColor(), nullptr, &back);
     OleTranslateColor(m_Control.ForeColor(), nullptr, &fore);
-    HBRUSH brush = win32::GdiObjects::Made(CreateSolidBrush(back));
-    FillRect(draw, &r, brush);
-    win32::GdiObjects::Delete(brush);
+    FillRect(draw, &r, com::unique_hbrush(CreateSolidBrush(back)).get());
     HFONT font = nullptr;
     if (const auto* f = dynamic_cast<const win32::Win32Font*>(m_Control.Font().get()))
         font = f->Handle();
-    HGDIOBJ old = font ? SelectObject(draw, font) : nullptr;
+    const com::unique_select_object selected(draw, font); // the host's DC as it was, after
     SetTextColor(draw, fore);
     SetBkMode(draw, TRANSPARENT);
     // From the field itself: a control that is only drawn needs no windows.
@@ -333,8 +333,6 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     r.right -= 2;
     DrawTextW(draw, text.c_str(), static_cast<int>(text.size()), &r,
               DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (old)
-        SelectObject(draw, old);
     return S_OK;
 } catch (...) {
     return com::ToHresult();

@@ -7,6 +7,8 @@
 #include "win32com/com_ptr.h"
 #include "win32com/error.h"
 #include "win32com/text_conversion.h"
+#include "win32com/unique_bstr.h"
+#include "win32com/unique_variant.h"
 
 #include <oleauto.h>
 #include <olectl.h>
@@ -26,10 +28,10 @@ public:
 
     Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
         const std::wstring name = Utf8ToWide(key);
-        OwnedVariant value;
-        if (FAILED(m_Bag->Read(name.c_str(), value.get(), m_Log)))
+        com::unique_variant value;
+        if (FAILED(m_Bag->Read(name.c_str(), value.put(), m_Log)))
             return defaultValue;
-        return FromVariant(*value.get());
+        return FromVariant(*value);
     }
 
     void WriteProperty(std::string_view key, const Variant& value,
@@ -37,8 +39,8 @@ public:
         if (value == defaultValue)
             return;
         const std::wstring name = Utf8ToWide(key);
-        OwnedVariant v;
-        ToVariant(value, v.get());
+        com::unique_variant v;
+        ToVariant(value, v.put());
         com::ThrowIfFailed(m_Bag->Write(name.c_str(), v.get()));
     }
 
@@ -75,9 +77,9 @@ com::com_ptr<IPersistStream> StandardFont(IUnknown* object) {
         return persist;
     com::com_ptr<IFont> font;
     com::ThrowIfFailed(object->QueryInterface(IID_IFont, font.put_void()));
-    BSTR name = nullptr;
-    com::ThrowIfFailed(font->get_Name(&name));
-    FONTDESC description{sizeof(FONTDESC), name, {}, 0, 0, FALSE, FALSE, FALSE};
+    com::unique_bstr name;
+    com::ThrowIfFailed(font->get_Name(name.put()));
+    FONTDESC description{sizeof(FONTDESC), name.get(), {}, 0, 0, FALSE, FALSE, FALSE};
     BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
     font->get_Size(&description.cySize);
     font->get_Weight(&description.sWeight);
@@ -90,9 +92,7 @@ com::com_ptr<IPersistStream> StandardFont(IUnknown* object) {
     description.fItalic = italic;
     description.fUnderline = underline;
     description.fStrikethrough = strikethrough;
-    const HRESULT hr = OleCreateFontIndirect(&description, IID_IPersistStream, persist.put_void());
-    SysFreeString(name);
-    com::ThrowIfFailed(hr);
+    com::ThrowIfFailed(OleCreateFontIndirect(&description, IID_IPersistStream, persist.put_void()));
     return persist;
 }
 
@@ -123,8 +123,8 @@ public:
         const std::wstring name = Utf8ToWide(key);
         m_Entries.U16(static_cast<std::uint16_t>(name.size()));
         m_Entries.Text(name);
-        OwnedVariant v;
-        ToVariant(value, v.get());
+        com::unique_variant v;
+        ToVariant(value, v.put());
         VARIANT* p = v.get();
         switch (V_VT(p)) {
         case VT_EMPTY:
@@ -220,11 +220,11 @@ Variant LoadFont(const std::vector<std::uint8_t>& bytes) {
                                         IID_IPersistStream, font.put_void()));
     if (FAILED(font->Load(memory.get())))
         ThrowTypeMismatch(); // the font's own data is damaged
-    OwnedVariant v;
+    com::unique_variant v;
     V_VT(v.get()) = VT_UNKNOWN;
     com::ThrowIfFailed(
         font->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&V_UNKNOWN(v.get()))));
-    return FromVariant(*v.get());
+    return FromVariant(*v);
 }
 
 // The entries of a stream, served as a bag in the control's read order.

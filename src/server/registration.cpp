@@ -4,6 +4,7 @@
 #include "win32com/com_ptr.h"
 #include "win32com/error.h"
 #include "win32com/module.h"
+#include "win32com/registry_key.h"
 
 #include <windows.h>
 
@@ -19,29 +20,8 @@ constexpr wchar_t ClassName[] = L"Quillomet";
 constexpr wchar_t MiscStatus[] = L"131473";
 constexpr int ToolboxBitmap = 30000;
 
-// Closes a registry key when it goes out of scope.
-class Key {
-public:
-    Key(HKEY parent, const std::wstring& path) {
-        com::ThrowIfFailed(HRESULT_FROM_WIN32(RegCreateKeyExW(
-            parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &m_Key, nullptr)));
-    }
-    ~Key() { RegCloseKey(m_Key); }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    void Set(const wchar_t* name, const std::wstring& value) {
-        com::ThrowIfFailed(HRESULT_FROM_WIN32(
-            RegSetValueExW(m_Key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)))));
-    }
-
-private:
-    HKEY m_Key = nullptr;
-};
-
 void SetKey(const std::wstring& path, const std::wstring& value) {
-    Key(HKEY_CLASSES_ROOT, path).Set(nullptr, value);
+    com::RegistryKey::Create(HKEY_CLASSES_ROOT, path).Set(nullptr, value);
 }
 
 std::wstring GuidText(REFGUID guid) {
@@ -81,11 +61,7 @@ std::wstring NeutralTypeLibKey() {
 }
 
 bool KeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return static_cast<bool>(com::RegistryKey::OpenForReading(HKEY_CLASSES_ROOT, path));
 }
 
 } // namespace
@@ -96,7 +72,8 @@ void RegisterServer() {
 
     SetKey(clsid, ClassName);
     {
-        Key server(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32");
+        const com::RegistryKey server =
+            com::RegistryKey::Create(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32");
         server.Set(nullptr, path);
         server.Set(L"ThreadingModel", L"Apartment");
     }

@@ -4,6 +4,7 @@
 #include "backend/win32/win32_font.h"
 #include "win32com/error.h"
 #include "win32com/text_conversion.h"
+#include "win32com/unique_variant.h"
 
 #include <olectl.h>
 
@@ -41,14 +42,11 @@ public:
         if (!Find(name, id))
             return {};
         DISPPARAMS none{};
-        VARIANT result;
-        VariantInit(&result);
+        com::unique_variant result;
         if (FAILED(m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                      &none, &result, nullptr, nullptr)))
+                                      &none, result.put(), nullptr, nullptr)))
             return {};
-        Variant value = FromVariant(result);
-        VariantClear(&result);
-        return value;
+        return FromVariant(*result);
     }
 
     void SetProperty(std::string_view name, const Variant& value) override {
@@ -118,17 +116,14 @@ SiteContainer::SiteContainer(ChangeHandler changed, EventHandler raise, ResizeHa
 FontRef SiteContainer::AmbientFont() {
     if (auto ambient = m_Site.try_as<IDispatch>()) {
         DISPPARAMS none{};
-        VARIANT result;
-        VariantInit(&result);
+        com::unique_variant result;
         if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_FONT, IID_NULL, LOCALE_USER_DEFAULT,
-                                      DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr)) &&
-            (V_VT(&result) == VT_DISPATCH || V_VT(&result) == VT_UNKNOWN)) {
-            auto font = win32::Win32Font::FromUnknown(V_UNKNOWN(&result));
-            VariantClear(&result);
-            if (font)
+                                      DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
+                                      nullptr)) &&
+            (V_VT(result.get()) == VT_DISPATCH || V_VT(result.get()) == VT_UNKNOWN)) {
+            if (auto font = win32::Win32Font::FromUnknown(V_UNKNOWN(result.get())))
                 return font;
         }
-        VariantClear(&result);
     }
     return win32::Win32Font::Default();
 }

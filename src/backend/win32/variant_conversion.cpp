@@ -10,44 +10,32 @@
 
 namespace quillomet {
 
-DispatchObject::DispatchObject(IUnknown* object) : m_Object(object) {
-    m_Object->AddRef();
-}
-DispatchObject::~DispatchObject() {
-    m_Object->Release();
-}
+DispatchObject::DispatchObject(IUnknown* object) : m_Object(object) {}
 
 Variant DispatchObject::DefaultValue() const {
     com::com_ptr<IDispatch> dispatch;
     if (FAILED(m_Object->QueryInterface(IID_IDispatch, dispatch.put_void())))
         ThrowTypeMismatch();
     DISPPARAMS none{};
-    VARIANT result;
-    VariantInit(&result);
-    const HRESULT hr = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
-                                        DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    com::unique_variant result;
+    const HRESULT hr =
+        dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                         result.put(), nullptr, nullptr);
     if (FAILED(hr))
         ThrowTypeMismatch(); // an object without a default value
-    Variant value = FromVariant(result);
-    VariantClear(&result);
-    return value;
+    return FromVariant(*result);
 }
 
 Variant FromVariant(const VARIANT& given) {
     const VARIANT* v = &given;
     if (V_VT(v) == (VT_BYREF | VT_VARIANT))
         v = V_VARIANTREF(v);
-    VARIANT plain;
-    VariantInit(&plain);
+    com::unique_variant plain;
     if (V_VT(v) & VT_BYREF) {
-        if (FAILED(VariantCopyInd(&plain, const_cast<VARIANT*>(v))))
+        if (FAILED(VariantCopyInd(plain.put(), const_cast<VARIANT*>(v))))
             ThrowTypeMismatch();
-        v = &plain;
+        v = plain.get();
     }
-    struct Cleanup {
-        VARIANT* v;
-        ~Cleanup() { VariantClear(v); }
-    } cleanup{&plain};
 
     switch (V_VT(v)) {
     case VT_EMPTY:
@@ -79,11 +67,10 @@ Variant FromVariant(const VARIANT& given) {
     }
     default: {
         // Other numbers (bytes, unsigned, 64-bit, dates, decimals) as doubles.
-        VARIANT number;
-        VariantInit(&number);
+        com::unique_variant number;
         if (!(V_VT(v) & VT_ARRAY) &&
-            SUCCEEDED(VariantChangeType(&number, const_cast<VARIANT*>(v), 0, VT_R8)))
-            return V_R8(&number);
+            SUCCEEDED(VariantChangeType(number.put(), const_cast<VARIANT*>(v), 0, VT_R8)))
+            return V_R8(number.get());
         ThrowTypeMismatch();
     }
     }
@@ -151,14 +138,12 @@ void ToVariant(const Variant& value, VARIANT* result) {
 }
 
 void PutProperty(IDispatch* object, DISPID id, const Variant& value) {
-    VARIANT argument;
-    ToVariant(value, &argument);
+    com::unique_variant argument;
+    ToVariant(value, argument.put());
     DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&argument, &named, 1, 1};
-    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
-                                      &params, nullptr, nullptr, nullptr);
-    VariantClear(&argument);
-    com::ThrowIfFailed(hr);
+    DISPPARAMS params{argument.get(), &named, 1, 1};
+    com::ThrowIfFailed(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                                      &params, nullptr, nullptr, nullptr));
 }
 
 } // namespace quillomet

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "common/variant.h"
+#include "win32com/com_ptr.h"
+#include "win32com/unique_variant.h"
 
 #include <oaidl.h>
 #include <oleauto.h>
@@ -11,7 +13,8 @@ namespace quillomet {
 // object kept as an object (a font as the core's font), numbers of other
 // widths widened; an array or other unconvertible type is a type mismatch.
 Variant FromVariant(const VARIANT& value);
-// The core's Variant into a VARIANT the caller owns (VariantClear).
+// The core's Variant into a VARIANT the caller owns (a com::unique_variant's
+// put() receives it).
 void ToVariant(const Variant& value, VARIANT* result);
 // Writes a property of an automation object; a failure is thrown.
 void PutProperty(IDispatch* object, DISPID id, const Variant& value);
@@ -20,25 +23,15 @@ void PutProperty(IDispatch* object, DISPID id, const Variant& value);
 class DispatchObject final : public Object {
 public:
     explicit DispatchObject(IUnknown* object);
-    ~DispatchObject() override;
     Variant DefaultValue() const override;
-    IUnknown* Unknown() const { return m_Object; }
+    IUnknown* Unknown() const { return m_Object.get(); }
 
 private:
-    IUnknown* m_Object;
+    com::com_ptr<IUnknown> m_Object;
 };
 
-// A VARIANT this code owns, cleared when it goes.
-class OwnedVariant {
-public:
-    OwnedVariant() { VariantInit(&m_Value); }
-    ~OwnedVariant() { VariantClear(&m_Value); }
-    OwnedVariant(const OwnedVariant&) = delete;
-    OwnedVariant& operator=(const OwnedVariant&) = delete;
-    VARIANT* get() { return &m_Value; }
-
-private:
-    VARIANT m_Value;
-};
+// The server's control object still names the VARIANT wrapper by its
+// earlier name here.
+using OwnedVariant = com::unique_variant;
 
 } // namespace quillomet

@@ -3,15 +3,14 @@
 #include "about/maker.h"
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
-#include "backend/win32/gdi_objects.h"
-#include "backend/win32/win32_text_box.h"
+#include "backend/win32/point_font.h"
+#include "backend/win32/screen_units.h"
 #include "win32com/module.h"
 #include "win32com/resource_ids.h"
 #include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 
-#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,20 +31,13 @@ struct Dialog {
     AboutClose closed = AboutClose::CloseBox;
     bool done = false;
     HWND email = nullptr, web = nullptr;
-    std::vector<HFONT> fonts;
+    // Kept until the window that draws with them is gone.
+    std::vector<com::unique_hfont> fonts;
 };
 
 HFONT MakeFont(Dialog& dialog, const wchar_t* face, double points, bool bold, bool underline) {
-    HDC screen = GetDC(nullptr);
-    const int height =
-        -static_cast<int>(std::lround(points * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
-    ReleaseDC(nullptr, screen);
-    HFONT font = GdiObjects::Made(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                              underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH | FF_DONTCARE, face));
-    dialog.fonts.push_back(font);
-    return font;
+    dialog.fonts.push_back(PointFont(face, points, bold, underline));
+    return dialog.fonts.back().get();
 }
 
 HWND Child(HWND parent, const wchar_t* kind, const std::string& text, DWORD style, Place at, int id,
@@ -167,20 +159,18 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
 
     // No owner; the thread's other windows wait while it is up. Whatever
     // ends the dialog, even a failure while building it, gives them back.
+    // The fonts go with the dialog, after the window.
     std::vector<HWND> disabled;
     struct Cleanup {
         HWND window;
-        Dialog& dialog;
         std::vector<HWND>& disabled;
         ~Cleanup() {
             for (HWND other : disabled)
                 EnableWindow(other, TRUE);
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             DestroyWindow(window);
-            for (HFONT font : dialog.fonts)
-                GdiObjects::Delete(font);
         }
-    } cleanup{window, dialog, disabled};
+    } cleanup{window, disabled};
     // The dialog, not yet visible, is passed over.
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));

@@ -2,7 +2,8 @@
 
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
-#include "backend/win32/gdi_objects.h"
+#include "backend/win32/point_font.h"
+#include "backend/win32/screen_units.h"
 #include "backend/win32/win32_text_box.h"
 #include "calculator/calculator_layout.h"
 #include "win32com/module.h"
@@ -10,7 +11,6 @@
 
 #include <commctrl.h>
 
-#include <cmath>
 #include <stdexcept>
 
 namespace quillomet::win32 {
@@ -49,8 +49,8 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m
         throw std::runtime_error("the calculator window could not be created");
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-    m_Background = GdiObjects::Made(CreateSolidBrush(Rgb(layout::BackColor)));
-    m_ReadoutBackground = GdiObjects::Made(CreateSolidBrush(Rgb(layout::ReadoutBackColor)));
+    m_Background.reset(CreateSolidBrush(Rgb(layout::BackColor)));
+    m_ReadoutBackground.reset(CreateSolidBrush(Rgb(layout::ReadoutBackColor)));
     CreateChildren();
 }
 
@@ -60,33 +60,19 @@ Win32CalculatorWindow::~Win32CalculatorWindow() {
         RemoveWindowSubclass(button, &ChildProc, 1);
     RemoveWindowSubclass(m_Readout, &ChildProc, 1);
     KillTimer(m_Window, 1);
-    DestroyWindow(m_Window);
-    GdiObjects::Delete(m_Background);
-    GdiObjects::Delete(m_ReadoutBackground);
-    for (HFONT font : m_Fonts)
-        GdiObjects::Delete(font);
+    DestroyWindow(m_Window); // before the brushes and fonts it draws with go
 }
 
-// Fonts by name; a name the system lacks falls back to its nearest match.
-HFONT Win32CalculatorWindow::Font(std::string_view name, double points, bool bold) {
-    HDC screen = GetDC(nullptr);
-    const int height =
-        -static_cast<int>(std::lround(points * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
-    ReleaseDC(nullptr, screen);
-    const std::wstring face = Utf8ToWide(name);
-    HFONT font = GdiObjects::Made(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                              FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
-    m_Fonts.push_back(font);
-    return font;
+// Kept for the window's life: its children draw with them.
+HFONT Win32CalculatorWindow::Font(const layout::CaptionFont& font) {
+    m_Fonts.push_back(PointFont(Utf8ToWide(font.name).c_str(), font.points, font.bold));
+    return m_Fonts.back().get();
 }
 
 // Created in tab order, so the tab order is the layout table's.
 void Win32CalculatorWindow::CreateChildren() {
-    const layout::FontSpec& windowFont = layout::WindowFont;
-    HFONT formFont = Font(windowFont.name, windowFont.points, windowFont.bold);
-    for (const layout::ControlSpec& entry : layout::Controls) {
+    HFONT formFont = Font(layout::WindowFont);
+    for (const layout::ControlPlacement& entry : layout::Controls) {
         const std::wstring caption = Utf8ToWide(entry.caption);
         const bool label = entry.kind == layout::Kind::Label;
         const DWORD style =
@@ -96,8 +82,7 @@ void Win32CalculatorWindow::CreateChildren() {
                                      TwipsToPixelsX(entry.left), TwipsToPixelsY(entry.top),
                                      TwipsToPixelsX(entry.width), TwipsToPixelsY(entry.height),
                                      m_Window, nullptr, nullptr, nullptr);
-        HFONT font =
-            entry.font ? Font(entry.font->name, entry.font->points, entry.font->bold) : formFont;
+        HFONT font = entry.font ? Font(*entry.font) : formFont;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetWindowSubclass(child, &ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
         if (label)
@@ -197,18 +182,18 @@ LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND: {
         RECT r{};
         GetClientRect(window, &r);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, m_Background);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, m_Background.get());
         return 1;
     }
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == m_Readout) {
             SetBkColor(reinterpret_cast<HDC>(wParam), Rgb(layout::ReadoutBackColor));
             SetTextColor(reinterpret_cast<HDC>(wParam), Rgb(layout::ReadoutForeColor));
-            return reinterpret_cast<LRESULT>(m_ReadoutBackground);
+            return reinterpret_cast<LRESULT>(m_ReadoutBackground.get());
         }
         break;
     case WM_CTLCOLORBTN:
-        return reinterpret_cast<LRESULT>(m_Background);
+        return reinterpret_cast<LRESULT>(m_Background.get());
     default:
         break;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "calculator/calculator_layout.h"
 #include "toolkit/calculator_window.h"
+#include "win32com/gdi_objects.h"
 #include "win32com/module.h"
 
 #include <windows.h>
@@ -34,7 +36,7 @@ private:
     static LRESULT CALLBACK ChildProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateChildren();
-    HFONT Font(std::string_view name, double points, bool bold);
+    HFONT Font(const calculator_layout::CaptionFont& font);
     bool Inside(HWND window) const;
 
     // The window can outlive its owner (closing once a notification the
@@ -43,9 +45,9 @@ private:
     CalculatorWindowEvents& m_Events;
     HWND m_Window = nullptr;
     HWND m_Readout = nullptr;
-    HBRUSH m_Background = nullptr;
-    HBRUSH m_ReadoutBackground = nullptr;
-    std::vector<HFONT> m_Fonts;
+    com::unique_hbrush m_Background;
+    com::unique_hbrush m_ReadoutBackground;
+    std::vector<com::unique_hfont> m_Fonts;
     std::vector<std::pair<HWND, CalculatorButton>> m_Buttons;
 };
 

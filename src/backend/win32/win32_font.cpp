@@ -3,6 +3,7 @@
 #include "win32com/com_object.h"
 #include "win32com/error.h"
 #include "win32com/text_conversion.h"
+#include "win32com/unique_bstr.h"
 
 #include <cwchar>
 #include <string>
@@ -33,11 +34,9 @@ std::shared_ptr<Win32Font> Win32Font::FromUnknown(IUnknown* object) {
 }
 
 Variant Win32Font::DefaultValue() const {
-    BSTR name = nullptr;
-    com::ThrowIfFailed(m_Font->get_Name(&name));
-    std::string text = BstrToUtf8(name);
-    SysFreeString(name);
-    return text;
+    com::unique_bstr name;
+    com::ThrowIfFailed(m_Font->get_Name(name.put()));
+    return BstrToUtf8(name.get());
 }
 
 FontRef Win32Font::Clone() const {
@@ -57,10 +56,9 @@ struct Attributes {
     SHORT weight = 0, charset = 0;
 
     explicit Attributes(IFont* font) {
-        BSTR text = nullptr;
-        if (SUCCEEDED(font->get_Name(&text)) && text)
-            name.assign(text, SysStringLen(text));
-        SysFreeString(text);
+        com::unique_bstr text;
+        if (SUCCEEDED(font->get_Name(text.put())) && text)
+            name.assign(text.get(), SysStringLen(text.get()));
         font->get_Size(&size);
         font->get_Bold(&bold);
         font->get_Italic(&italic);

@@ -3,7 +3,9 @@
 #include "backend/win32/variant_conversion.h"
 #include "common/automation_error.h"
 #include "win32com/com_ptr.h"
+#include "win32com/dispatch_arguments.h"
 #include "win32com/error.h"
+#include "win32com/registry_key.h"
 #include "win32com/text_conversion.h"
 
 #include <shellapi.h>
@@ -20,28 +22,22 @@ public:
 
     Variant Get(std::int32_t dispid) override {
         DISPPARAMS none{};
-        VARIANT result;
-        VariantInit(&result);
+        com::unique_variant result;
         com::ThrowIfFailed(m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT,
-                                            DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                            DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
                                             nullptr));
-        Variant value = FromVariant(result);
-        VariantClear(&result);
-        return value;
+        return FromVariant(*result);
     }
     void Put(std::int32_t dispid, const Variant& value) override {
         PutProperty(m_Object.get(), dispid, value);
     }
     void Call(std::int32_t dispid, std::span<const Variant> arguments) override {
-        std::vector<VARIANT> converted(arguments.size());
-        for (std::size_t i = 0; i < arguments.size(); ++i) // last argument first
-            ToVariant(arguments[i], &converted[arguments.size() - 1 - i]);
-        DISPPARAMS params{converted.data(), nullptr, static_cast<UINT>(converted.size()), 0};
-        const HRESULT hr = m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                            &params, nullptr, nullptr, nullptr);
-        for (VARIANT& v : converted)
-            VariantClear(&v);
-        com::ThrowIfFailed(hr);
+        com::DispatchArguments converted(arguments.size());
+        for (std::size_t i = 0; i < arguments.size(); ++i)
+            ToVariant(arguments[i], converted.At(i));
+        DISPPARAMS params = converted.Params();
+        com::ThrowIfFailed(m_Object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                            &params, nullptr, nullptr, nullptr));
     }
 
 private:
@@ -50,29 +46,27 @@ private:
 
 } // namespace
 
-// Opened for reading only, so a user without write rights to the machine's
-// keys still reads them.
+// The key's path and the value in the system's ANSI code page, as the
+// about dialog names and reads them.
 RegistryQuery Win32Platform::QueryValue(std::uint32_t root, std::string_view key,
                                         std::string_view valueName, std::size_t capacity) {
     RegistryQuery query;
-    HKEY handle = nullptr;
-    const std::string keyName(key);
-    if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), keyName.c_str(), 0,
-                      KEY_READ, &handle) != ERROR_SUCCESS)
+    const com::RegistryKey opened = com::RegistryKey::OpenForReading(
+        reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), std::string(key));
+    if (!opened)
         return query;
     query.opened = true;
     std::vector<std::uint8_t> buffer(capacity, 0);
     DWORD size = static_cast<DWORD>(capacity);
     DWORD type = 0;
     const std::string name(valueName);
-    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, buffer.data(), &size) ==
+    if (RegQueryValueExA(opened.get(), name.c_str(), nullptr, &type, buffer.data(), &size) ==
         ERROR_SUCCESS) {
         query.read = true;
         query.type = type;
         buffer.resize(size);
         query.data = std::move(buffer);
     }
-    RegCloseKey(handle);
     return query;
 }
 

@@ -1,34 +1,21 @@
 #include "backend/win32/win32_text_box.h"
 
 #include "backend/win32/floating_point.h"
-#include "backend/win32/gdi_objects.h"
+#include "backend/win32/mouse_message.h"
+#include "backend/win32/screen_units.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/window_owners.h"
+#include "win32com/device_context.h"
 #include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 #include <olectl.h>
 
 #include <algorithm>
-#include <array>
 #include <stdexcept>
 
 namespace quillomet::win32 {
 namespace {
-
-// The screen's pixels per inch, read once: a process that does not declare
-// itself aware of DPI changes sees the same figure for its whole life, and
-// every placement converts twips several times.
-int ScreenDpi(int index) {
-    static const std::array<int, 2> dpi = [] {
-        HDC screen = GetDC(nullptr);
-        const int x = GetDeviceCaps(screen, LOGPIXELSX);
-        const int y = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        return std::array<int, 2>{x > 0 ? x : 96, y > 0 ? y : 96};
-    }();
-    return dpi[index == LOGPIXELSX ? 0 : 1];
-}
 
 // Text is measured on a memory DC of the thread's own: a window's DC costs
 // a round trip to the window server for its visible region each time, and
@@ -45,19 +32,6 @@ COLORREF ColorOf(OleColor color) {
 }
 
 } // namespace
-
-int TwipsToPixelsX(std::int32_t twips) {
-    return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
-}
-int TwipsToPixelsY(std::int32_t twips) {
-    return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440);
-}
-float PixelsToTwipsX(int pixels) {
-    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));
-}
-float PixelsToTwipsY(int pixels) {
-    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY));
-}
 
 std::int16_t ShiftState() {
     std::int16_t state = 0;
@@ -85,8 +59,6 @@ Win32TextBox::~Win32TextBox() {
         m_Parent.Forget(m_Edit);
         DestroyWindow(m_Edit);
     }
-    if (m_BackBrush)
-        GdiObjects::Delete(m_BackBrush);
 }
 
 // Made in its final state at once: text, styles, place, font and margin
@@ -119,7 +91,7 @@ void Win32TextBox::CreateEdit() {
             m_Events.OnChange();
         }
     });
-    m_Parent.OnControlColor(m_Edit, [this](HDC dc) { return on_control_color(dc); });
+    m_Parent.OnControlColor(m_Edit, [this](HDC dc) { return OnControlColor(dc); });
     m_Parent.AddChild(m_Edit);
     if (m_SelectionStart != 0 || m_SelectionEnd != 0)
         SendMessageW(m_Edit, EM_SETSEL, m_SelectionStart, static_cast<LPARAM>(m_SelectionEnd));
@@ -132,12 +104,6 @@ void Win32TextBox::CreateEdit() {
     m_FontDeferred = false;
     m_Deferred = false;
     SetMargin();
-}
-
-RECT PixelRect(const Geometry& geometry) {
-    return {TwipsToPixelsX(geometry.left), TwipsToPixelsY(geometry.top),
-            TwipsToPixelsX(geometry.left + geometry.width),
-            TwipsToPixelsY(geometry.top + geometry.height)};
 }
 
 std::string Win32TextBox::Text() const {
@@ -251,11 +217,10 @@ void Win32TextBox::SetMargin() {
         GetClientRect(m_Edit, &client);
         if (!text.empty()) {
             HDC dc = MeasuringDc();
-            HGDIOBJ old =
-                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
+            const com::unique_select_object font(
+                dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
             SIZE extent{};
             GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            SelectObject(dc, old);
             margin = std::max<int>(1, client.right - extent.cx - 3);
         } else {
             margin = std::max<int>(1, client.right - 3);
@@ -292,10 +257,7 @@ void Win32TextBox::SetTabStop(bool tabStop) {
 
 void Win32TextBox::SetBackColor(OleColor color) {
     m_BackColor = color;
-    if (m_BackBrush) {
-        GdiObjects::Delete(m_BackBrush);
-        m_BackBrush = nullptr;
-    }
+    m_BackBrush.reset();
     if (m_Edit)
         InvalidateRect(m_Edit, nullptr, TRUE);
 }
@@ -306,12 +268,12 @@ void Win32TextBox::SetForeColor(OleColor color) {
         InvalidateRect(m_Edit, nullptr, TRUE);
 }
 
-HBRUSH Win32TextBox::on_control_color(HDC dc) {
+HBRUSH Win32TextBox::OnControlColor(HDC dc) {
     if (!m_BackBrush)
-        m_BackBrush = GdiObjects::Made(CreateSolidBrush(ColorOf(m_BackColor)));
+        m_BackBrush.reset(CreateSolidBrush(ColorOf(m_BackColor)));
     SetTextColor(dc, ColorOf(m_ForeColor));
     SetBkColor(dc, ColorOf(m_BackColor));
-    return m_BackBrush;
+    return m_BackBrush.get();
 }
 
 // The field follows later changes made to this same font object.
@@ -431,21 +393,21 @@ LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
     case WM_CHAR:
     case WM_IME_CHAR:
-        return on_char(message, wParam, lParam);
+        return OnChar(message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
-        return on_key(message, wParam, lParam);
+        return OnKey(message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
-        return on_mouse(message, wParam, lParam);
+        return OnMouse(message, wParam, lParam);
     case WM_SETFOCUS:
-        return on_set_focus(wParam, lParam);
+        return OnSetFocus(wParam, lParam);
     case WM_KILLFOCUS:
-        return on_kill_focus(wParam, lParam);
+        return OnKillFocus(wParam, lParam);
     // Any other program or message that cuts, copies or pastes: the same
     // whole-text rules as the keys.
     case WM_PASTE:
@@ -458,7 +420,7 @@ LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         m_Events.OnClipboardCommand(ClipboardCommand::Copy);
         return 0;
     case WM_CONTEXTMENU:
-        return on_context_menu(lParam);
+        return OnContextMenu(lParam);
     default:
         return CallEdit(message, wParam, lParam);
     }
@@ -471,7 +433,7 @@ bool Win32TextBox::InsideControl(HWND window) const {
 
 // The focus arrives: if from outside the control, the control hears of it
 // before the field does.
-LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
+LRESULT Win32TextBox::OnSetFocus(WPARAM wParam, LPARAM lParam) {
     m_Focused = true;
     if (m_CaretMarginPending) // before the field makes its caret
         SetMargin();
@@ -483,7 +445,7 @@ LRESULT Win32TextBox::on_set_focus(WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-LRESULT Win32TextBox::on_kill_focus(WPARAM wParam, LPARAM lParam) {
+LRESULT Win32TextBox::OnKillFocus(WPARAM wParam, LPARAM lParam) {
     m_Focused = false;
     const LRESULT result = CallEdit(WM_KILLFOCUS, wParam, lParam);
     m_Events.OnLostFocus();
@@ -494,12 +456,12 @@ LRESULT Win32TextBox::on_kill_focus(WPARAM wParam, LPARAM lParam) {
 
 // The field's own menu would edit the selection; ours acts on the whole
 // text as the keys do (and, like them, also on a locked field).
-LRESULT Win32TextBox::on_context_menu(LPARAM lParam) {
+LRESULT Win32TextBox::OnContextMenu(LPARAM lParam) {
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 1, L"Cu&t");
     AppendMenuW(menu, MF_STRING, 2, L"&Copy");
     AppendMenuW(menu, MF_STRING, 3, L"&Paste");
-    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    POINT at = MousePoint(lParam);
     if (at.x == -1 && at.y == -1) { // from the keyboard: below the field's corner
         RECT r{};
         GetWindowRect(m_Edit, &r);
@@ -520,7 +482,7 @@ LRESULT Win32TextBox::on_context_menu(LPARAM lParam) {
 // A typed character (or one an input method composed) goes through the
 // control's filter first; what the filter leaves in the code is what the
 // field receives.
-LRESULT Win32TextBox::on_char(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32TextBox::OnChar(UINT message, WPARAM wParam, LPARAM lParam) {
     auto code = static_cast<std::int16_t>(wParam);
     m_Events.OnKeyPress(code);
     if (code == 0)
@@ -530,7 +492,7 @@ LRESULT Win32TextBox::on_char(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // Shift+Insert, Shift+Delete and Ctrl+Insert are the older clipboard keys:
 // whole text, as with the Ctrl letters.
-LRESULT Win32TextBox::on_key(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32TextBox::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     auto keyCode = static_cast<std::int16_t>(wParam);
     std::int16_t shift = ShiftState();
     if (message == WM_KEYDOWN)
@@ -554,16 +516,13 @@ LRESULT Win32TextBox::on_key(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // Mouse events carry the field's own coordinates, in twips.
-LRESULT Win32TextBox::on_mouse(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32TextBox::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CallEdit(message, wParam, lParam);
-    std::int16_t button = 0;
-    if (wParam & MK_LBUTTON || message == WM_LBUTTONUP)
-        button |= 1;
-    if (wParam & MK_RBUTTON || message == WM_RBUTTONUP)
-        button |= 2;
+    std::int16_t button = MouseButtons(message, wParam);
     std::int16_t shift = ShiftState();
-    float x = PixelsToTwipsX(static_cast<short>(LOWORD(lParam)));
-    float y = PixelsToTwipsY(static_cast<short>(HIWORD(lParam)));
+    const POINT at = MousePoint(lParam);
+    float x = PixelsToTwipsX(at.x);
+    float y = PixelsToTwipsY(at.y);
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "backend/win32/composite_window.h"
+#include "backend/win32/screen_units.h"
 #include "toolkit/text_box.h"
+#include "win32com/gdi_objects.h"
 
 #include <windows.h>
 
@@ -68,14 +70,14 @@ private:
     // The EDIT's own handling of a message.
     LRESULT CallEdit(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT on_char(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT on_set_focus(WPARAM wParam, LPARAM lParam);
-    LRESULT on_kill_focus(WPARAM wParam, LPARAM lParam);
-    LRESULT on_context_menu(LPARAM lParam);
+    LRESULT OnChar(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
+    LRESULT OnContextMenu(LPARAM lParam);
     void ApplyFont();
-    LRESULT on_key(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT on_mouse(UINT message, WPARAM wParam, LPARAM lParam);
-    HBRUSH on_control_color(HDC dc);
+    LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    HBRUSH OnControlColor(HDC dc);
     void ApplyGeometry();
     void Select(std::int32_t start, std::int32_t end);
     // Right alignment as a left margin, so it switches at run time without
@@ -104,7 +106,7 @@ private:
     FontRef m_Font;
     OleColor m_BackColor = SystemWindowBackground;
     OleColor m_ForeColor = SystemWindowText;
-    HBRUSH m_BackBrush = nullptr;
+    com::unique_hbrush m_BackBrush;
     bool m_CaretHidden = false;
     int m_LeftMargin = -1;
     bool m_Focused = false;
@@ -115,13 +117,6 @@ private:
     bool m_LeftButtonDown = false;
 };
 
-// Twips to pixels and back, with the screen's pixels per inch.
-int TwipsToPixelsX(std::int32_t twips);
-int TwipsToPixelsY(std::int32_t twips);
-// A child's place in its parent's pixels, edges converted.
-RECT PixelRect(const Geometry& geometry);
-float PixelsToTwipsX(int pixels);
-float PixelsToTwipsY(int pixels);
 // The shift state as events carry it: 1 Shift, 2 Ctrl, 4 Alt.
 std::int16_t ShiftState();
 

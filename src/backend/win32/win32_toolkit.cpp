@@ -1,13 +1,16 @@
 #include "backend/win32/win32_toolkit.h"
 
 #include "backend/win32/floating_point.h"
-#include "backend/win32/gdi_objects.h"
+#include "backend/win32/mouse_message.h"
+#include "backend/win32/screen_units.h"
 #include "backend/win32/win32_about_window.h"
 #include "backend/win32/win32_calculator_window.h"
 #include "backend/win32/win32_platform.h"
 #include "backend/win32/win32_text_box.h"
 #include "backend/win32/window_owners.h"
 #include "common/automation_error.h"
+#include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
 #include "win32com/module.h"
 #include "win32com/resource_ids.h"
 #include "win32com/text_conversion.h"
@@ -128,14 +131,11 @@ private:
             } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
                        message == WM_MOUSEMOVE || message == WM_RBUTTONDOWN ||
                        message == WM_RBUTTONUP) {
-                std::int16_t button = 0;
-                if ((wParam & MK_LBUTTON) || message == WM_LBUTTONUP)
-                    button |= 1;
-                if ((wParam & MK_RBUTTON) || message == WM_RBUTTONUP)
-                    button |= 2;
+                std::int16_t button = MouseButtons(message, wParam);
                 std::int16_t shift = ShiftState();
-                float x = PixelsToTwipsX(static_cast<short>(LOWORD(lParam)));
-                float y = PixelsToTwipsY(static_cast<short>(HIWORD(lParam)));
+                const POINT at = MousePoint(lParam);
+                float x = PixelsToTwipsX(at.x);
+                float y = PixelsToTwipsY(at.y);
                 if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
                     self->m_Pressed = true;
                     self->m_Events.OnMouseDown(button, shift, x, y);
@@ -186,14 +186,13 @@ public:
 
     explicit Win32Picture(Glyph glyph) {
         const int id = glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
-        m_Bitmap = GdiObjects::Made(static_cast<HBITMAP>(LoadImageW(
-            com::ModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        m_Bitmap.reset(static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
+                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
-    ~Win32Picture() override { GdiObjects::Delete(m_Bitmap); }
-    HBITMAP Bitmap() const { return m_Bitmap; }
+    HBITMAP Bitmap() const { return m_Bitmap.get(); }
 
 private:
-    HBITMAP m_Bitmap = nullptr;
+    com::unique_hbitmap m_Bitmap;
 };
 
 class Win32Timer final : public Timer {
@@ -294,16 +293,14 @@ public:
         const auto* picture = dynamic_cast<const Win32Picture*>(m_Picture.get());
         if (!m_Visible || !picture || !picture->Bitmap())
             return;
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, picture->Bitmap());
+        const com::unique_hdc memory(CreateCompatibleDC(dc));
+        const com::unique_select_object bitmap(memory.get(), picture->Bitmap());
         BITMAP info{};
         GetObjectW(picture->Bitmap(), sizeof info, &info);
         const RECT r = PixelRect();
         SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
+        StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), 0, 0,
                    info.bmWidth, info.bmHeight, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
     }
 
 private:
@@ -403,7 +400,7 @@ void Win32Toolkit::Paint(HDC dc) {
 
 // The drop button's mouse, with its own coordinates in twips.
 bool Win32Toolkit::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
-    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const POINT at = MousePoint(lParam);
     Win32Image* target = nullptr;
     for (Win32Image* image : m_Images) {
         const RECT r = image->PixelRect();
@@ -417,7 +414,7 @@ bool Win32Toolkit::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!target)
         return false;
     const RECT r = target->PixelRect();
-    std::int16_t button = (wParam & MK_LBUTTON) || message == WM_LBUTTONUP ? 1 : 0;
+    std::int16_t button = MouseButtons(message, wParam) & 1; // the drop button is the left one
     std::int16_t shift = ShiftState();
     float x = PixelsToTwipsX(at.x - r.left);
     float y = PixelsToTwipsY(at.y - r.top);

@@ -59,10 +59,7 @@ ThreadWindows& ThreadWindows::Current() {
     return *windows;
 }
 
-ThreadWindows::~ThreadWindows() {
-    if (m_MeasuringDc)
-        DeleteDC(m_MeasuringDc);
-}
+ThreadWindows::~ThreadWindows() = default;
 
 HWND ThreadWindows::ParkingWindow() {
     if (!m_Parking)
@@ -74,8 +71,8 @@ HWND ThreadWindows::ParkingWindow() {
 // Shared by the thread's controls, like the glyph bitmaps.
 HDC ThreadWindows::MeasuringDc() {
     if (!m_MeasuringDc)
-        m_MeasuringDc = CreateCompatibleDC(nullptr);
-    return m_MeasuringDc;
+        m_MeasuringDc.reset(CreateCompatibleDC(nullptr));
+    return m_MeasuringDc.get();
 }
 
 } // namespace quillomet::win32

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/thread_data.h"
+#include "win32com/device_context.h"
 
 #include <windows.h>
 
@@ -40,7 +41,7 @@ private:
     std::unordered_map<HWND, void*> m_Owners;
     ThreadData m_CoreData;
     HWND m_Parking = nullptr;
-    HDC m_MeasuringDc = nullptr;
+    com::unique_hdc m_MeasuringDc;
 };
 
 // Which object owns a window, kept on the window's own thread. A window

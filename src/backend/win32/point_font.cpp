@@ -1,0 +1,18 @@
+#include "backend/win32/point_font.h"
+
+#include "backend/win32/screen_units.h"
+
+#include <cmath>
+
+namespace quillomet::win32 {
+
+com::unique_hfont PointFont(const wchar_t* face, double points, bool bold, bool underline) {
+    // Negative: the character's height, not the cell's.
+    const int height = -static_cast<int>(std::lround(points * ScreenDpi(LOGPIXELSY) / 72.0));
+    return com::unique_hfont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                         underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+} // namespace quillomet::win32

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "win32com/gdi_objects.h"
+
+#include <windows.h>
+
+namespace quillomet::win32 {
+
+// A font of the given face and size in points, for the screen; a face the
+// system lacks falls back to its nearest match.
+com::unique_hfont PointFont(const wchar_t* face, double points, bool bold, bool underline = false);
+
+} // namespace quillomet::win32

@@ -1,0 +1,41 @@
+#include "backend/win32/screen_units.h"
+
+#include "win32com/device_context.h"
+
+#include <array>
+
+namespace quillomet::win32 {
+
+// Read once: a process that does not declare itself aware of DPI changes
+// sees the same figure for its whole life, and every placement converts
+// twips several times.
+int ScreenDpi(int index) {
+    static const std::array<int, 2> dpi = [] {
+        const com::unique_window_dc screen(nullptr);
+        const int x = GetDeviceCaps(screen.get(), LOGPIXELSX);
+        const int y = GetDeviceCaps(screen.get(), LOGPIXELSY);
+        return std::array<int, 2>{x > 0 ? x : 96, y > 0 ? y : 96};
+    }();
+    return dpi[index == LOGPIXELSX ? 0 : 1];
+}
+
+int TwipsToPixelsX(std::int32_t twips) {
+    return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
+}
+int TwipsToPixelsY(std::int32_t twips) {
+    return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440);
+}
+float PixelsToTwipsX(int pixels) {
+    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));
+}
+float PixelsToTwipsY(int pixels) {
+    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY));
+}
+
+RECT PixelRect(const Geometry& geometry) {
+    return {TwipsToPixelsX(geometry.left), TwipsToPixelsY(geometry.top),
+            TwipsToPixelsX(geometry.left + geometry.width),
+            TwipsToPixelsY(geometry.top + geometry.height)};
+}
+
+} // namespace quillomet::win32
