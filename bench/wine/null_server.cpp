@@ -4,6 +4,8 @@
 // what the control itself leaves behind.
 #include "null_server.h"
 
+#include "win32com/com_ptr.h"
+
 #include <atomic>
 
 namespace {
@@ -51,10 +53,9 @@ public:
         *object = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        auto* made = new NullObject();
-        const HRESULT hr = made->QueryInterface(iid, object);
-        made->Release();
-        return hr;
+        // Made with one reference of its own, which goes when this returns.
+        const auto made = quillomet::com::com_ptr<NullObject>::attach(new NullObject());
+        return made->QueryInterface(iid, object);
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };

@@ -35,6 +35,8 @@
 #include "null_server.h"
 #include "server/diagnostics.h"
 #include "test_site.h"
+#include "win32com/registry_key.h"
+#include "win32com/unique_variant.h"
 
 #include <psapi.h>
 
@@ -110,23 +112,20 @@ HRESULT CreateUseReleaseLate() {
     if (FAILED(hr = control->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(&name), 1,
                                            LOCALE_USER_DEFAULT, &dispid)))
         return hr;
-    VARIANT value;
-    VariantInit(&value);
-    V_VT(&value) = VT_I4;
-    V_I4(&value) = 42;
+    quillomet::com::unique_variant value;
+    V_VT(value.get()) = VT_I4;
+    V_I4(value.get()) = 42;
     DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS put{&value, &named, 1, 1};
+    DISPPARAMS put{value.get(), &named, 1, 1};
     if (FAILED(hr = control->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
                                     &put, nullptr, nullptr, nullptr)))
         return hr;
     DISPPARAMS none{};
-    VariantInit(&value);
-    hr = control->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
-                         nullptr, nullptr);
+    hr = control->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                         value.put(), nullptr, nullptr);
     if (SUCCEEDED(hr))
-        hr = VariantChangeType(&value, &value, 0, VT_I4);
-    const bool same = SUCCEEDED(hr) && V_I4(&value) == 42;
-    VariantClear(&value);
+        hr = VariantChangeType(value.get(), value.get(), 0, VT_I4);
+    const bool same = SUCCEEDED(hr) && V_I4(value.get()) == 42;
     return FAILED(hr) ? hr : same ? S_OK : E_UNEXPECTED;
 }
 
@@ -165,17 +164,17 @@ public:
         const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
         std::wstring server(path, length);
         server = server.substr(0, server.find_last_of(L'\\') + 1) + L"null_server.dll";
-        HKEY key = nullptr;
+        HKEY created = nullptr;
         if (RegCreateKeyExW(HKEY_CLASSES_ROOT, (ClassKey() + L"\\InprocServer32").c_str(), 0,
-                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                            nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS)
             return;
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+        const quillomet::com::unique_hkey key(created);
+        RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
                        static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
         const std::wstring model = L"Apartment";
-        RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ,
+        RegSetValueExW(key.get(), L"ThreadingModel", 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(model.c_str()),
                        static_cast<DWORD>((model.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
     }
     ~NullServerRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey().c_str()); }
 

@@ -15,6 +15,7 @@
 // between two debug strings "window_cost: begin" and "window_cost: end",
 // for tracing the window server's requests (WINEDEBUG=+server,+debugstr).
 #include "test_site.h"
+#include "win32com/com_ptr.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +27,7 @@
 
 namespace {
 
+using quillomet::com::com_ptr;
 using quillomet::testing::Pump;
 using quillomet::testing::Ref;
 using quillomet::testing::Site;
@@ -119,34 +121,25 @@ int main(int argc, char** argv) {
     };
     const auto controls = [&](bool spinner) {
         return [&, spinner] {
-            std::vector<IUnknown*> placed;
+            std::vector<com_ptr<IOleObject>> placed;
             const double start = Seconds();
             for (int i = 0; i < n; ++i) {
-                _Quillomet* control = nullptr;
-                factory->CreateInstance(nullptr, IID__Quillomet,
-                                        reinterpret_cast<void**>(&control));
-                IOleObject* ole = nullptr;
-                control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+                com_ptr<_Quillomet> control;
+                factory->CreateInstance(nullptr, IID__Quillomet, control.put_void());
+                auto ole = control.try_as<IOleObject>();
                 ole->SetClientSite(&site);
-                IPersistStreamInit* persist = nullptr;
-                control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
-                persist->InitNew();
-                persist->Release();
+                control.try_as<IPersistStreamInit>()->InitNew();
                 if (spinner)
                     control->put_UpDownFunction(VARIANT_TRUE);
                 site.m_Position = {0, i, 116, i + 20}; // placed as the EDITs are
                 ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &site.m_Position);
-                ole->Release();
-                placed.push_back(control);
+                placed.push_back(std::move(ole));
             }
             const double elapsed = Seconds() - start;
-            for (IUnknown* control : placed) {
-                IOleObject* ole = nullptr;
-                control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+            for (com_ptr<IOleObject>& ole : placed) {
                 ole->Close(OLECLOSE_NOSAVE);
                 ole->SetClientSite(nullptr);
-                ole->Release();
-                control->Release();
+                ole.reset();
             }
             Pump();
             return elapsed;

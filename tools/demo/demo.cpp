@@ -6,6 +6,10 @@
 #include "container/ole_site.h"
 #include "ordinalex.h"
 #include "png_writer.h"
+#include "win32com/com_ptr.h"
+#include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
+#include "win32com/unique_bstr.h"
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +19,7 @@
 namespace {
 
 using quillomet::testing::Site;
+namespace com = quillomet::com;
 
 struct Entry {
     const wchar_t* label;
@@ -40,7 +45,7 @@ const Entry Gallery[] = {
 
 struct Placed {
     std::unique_ptr<Site> site;
-    _Quillomet* control = nullptr;
+    com::com_ptr<_Quillomet> control;
     HWND field = nullptr;
 };
 
@@ -80,14 +85,15 @@ bool Screenshot(HWND form, const std::string& path) {
 bool SaveScreen(const RECT& area, const std::string& path) {
     const POINT origin{area.left, area.top};
     const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC window = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(window);
+    const com::unique_window_dc window(nullptr);
+    const com::unique_hdc memory(CreateCompatibleDC(window.get()));
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, window, origin.x, origin.y, SRCCOPY);
+    const com::unique_hbitmap bitmap(
+        CreateDIBSection(window.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const com::unique_select_object selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, window.get(), origin.x, origin.y, SRCCOPY);
     GdiFlush();
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
     const auto* bgra = static_cast<const std::uint8_t*>(bits);
@@ -96,10 +102,6 @@ bool SaveScreen(const RECT& area, const std::string& path) {
         rgb[i * 3 + 1] = bgra[i * 4 + 1];
         rgb[i * 3 + 2] = bgra[i * 4];
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, window);
     const bool written = quillomet::demo::WritePng(path, width, height, rgb);
     std::printf("%s %s\n", written ? "wrote" : "could not write", path.c_str());
     return written;
@@ -183,24 +185,19 @@ int main(int argc, char** argv) {
         p.site = std::make_unique<Site>(form);
         p.site->m_Position = {230, top, 230 + 150, top + 22};
         if (FAILED(CoCreateInstance(CLSID_Quillomet, nullptr, CLSCTX_INPROC_SERVER, IID__Quillomet,
-                                    reinterpret_cast<void**>(&p.control)))) {
+                                    p.control.put_void()))) {
             std::fprintf(stderr,
                          "Ordinalex.Quillomet is not registered: run regsvr32 on Quillomet.ocx\n");
             return 1;
         }
-        IOleObject* ole = nullptr;
-        p.control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+        const auto ole = p.control.try_as<IOleObject>();
         ole->SetClientSite(p.site.get());
-        IPersistStreamInit* persist = nullptr;
-        p.control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
-        persist->InitNew();
-        persist->Release();
+        p.control.try_as<IPersistStreamInit>()->InitNew();
         p.control->put_Calculator(entry.calculator ? VARIANT_TRUE : VARIANT_FALSE);
         p.control->put_UpDownFunction(entry.upDown ? VARIANT_TRUE : VARIANT_FALSE);
         if (entry.format) {
-            BSTR format = SysAllocString(entry.format);
-            p.control->put_Format(format);
-            SysFreeString(format);
+            const com::unique_bstr format(SysAllocString(entry.format));
+            p.control->put_Format(format.get());
         }
         VARIANT value;
         VariantInit(&value);
@@ -210,7 +207,6 @@ int main(int argc, char** argv) {
         p.control->put_Locked(entry.locked ? VARIANT_TRUE : VARIANT_FALSE);
         p.control->put_Enabled(entry.enabled ? VARIANT_TRUE : VARIANT_FALSE);
         ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.get(), 0, form, &p.site->m_Position);
-        ole->Release();
         LONG handle = 0;
         p.control->get_hwnd(&handle);
         p.field = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
@@ -222,7 +218,7 @@ int main(int argc, char** argv) {
         230, 14 + row * 34 + 4, 150, 26, form,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(AboutButton)), nullptr, nullptr);
     SendMessageW(aboutButton, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), TRUE);
-    g_AboutControl = placed[0].control;
+    g_AboutControl = placed[0].control.get();
     RunFor(200);
 
     const bool interactive = !script && screenshots.empty();
@@ -284,12 +280,10 @@ int main(int argc, char** argv) {
     }
     g_AboutControl = nullptr;
     for (Placed& p : placed) {
-        IOleObject* ole = nullptr;
-        p.control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+        const auto ole = p.control.try_as<IOleObject>();
         ole->Close(OLECLOSE_NOSAVE);
         ole->SetClientSite(nullptr);
-        ole->Release();
-        p.control->Release();
+        p.control.reset(); // before OLE is uninitialised
     }
     if (IsWindow(form))
         DestroyWindow(form);
