@@ -2,6 +2,7 @@
 // back from its windows, the system-information tool found through the
 // registry and started, and the messages where things are missing.
 #include "test_main.h"
+#include "win32com/registry_key.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -65,12 +66,12 @@ protected:
     void TearDown() override { g_Step = nullptr; }
 
     static void SetSysInfoPath(const wchar_t* path) {
-        HKEY key = nullptr;
+        HKEY created = nullptr;
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", 0,
-                        nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-        RegSetValueExW(key, L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                        nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
+        const quillomet::com::unique_hkey key(created);
+        RegSetValueExW(key.get(), L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
                        static_cast<DWORD>((wcslen(path) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
     }
     static void RemoveSysInfoKeys() {
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");

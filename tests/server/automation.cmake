@@ -5,7 +5,7 @@ set(ocx $<TARGET_FILE:quillomet_ocx>)
 # passes it, run under Wine as test NAME.
 function(quillomet_ocx_test name program)
   add_executable(${program} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${program}.cpp)
-  target_include_directories(${program} PRIVATE ${PROJECT_SOURCE_DIR}/tools)
+  target_include_directories(${program} PRIVATE ${PROJECT_SOURCE_DIR}/tools ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${program} PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32
                         gdi32 ${ARGN})
   target_compile_definitions(${program} PRIVATE UNICODE _UNICODE)
@@ -44,12 +44,18 @@ set_tests_properties(server_demo PROPERTIES FIXTURES_REQUIRED registered)
 
 add_executable(sysinfo_standin ${CMAKE_CURRENT_LIST_DIR}/sysinfo_standin.cpp)
 add_executable(about_test ${CMAKE_CURRENT_LIST_DIR}/about_test.cpp)
+target_include_directories(about_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(about_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 advapi32)
 target_compile_definitions(about_test PRIVATE UNICODE _UNICODE)
 add_dependencies(about_test quillomet_ocx sysinfo_standin)
 add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_standin> --gtest_brief=1)
 
 quillomet_ocx_test(server_floating_point floating_point_test)
+
+# The owning wrappers of the Win32 and COM base, without the control.
+add_executable(handle_test ${CMAKE_CURRENT_LIST_DIR}/handle_test.cpp)
+target_link_libraries(handle_test PRIVATE quillomet_win32com ${gtest_main_target})
+add_test(NAME win32com_handles COMMAND handle_test --gtest_brief=1)
 
 quillomet_ocx_test(server_reentrancy reentrancy_test)
 

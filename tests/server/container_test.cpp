@@ -4,6 +4,8 @@
 #include "com_test_support.h"
 #include "test_main.h"
 #include "test_site.h"
+#include "win32com/unique_bstr.h"
+#include "win32com/unique_variant.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -15,6 +17,8 @@
 
 namespace {
 
+using quillomet::com::unique_bstr;
+using quillomet::com::unique_variant;
 using quillomet::testing::EventCounter;
 using quillomet::testing::NotifySink;
 using quillomet::testing::Ref;
@@ -27,11 +31,7 @@ using CanUnloadFunction = quillomet::testing::CanUnloadFunction;
 // A host's property bag: keeps whatever is written, by name.
 class MemoryBag final : public IPropertyBag {
 public:
-    std::map<std::wstring, VARIANT> m_Values;
-    ~MemoryBag() {
-        for (auto& [name, value] : m_Values)
-            VariantClear(&value);
-    }
+    std::map<std::wstring, unique_variant> m_Values;
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
             *object = this;
@@ -46,14 +46,12 @@ public:
         const auto it = m_Values.find(name);
         if (it == m_Values.end())
             return E_INVALIDARG;
-        return VariantCopy(value, &it->second);
+        return VariantCopy(value, it->second.get());
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
-        VARIANT copy;
-        VariantInit(&copy);
-        VariantCopy(&copy, value);
-        VariantClear(&m_Values[name]);
-        m_Values[name] = copy;
+        unique_variant copy;
+        VariantCopy(copy.put(), value);
+        m_Values[name] = std::move(copy);
         return S_OK;
     }
 };
@@ -81,11 +79,9 @@ protected:
     }
 
     static std::wstring FormatOf(_Quillomet* control) {
-        BSTR format = nullptr;
-        control->get_Format(&format);
-        std::wstring text(format ? format : L"");
-        SysFreeString(format);
-        return text;
+        unique_bstr format;
+        control->get_Format(format.put());
+        return format ? format.get() : L"";
     }
     static double ValueOf(_Quillomet* control) {
         VARIANT value;
@@ -214,9 +210,8 @@ TEST_F(ContainerTest, PropertyChangesAreNotifiedAndMakeTheControlDirty) {
     NotifySink sink;
     Advise(control.p, IID_IPropertyNotifySink, &sink);
     EXPECT_EQ(S_FALSE, persist->IsDirty());
-    BSTR format = SysAllocString(L"0.0");
-    control->put_Format(format);
-    SysFreeString(format);
+    const unique_bstr format(SysAllocString(L"0.0"));
+    control->put_Format(format.get());
     control->put_Locked(VARIANT_TRUE);
     EXPECT_EQ((std::vector<DISPID>{0x68030008, 0x68030003}), sink.m_Changed);
     EXPECT_EQ(S_OK, persist->IsDirty());
@@ -228,9 +223,8 @@ TEST_F(ContainerTest, PropertyChangesAreNotifiedAndMakeTheControlDirty) {
 TEST_F(ContainerTest, SettingsRoundTripThroughABagAndAStream) {
     Ref<_Quillomet> original;
     original.p = Create();
-    BSTR format = SysAllocString(L"#,##0.000");
-    original->put_Format(format);
-    SysFreeString(format);
+    const unique_bstr format(SysAllocString(L"#,##0.000"));
+    original->put_Format(format.get());
     SetValue(original.p, -12.5);
     original->put_BackColor(0x00112233);
     original->put_UpDownIncrement(7);
@@ -347,10 +341,9 @@ std::wstring ErrorDescription() {
     Ref<IErrorInfo> info;
     std::wstring text;
     if (GetErrorInfo(0, info.put()) == S_OK) {
-        BSTR description = nullptr;
-        info->GetDescription(&description);
-        text = description ? description : L"";
-        SysFreeString(description);
+        unique_bstr description;
+        info->GetDescription(description.put());
+        text = description ? description.get() : L"";
     }
     return text;
 }
@@ -605,10 +598,11 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
     DefaultValued number(DefaultValued::Kind::Number), itself(DefaultValued::Kind::Itself),
         object(DefaultValued::Kind::Object);
     double referenced = 3.5;
-    BSTR referencedText = SysAllocString(L"4.5");
+    const unique_bstr referencedTextOwned(SysAllocString(L"4.5"));
+    BSTR referencedText = referencedTextOwned.get(); // passed by reference: must stay the same
     std::wstring megabyte(1 << 19, L'7');
-    BSTR huge = SysAllocStringLen(megabyte.data(), static_cast<UINT>(megabyte.size()));
-    BSTR digits = SysAllocString(std::wstring(400, L'9').c_str());
+    const unique_bstr huge(SysAllocStringLen(megabyte.data(), static_cast<UINT>(megabyte.size())));
+    const unique_bstr digits(SysAllocString(std::wstring(400, L'9').c_str()));
     SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 3);
 
     std::vector<std::pair<const char*, VARIANT>> arguments;
@@ -629,8 +623,8 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
     add("double by reference", VT_R8 | VT_BYREF, [&](VARIANT& v) { V_R8REF(&v) = &referenced; });
     add("text by reference", VT_BSTR | VT_BYREF,
         [&](VARIANT& v) { V_BSTRREF(&v) = &referencedText; });
-    add("1 MB text", VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = huge; });
-    add("400 digits", VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = digits; });
+    add("1 MB text", VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = huge.get(); });
+    add("400 digits", VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = digits.get(); });
     add("NaN", VT_R8, [](VARIANT& v) { V_R8(&v) = std::numeric_limits<double>::quiet_NaN(); });
     add("infinity", VT_R8, [](VARIANT& v) { V_R8(&v) = std::numeric_limits<double>::infinity(); });
     add("-infinity", VT_R8,
@@ -692,17 +686,14 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
     Ref<_Quillomet> control;
     control.p = Create();
     const auto read = [&](DISPID id) {
-        VARIANT value;
-        VariantInit(&value);
+        unique_variant value;
         DISPPARAMS none{};
-        EXPECT_EQ(S_OK, control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
+        EXPECT_EQ(S_OK, control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value.put(),
                                         nullptr, nullptr));
-        VARIANT text;
-        VariantInit(&text);
-        VariantChangeType(&text, &value, 0, VT_BSTR);
-        std::wstring shown = V_VT(&text) == VT_BSTR && V_BSTR(&text) ? V_BSTR(&text) : L"?";
-        VariantClear(&text);
-        VariantClear(&value);
+        unique_variant text;
+        VariantChangeType(text.put(), value.get(), 0, VT_BSTR);
+        std::wstring shown =
+            V_VT(text.get()) == VT_BSTR && V_BSTR(text.get()) ? V_BSTR(text.get()) : L"?";
         return shown;
     };
     for (const auto& [property, id, outcomes] : properties) {
@@ -719,8 +710,8 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
             EXCEPINFO exception{};
             const HRESULT hr = control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
                                                nullptr, &exception, nullptr);
-            SysFreeString(exception.bstrSource);
-            SysFreeString(exception.bstrHelpFile);
+            const unique_bstr source(exception.bstrSource), helpFile(exception.bstrHelpFile),
+                description(exception.bstrDescription);
             EXPECT_TRUE(matches(outcomes[cell], hr, exception.scode))
                 << "expected " << outcomes[cell] << ", got " << std::hex << hr << " "
                 << exception.scode;
@@ -735,13 +726,9 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
             } else {
                 read(id);
             }
-            SysFreeString(exception.bstrDescription);
         }
     }
     SafeArrayDestroy(array);
-    SysFreeString(referencedText);
-    SysFreeString(huge);
-    SysFreeString(digits);
 }
 
 // A Change handler that releases the host's last reference: the write that
@@ -755,7 +742,7 @@ TEST_F(ContainerTest, HandlerReleasingTheLastReferenceEndsTheCallSafely) {
         }
         STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                             UINT*) override {
-            if (id == 1 && m_Control) // Change
+            if (id == 1 && m_Control) // Change: the release under test
                 std::exchange(m_Control, nullptr)->Release();
             return S_OK;
         }
@@ -771,8 +758,7 @@ TEST_F(ContainerTest, HandlerReleasingTheLastReferenceEndsTheCallSafely) {
     V_R8(&value) = 5000;
     EXPECT_EQ(S_OK, control->put_value(value));
     EXPECT_EQ(nullptr, sink.m_Control);
-    m_Factory->Release();
-    m_Factory.p = nullptr;
+    m_Factory.reset();
     EXPECT_EQ(S_OK, m_CanUnload()); // the control is gone
 }
 
@@ -787,12 +773,11 @@ TEST_F(ContainerTest, ErrorsCarryTheirSourceThroughDispatch) {
     EXCEPINFO exception{};
     const HRESULT hr = control->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
                                        nullptr, &exception, nullptr);
+    const unique_bstr source(exception.bstrSource), description(exception.bstrDescription),
+        helpFile(exception.bstrHelpFile);
     EXPECT_EQ(DISP_E_EXCEPTION, hr);
     EXPECT_EQ(static_cast<HRESULT>(0x800A005E), exception.scode);
     EXPECT_STREQ(L"Quillomet", exception.bstrSource);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
 }
 
 TEST_F(ContainerTest, HwndStaysTheSameWindow) {
@@ -814,16 +799,15 @@ TEST_F(ContainerTest, HwndStaysTheSameWindow) {
 
 TEST_F(ContainerTest, LibraryUnloadsOnlyWhenNothingIsAlive) {
     for (int cycle = 0; cycle < 5; ++cycle) {
-        _Quillomet* control = Create();
-        SetValue(control, cycle);
+        Ref<_Quillomet> control;
+        control.p = Create();
+        SetValue(control.p, cycle);
         EXPECT_EQ(S_FALSE, m_CanUnload());
-        control->Release();
     }
     m_Factory->LockServer(TRUE);
     EXPECT_EQ(S_FALSE, m_CanUnload());
     m_Factory->LockServer(FALSE);
-    m_Factory->Release();
-    m_Factory.p = nullptr;
+    m_Factory.reset();
     EXPECT_EQ(S_OK, m_CanUnload());
 }
 

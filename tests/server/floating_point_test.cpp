@@ -5,6 +5,7 @@
 // after every call. Runs under Wine with a display.
 #include "screen_fixture.h"
 #include "test_main.h"
+#include "win32com/unique_bstr.h"
 
 #include <charconv>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 namespace {
 
+using quillomet::com::unique_bstr;
 using quillomet::testing::Calculator;
 using quillomet::testing::CalculatorKeys;
 using quillomet::testing::CloseMessage;
@@ -94,9 +96,8 @@ protected:
     }
 
     void Format(const wchar_t* picture) {
-        BSTR format = SysAllocString(picture);
-        AsHost([&] { m_Control->put_Format(format); });
-        SysFreeString(format);
+        const unique_bstr format(SysAllocString(picture));
+        AsHost([&] { m_Control->put_Format(format.get()); });
     }
 
     // Value writes and reads, the display and plain forms, stepping by the

@@ -7,6 +7,8 @@
 // is done once, by the control whose documents are to be kept.
 #include "com_test_support.h"
 #include "test_main.h"
+#include "win32com/unique_bstr.h"
+#include "win32com/unique_variant.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +21,8 @@
 
 namespace {
 
+using quillomet::com::unique_bstr;
+using quillomet::com::unique_variant;
 using quillomet::testing::Ref;
 
 std::string g_OcxPath;
@@ -26,25 +30,12 @@ std::string g_GoldenDir;
 
 using Bytes = std::vector<unsigned char>;
 
-// An owned VARIANT.
-struct Value {
-    VARIANT v;
-    Value() { VariantInit(&v); }
-    Value(const Value&) = delete;
-    Value& operator=(const Value&) = delete;
-    ~Value() { VariantClear(&v); }
-};
-
 // A host's property bag that keeps what is written in order, and prints
 // it as lines a person can read and a test can compare: name, variant
 // type, value. A font is written as its attributes.
 class OrderedBag final : public IPropertyBag {
 public:
-    std::vector<std::pair<std::wstring, VARIANT>> m_Values;
-    ~OrderedBag() {
-        for (auto& [name, value] : m_Values)
-            VariantClear(&value);
-    }
+    std::vector<std::pair<std::wstring, unique_variant>> m_Values;
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         *object = iid == IID_IUnknown || iid == IID_IPropertyBag ? this : nullptr;
         return *object ? S_OK : E_NOINTERFACE;
@@ -54,15 +45,14 @@ public:
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         for (auto& [key, stored] : m_Values)
             if (key == name)
-                return VariantCopy(value, &stored);
+                return VariantCopy(value, stored.get());
         return E_INVALIDARG;
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
-        VARIANT copy;
-        VariantInit(&copy);
-        const HRESULT hr = VariantCopy(&copy, value);
+        unique_variant copy;
+        const HRESULT hr = VariantCopy(copy.put(), value);
         if (SUCCEEDED(hr))
-            m_Values.emplace_back(name, copy);
+            m_Values.emplace_back(name, std::move(copy));
         return hr;
     }
 
@@ -86,11 +76,11 @@ std::string FontText(IUnknown* object) {
     Ref<IFont> font;
     if (!object || FAILED(object->QueryInterface(IID_IFont, font.put_void())))
         return "not a font";
-    BSTR name = nullptr;
+    unique_bstr name;
     CY size{};
     SHORT weight = 0, charset = 0;
     BOOL italic = FALSE, underline = FALSE, strike = FALSE;
-    font->get_Name(&name);
+    font->get_Name(name.put());
     font->get_Size(&size);
     font->get_Weight(&weight);
     font->get_Charset(&charset);
@@ -98,25 +88,25 @@ std::string FontText(IUnknown* object) {
     font->get_Underline(&underline);
     font->get_Strikethrough(&strike);
     std::ostringstream out;
-    out << Narrow(name ? name : L"") << '|' << size.int64 << '|' << weight << '|' << charset << '|'
-        << (italic ? 1 : 0) << (underline ? 1 : 0) << (strike ? 1 : 0);
-    SysFreeString(name);
+    out << Narrow(name ? name.get() : L"") << '|' << size.int64 << '|' << weight << '|' << charset
+        << '|' << (italic ? 1 : 0) << (underline ? 1 : 0) << (strike ? 1 : 0);
     return out.str();
 }
 
 std::string OrderedBag::Text() const {
     std::ostringstream out;
-    for (const auto& [name, value] : m_Values) {
+    for (const auto& [name, owned] : m_Values) {
+        const VARIANT& value = *owned;
         out << Narrow(name) << '\t' << V_VT(&value) << '\t';
         if (V_VT(&value) == VT_UNKNOWN || V_VT(&value) == VT_DISPATCH) {
             out << FontText(V_UNKNOWN(&value));
         } else if (V_VT(&value) == VT_BOOL) {
             out << (V_BOOL(&value) ? -1 : 0);
         } else {
-            Value text;
-            VariantChangeTypeEx(&text.v, const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0,
+            unique_variant text;
+            VariantChangeTypeEx(text.get(), const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0,
                                 VT_BSTR);
-            out << Narrow(V_VT(&text.v) == VT_BSTR ? V_BSTR(&text.v) : L"?");
+            out << Narrow(V_VT(text.get()) == VT_BSTR ? V_BSTR(text.get()) : L"?");
         }
         out << '\n';
     }
@@ -134,7 +124,7 @@ bool OrderedBag::Parse(const std::string& text, OrderedBag& bag) {
         const std::wstring name = Widen(line.substr(0, first));
         const auto type = static_cast<VARTYPE>(std::stoi(line.substr(first + 1, second - first)));
         const std::string written = line.substr(second + 1);
-        Value value;
+        unique_variant value;
         if (type == VT_UNKNOWN || type == VT_DISPATCH) {
             std::istringstream parts(written);
             std::string fontName, size, weight, charset, styles;
@@ -152,22 +142,22 @@ bool OrderedBag::Parse(const std::string& text, OrderedBag& bag) {
             description.fItalic = styles.size() == 3 && styles[0] == '1';
             description.fUnderline = styles.size() == 3 && styles[1] == '1';
             description.fStrikethrough = styles.size() == 3 && styles[2] == '1';
-            V_VT(&value.v) = type;
+            V_VT(value.get()) = type;
             if (FAILED(OleCreateFontIndirect(&description,
                                              type == VT_DISPATCH ? IID_IDispatch : IID_IUnknown,
-                                             reinterpret_cast<void**>(&V_UNKNOWN(&value.v)))))
+                                             reinterpret_cast<void**>(&V_UNKNOWN(value.get())))))
                 return false;
         } else if (type == VT_BOOL) {
-            V_VT(&value.v) = VT_BOOL;
-            V_BOOL(&value.v) = written == "0" ? VARIANT_FALSE : VARIANT_TRUE;
+            V_VT(value.get()) = VT_BOOL;
+            V_BOOL(value.get()) = written == "0" ? VARIANT_FALSE : VARIANT_TRUE;
         } else {
-            Value source;
-            V_VT(&source.v) = VT_BSTR;
-            V_BSTR(&source.v) = SysAllocString(Widen(written).c_str());
-            if (FAILED(VariantChangeTypeEx(&value.v, &source.v, LOCALE_INVARIANT, 0, type)))
+            unique_variant source;
+            V_VT(source.get()) = VT_BSTR;
+            V_BSTR(source.get()) = SysAllocString(Widen(written).c_str());
+            if (FAILED(VariantChangeTypeEx(value.get(), source.get(), LOCALE_INVARIANT, 0, type)))
                 return false;
         }
-        if (FAILED(bag.Write(name.c_str(), &value.v)))
+        if (FAILED(bag.Write(name.c_str(), value.get())))
             return false;
     }
     return true;
@@ -402,8 +392,8 @@ TEST_F(GoldenTest, StoredDocumentsSaveAndLoadAsTheyAlwaysHave) {
         control->QueryInterface(IID_IPersistStreamInit, init.put_void());
         ASSERT_HRESULT_SUCCEEDED(init->InitNew());
         for (auto& [name, value] : document.settings) {
-            Put(control.p, name, value);
-            VariantClear(&value);
+            unique_variant owned(std::move(value));
+            Put(control.p, name, *owned);
         }
         const Bytes stream = SaveStream(control.p);
         const Bytes contents = SaveStorage(control.p);

@@ -7,6 +7,7 @@
 // under Wine with a display.
 #include "screen_fixture.h"
 #include "test_main.h"
+#include "win32com/unique_bstr.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 namespace {
 
+using quillomet::com::unique_bstr;
 using quillomet::testing::Calculator;
 using quillomet::testing::g_OcxPath;
 using quillomet::testing::PlainDispatch;
@@ -125,9 +127,8 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
         {"write value", [](_Quillomet*& c, IOleObject*&) { Write(c, 99); }, Outcome::Written},
         {"change Format",
          [](_Quillomet*& c, IOleObject*&) {
-             BSTR format = SysAllocString(L"0.000");
-             c->put_Format(format);
-             SysFreeString(format);
+             const unique_bstr format(SysAllocString(L"0.000"));
+             c->put_Format(format.get());
          },
          Outcome::Typed},
         {"Load",

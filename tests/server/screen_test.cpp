@@ -3,6 +3,10 @@
 // that a test did not allow for is reported. Runs under Wine with a display.
 #include "screen_fixture.h"
 #include "test_main.h"
+#include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
+#include "win32com/unique_bstr.h"
+#include "win32com/unique_variant.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -11,6 +15,13 @@
 
 namespace {
 
+using quillomet::com::unique_bstr;
+using quillomet::com::unique_hbitmap;
+using quillomet::com::unique_hbrush;
+using quillomet::com::unique_hdc;
+using quillomet::com::unique_select_object;
+using quillomet::com::unique_variant;
+using quillomet::com::unique_window_dc;
 using quillomet::testing::Allowed;
 using quillomet::testing::Calculator;
 using quillomet::testing::CalculatorButton;
@@ -77,16 +88,13 @@ TEST_F(ScreenTest, BackgroundKeepsOffTheFieldAndTheSpinner) {
     ASSERT_TRUE(spinner);
     RECT client{};
     GetClientRect(control, &client);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+    const unique_hbitmap bitmap(
+        CreateCompatibleBitmap(unique_window_dc(nullptr).get(), client.right, client.bottom));
+    const unique_select_object selected(memory.get(), bitmap.get());
     constexpr COLORREF Marker = RGB(1, 2, 3);
-    HBRUSH marker = CreateSolidBrush(Marker);
-    FillRect(memory, &client, marker);
-    DeleteObject(marker);
-    SendMessageW(control, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    FillRect(memory.get(), &client, unique_hbrush(CreateSolidBrush(Marker)).get());
+    SendMessageW(control, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
     const auto centreOf = [control](HWND child) {
         RECT r{};
         GetWindowRect(child, &r);
@@ -95,13 +103,11 @@ TEST_F(ScreenTest, BackgroundKeepsOffTheFieldAndTheSpinner) {
     };
     const POINT field = centreOf(Field());
     const POINT spin = centreOf(spinner);
-    EXPECT_EQ(Marker, GetPixel(memory, field.x, field.y)) << "the field was painted over";
-    EXPECT_EQ(Marker, GetPixel(memory, spin.x, spin.y)) << "the spinner was painted over";
+    EXPECT_EQ(Marker, GetPixel(memory.get(), field.x, field.y)) << "the field was painted over";
+    EXPECT_EQ(Marker, GetPixel(memory.get(), spin.x, spin.y)) << "the spinner was painted over";
     // The drop button's square is the control's own to paint.
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetPixel(memory, client.right - 2, client.bottom / 2));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW),
+              GetPixel(memory.get(), client.right - 2, client.bottom / 2));
 }
 
 // Stacking is also tab order: a control taken out of place and put back
@@ -173,11 +179,10 @@ TEST_F(ScreenTest, LockedFieldKeepsItsTextAndColours) {
     Type("9");
     EXPECT_EQ(L"5.00", Text());
     // A read-only field asks its parent for colours as a static one does.
-    HDC dc = GetDC(Field());
-    SendMessageW(GetParent(Field()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    const unique_window_dc dc(Field());
+    SendMessageW(GetParent(Field()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                  reinterpret_cast<LPARAM>(Field()));
-    EXPECT_EQ(RGB(255, 0, 0), GetBkColor(dc));
-    ReleaseDC(Field(), dc);
+    EXPECT_EQ(RGB(255, 0, 0), GetBkColor(dc.get()));
     SetClipboard(L"8");
     Chord(VK_CONTROL, 'V'); // the lock is for typing only
     EXPECT_EQ(L"8.00", Text());
@@ -309,11 +314,12 @@ TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
         EXPECT_TRUE(style & ES_READONLY);
         EXPECT_TRUE(style & WS_DISABLED);
         EXPECT_GT(fontHeight(field), fontHeight(Field()) + 3) << "the control's own font";
-        HDC dc = GetDC(field);
-        SendMessageW(GetParent(field), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(field));
-        EXPECT_EQ(RGB(255, 0, 0), GetBkColor(dc));
-        ReleaseDC(field, dc);
+        {
+            const unique_window_dc dc(field);
+            SendMessageW(GetParent(field), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                         reinterpret_cast<LPARAM>(field));
+            EXPECT_EQ(RGB(255, 0, 0), GetBkColor(dc.get()));
+        }
         EXPECT_EQ(1, sink.Count(1)) << "placing raises no Change";
 
         point->Unadvise(cookie);
@@ -362,10 +368,8 @@ TEST_F(ScreenTest, DisabledControlPassesTheFocusOn) {
 }
 
 TEST_F(ScreenTest, MouseEventsCarryTheFieldsTwips) {
-    HDC screen = GetDC(nullptr);
-    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpiX = GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSX);
+    const int dpiY = GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
     SendMessageW(Field(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 6));
     SendMessageW(Field(), WM_LBUTTONUP, 0, MAKELPARAM(10, 6));
     Pump();
@@ -439,9 +443,7 @@ TEST_F(ScreenTest, DropButtonIsHitTestedByTheControl) {
     EXPECT_EQ(VARIANT_TRUE, skip);
     ASSERT_EQ(1, m_Sink.Count(9));
     const auto& arguments = m_Sink.m_Arguments.back();
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
     EXPECT_FLOAT_EQ(6.0f * 1440 / dpi, V_R4(&arguments[3])); // the button's own y
     EXPECT_LT(V_R4(&arguments[2]), static_cast<float>(client.bottom) * 1440 / dpi);
     // The release opens the calculator.
@@ -473,9 +475,7 @@ TEST_F(ScreenTest, CalculatorOpensBelowTheControl) {
     ASSERT_NE(nullptr, Calculator());
     RECT calculator{};
     GetWindowRect(Calculator(), &calculator);
-    HDC screen = GetDC(nullptr);
-    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpiY = GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
     // One pixel left of the control; its top at the control's top plus its
     // height in twips.
     EXPECT_EQ(below.left - 1, calculator.left);
@@ -542,9 +542,8 @@ TEST_F(ScreenTest, CalculatorHandsBackOnlyAnotherAmount) {
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message()
                      << row.opening << " then " << row.keys << " " << row.lastKey);
-        BSTR format = SysAllocString(row.format);
-        m_Control->put_Format(format);
-        SysFreeString(format);
+        const unique_bstr format(SysAllocString(row.format));
+        m_Control->put_Format(format.get());
         SetValue(row.opening);
         m_Control->ShowCalculator();
         Pump();
@@ -628,10 +627,10 @@ TEST_F(ScreenTest, OwnerReleasedWhileItsCalculatorIsOpen) {
     m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
     Site second(m_Form);
     second.m_Position = {10, 100, 170, 122};
-    _Quillomet* other = nullptr;
-    factory->CreateInstance(nullptr, IID__Quillomet, reinterpret_cast<void**>(&other));
-    IOleObject* ole = nullptr;
-    other->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+    Ref<_Quillomet> other;
+    factory->CreateInstance(nullptr, IID__Quillomet, other.put_void());
+    Ref<IOleObject> ole;
+    other->QueryInterface(IID_IOleObject, ole.put_void());
     ole->SetClientSite(&second);
     ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &second, 0, m_Form, &second.m_Position);
     // The first control's calculator, then the second's: one window.
@@ -644,17 +643,16 @@ TEST_F(ScreenTest, OwnerReleasedWhileItsCalculatorIsOpen) {
     ASSERT_NE(nullptr, Calculator());
     CalculatorKey('6');
     CalculatorKey(187);
-    VARIANT value;
-    VariantInit(&value);
-    other->get_value(&value);
-    VariantChangeType(&value, &value, 0, VT_R8);
-    EXPECT_EQ(6, V_R8(&value));
+    unique_variant value;
+    other->get_value(value.put());
+    VariantChangeType(value.get(), value.get(), 0, VT_R8);
+    EXPECT_EQ(6, V_R8(value.get()));
     EXPECT_EQ(0, Value()); // the first control untouched
     // The owner goes while its calculator is open: the calculator goes too.
     ole->Close(OLECLOSE_NOSAVE);
     ole->SetClientSite(nullptr);
-    ole->Release();
-    other->Release();
+    ole.reset();
+    other.reset();
     Pump();
     EXPECT_EQ(nullptr, Calculator());
     m_Control->ShowCalculator(); // and it still serves the others

@@ -3,12 +3,20 @@
 // with real window messages. Runs under Wine with a display.
 #include "test_main.h"
 #include "test_site.h"
+#include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
+#include "win32com/unique_bstr.h"
 
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
 
+using quillomet::com::unique_bstr;
+using quillomet::com::unique_hbitmap;
+using quillomet::com::unique_hdc;
+using quillomet::com::unique_select_object;
+using quillomet::com::unique_window_dc;
 using quillomet::testing::Pump;
 using quillomet::testing::Ref;
 
@@ -192,12 +200,10 @@ TEST_F(SiteTest, AmbientFontIsCopiedNotShared) {
     Ref<IFont> hostFont;
     ambient->QueryInterface(IID_IFont, hostFont.put_void());
     // Equal attributes (the name as the system resolved it).
-    BSTR name = nullptr, hostName = nullptr;
-    font->get_Name(&name);
-    hostFont->get_Name(&hostName);
-    EXPECT_STREQ(hostName, name);
-    SysFreeString(name);
-    SysFreeString(hostName);
+    unique_bstr name, hostName;
+    font->get_Name(name.put());
+    hostFont->get_Name(hostName.put());
+    EXPECT_STREQ(hostName.get(), name.get());
     CY size{};
     font->get_Size(&size);
     EXPECT_EQ(120000, size.int64);
@@ -223,24 +229,22 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
         m_Control->put_value(value);
         Ref<IViewObject2> view;
         m_Control->QueryInterface(IID_IViewObject2, view.put_void());
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 24);
-        ReleaseDC(nullptr, screen);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        RECTL bounds{0, 0, 120, 24};
-        ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory,
-                                            &bounds, nullptr, nullptr, 0));
-        const COLORREF background = GetPixel(memory, 1, 1);
-        int inked = 0;
-        for (int x = 0; x < 120; ++x)
-            for (int y = 0; y < 24; ++y)
-                inked += GetPixel(memory, x, y) != background;
-        EXPECT_GT(inked, 20); // the digits were drawn
-        EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        {
+            const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+            const unique_hbitmap bitmap(
+                CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
+            const unique_select_object selected(memory.get(), bitmap.get());
+            RECTL bounds{0, 0, 120, 24};
+            ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                                memory.get(), &bounds, nullptr, nullptr, 0));
+            const COLORREF background = GetPixel(memory.get(), 1, 1);
+            int inked = 0;
+            for (int x = 0; x < 120; ++x)
+                for (int y = 0; y < 24; ++y)
+                    inked += GetPixel(memory.get(), x, y) != background;
+            EXPECT_GT(inked, 20); // the digits were drawn
+            EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
+        }
         SIZEL extent{};
         EXPECT_HRESULT_SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
         EXPECT_GT(extent.cx, 0);
