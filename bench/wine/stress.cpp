@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
     for (long cycle = 1; cycle <= cycles; ++cycle) {
         HRESULT hr = S_OK;
         if (client == "form")
-            hr = quillomet::testing::UseOneControl(factory.p, form) == 13.5 ? S_OK : E_FAIL;
+            hr = quillomet::testing::UseOneControl(factory.get(), form) == 13.5 ? S_OK : E_FAIL;
         else if (client == "dispatch")
             hr = CreateUseReleaseLate();
         else if (client == "null")
@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
             std::printf("cycle %ld failed: 0x%08lx\n", cycle, static_cast<unsigned long>(hr));
         if (cycle % 1000 == 0 || cycle == cycles) {
             Pump();
-            Checkpoint point{cycle, WorkingSetKb(), HeapKb(), LiveGdiObjects(factory.p),
+            Checkpoint point{cycle, WorkingSetKb(), HeapKb(), LiveGdiObjects(factory.get()),
                              quillomet::testing::ThreadWindows()};
             Print(point);
             points.push_back(point);

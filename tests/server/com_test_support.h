@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ordinalex.h"
+#include "win32com/com_ptr.h"
 
 #include <windows.h>
 
@@ -11,26 +12,9 @@
 
 namespace quillomet::testing {
 
-// Releases an interface pointer when it goes out of scope.
+// An interface pointer the test owns: the library's own wrapper.
 template <typename T>
-struct Ref {
-    T* p = nullptr;
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    ~Ref() { reset(); }
-    void reset() {
-        if (p)
-            p->Release();
-        p = nullptr;
-    }
-    T* operator->() const { return p; }
-    T** put() {
-        reset();
-        return &p;
-    }
-    void** put_void() { return reinterpret_cast<void**>(put()); }
-};
+using Ref = com::com_ptr<T>;
 
 // A path handed over by ctest, as Windows sees it under Wine.
 inline std::string WindowsPath(std::string path) {

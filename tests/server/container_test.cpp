@@ -71,10 +71,10 @@ protected:
     }
 
     // A new control through the class factory.
-    _Quillomet* Create() {
-        _Quillomet* control = nullptr;
+    Ref<_Quillomet> Create() {
+        Ref<_Quillomet> control;
         EXPECT_HRESULT_SUCCEEDED(
-            m_Factory->CreateInstance(nullptr, IID__Quillomet, reinterpret_cast<void**>(&control)));
+            m_Factory->CreateInstance(nullptr, IID__Quillomet, control.put_void()));
         return control;
     }
 
@@ -116,13 +116,13 @@ protected:
     }
 
     // Settings saved to a stream, rewound.
-    static IStream* SaveToStream(_Quillomet* control) {
+    static Ref<IStream> SaveToStream(_Quillomet* control) {
         Ref<IPersistStreamInit> persist;
         EXPECT_HRESULT_SUCCEEDED(
             control->QueryInterface(IID_IPersistStreamInit, persist.put_void()));
-        IStream* stream = nullptr;
-        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-        EXPECT_HRESULT_SUCCEEDED(persist->Save(stream, TRUE));
+        Ref<IStream> stream;
+        CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+        EXPECT_HRESULT_SUCCEEDED(persist->Save(stream.get(), TRUE));
         LARGE_INTEGER start{};
         stream->Seek(start, STREAM_SEEK_SET, nullptr);
         return stream;
@@ -136,7 +136,7 @@ protected:
         stream->Seek(start, STREAM_SEEK_SET, nullptr);
         Ref<IPersistStreamInit> persist;
         control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-        return persist->Load(stream.p);
+        return persist->Load(stream.get());
     }
 
     HMODULE m_Library = nullptr; // the loaded Quillomet.ocx
@@ -149,16 +149,15 @@ TEST_F(ContainerTest, FactoryServesOnlyItsClass) {
     Ref<IClassFactory> other;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
               m_GetClassObject(IID_IDispatch, IID_IClassFactory, other.put_void()));
-    EXPECT_EQ(nullptr, other.p);
+    EXPECT_EQ(nullptr, other.get());
     Ref<IUnknown> aggregated;
     EXPECT_EQ(CLASS_E_NOAGGREGATION,
-              m_Factory->CreateInstance(reinterpret_cast<IUnknown*>(m_Factory.p), IID_IUnknown,
+              m_Factory->CreateInstance(reinterpret_cast<IUnknown*>(m_Factory.get()), IID_IUnknown,
                                         aggregated.put_void()));
 }
 
 TEST_F(ContainerTest, ControlAnswersItsInterfaces) {
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     const IID interfaces[] = {IID_IDispatch,
                               IID_IProvideClassInfo,
                               IID_IProvideClassInfo2,
@@ -179,12 +178,11 @@ TEST_F(ContainerTest, ControlAnswersItsInterfaces) {
 }
 
 TEST_F(ContainerTest, EventsReachTheSinkAndItsChangesComeBack) {
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     EventCounter sink;
     sink.m_VetoKey = '3';
-    const DWORD cookie = Advise(control.p, DIID___Quillomet, &sink);
-    SetValue(control.p, 5);
+    const DWORD cookie = Advise(control.get(), DIID___Quillomet, &sink);
+    SetValue(control.get(), 5);
     ASSERT_EQ(std::vector<DISPID>{1}, sink.m_Events); // Change
 
     LONG handle = 0;
@@ -196,36 +194,33 @@ TEST_F(ContainerTest, EventsReachTheSinkAndItsChangesComeBack) {
     wchar_t text[32] = {};
     GetWindowTextW(edit, text, 32);
     EXPECT_STREQ(L"124", text); // 3 cancelled by the host, the letter by the filter
-    Unadvise(control.p, DIID___Quillomet, cookie);
+    Unadvise(control.get(), DIID___Quillomet, cookie);
     sink.m_Events.clear();
-    SetValue(control.p, 9);
+    SetValue(control.get(), 9);
     EXPECT_TRUE(sink.m_Events.empty());
 }
 
 TEST_F(ContainerTest, PropertyChangesAreNotifiedAndMakeTheControlDirty) {
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     Ref<IPersistStreamInit> persist;
     control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
     NotifySink sink;
-    Advise(control.p, IID_IPropertyNotifySink, &sink);
+    Advise(control.get(), IID_IPropertyNotifySink, &sink);
     EXPECT_EQ(S_FALSE, persist->IsDirty());
     const unique_bstr format(SysAllocString(L"0.0"));
     control->put_Format(format.get());
     control->put_Locked(VARIANT_TRUE);
     EXPECT_EQ((std::vector<DISPID>{0x68030008, 0x68030003}), sink.m_Changed);
     EXPECT_EQ(S_OK, persist->IsDirty());
-    Ref<IStream> stream;
-    stream.p = SaveToStream(control.p);
+    Ref<IStream> stream = SaveToStream(control.get());
     EXPECT_EQ(S_FALSE, persist->IsDirty());
 }
 
 TEST_F(ContainerTest, SettingsRoundTripThroughABagAndAStream) {
-    Ref<_Quillomet> original;
-    original.p = Create();
+    Ref<_Quillomet> original = Create();
     const unique_bstr format(SysAllocString(L"#,##0.000"));
     original->put_Format(format.get());
-    SetValue(original.p, -12.5);
+    SetValue(original.get(), -12.5);
     original->put_BackColor(0x00112233);
     original->put_UpDownIncrement(7);
     original->put_Calculator(VARIANT_FALSE);
@@ -236,12 +231,10 @@ TEST_F(ContainerTest, SettingsRoundTripThroughABagAndAStream) {
     ASSERT_HRESULT_SUCCEEDED(saver->Save(&bag, TRUE, TRUE));
     EXPECT_EQ(5u, bag.m_Values.size()); // only what differs from the defaults
 
-    Ref<IStream> stream;
-    stream.p = SaveToStream(original.p);
+    Ref<IStream> stream = SaveToStream(original.get());
 
     for (int kind = 0; kind < 2; ++kind) {
-        Ref<_Quillomet> copy;
-        copy.p = Create();
+        Ref<_Quillomet> copy = Create();
         if (kind == 0) {
             Ref<IPersistPropertyBag> loader;
             copy->QueryInterface(IID_IPersistPropertyBag, loader.put_void());
@@ -249,10 +242,10 @@ TEST_F(ContainerTest, SettingsRoundTripThroughABagAndAStream) {
         } else {
             Ref<IPersistStreamInit> loader;
             copy->QueryInterface(IID_IPersistStreamInit, loader.put_void());
-            ASSERT_HRESULT_SUCCEEDED(loader->Load(stream.p));
+            ASSERT_HRESULT_SUCCEEDED(loader->Load(stream.get()));
         }
-        EXPECT_EQ(L"#,##0.000", FormatOf(copy.p)) << kind;
-        EXPECT_EQ(-12.5, ValueOf(copy.p)) << kind;
+        EXPECT_EQ(L"#,##0.000", FormatOf(copy.get())) << kind;
+        EXPECT_EQ(-12.5, ValueOf(copy.get())) << kind;
         OLE_COLOR colour = 0;
         copy->get_BackColor(&colour);
         EXPECT_EQ(0x00112233u, colour) << kind;
@@ -266,21 +259,18 @@ TEST_F(ContainerTest, SettingsRoundTripThroughABagAndAStream) {
 }
 
 TEST_F(ContainerTest, ChangedFontIsStoredThroughItsOwnPersistence) {
-    Ref<_Quillomet> original;
-    original.p = Create();
+    Ref<_Quillomet> original = Create();
     Ref<IFontDisp> fontDisp;
     original->get_Font(fontDisp.put());
-    ASSERT_NE(nullptr, fontDisp.p);
+    ASSERT_NE(nullptr, fontDisp.get());
     Ref<IFont> font;
     fontDisp->QueryInterface(IID_IFont, font.put_void());
     font->put_Bold(TRUE);
-    Ref<IStream> stream;
-    stream.p = SaveToStream(original.p);
-    Ref<_Quillomet> copy;
-    copy.p = Create();
+    Ref<IStream> stream = SaveToStream(original.get());
+    Ref<_Quillomet> copy = Create();
     Ref<IPersistStreamInit> loader;
     copy->QueryInterface(IID_IPersistStreamInit, loader.put_void());
-    ASSERT_HRESULT_SUCCEEDED(loader->Load(stream.p));
+    ASSERT_HRESULT_SUCCEEDED(loader->Load(stream.get()));
     Ref<IFontDisp> copiedDisp;
     copy->get_Font(copiedDisp.put());
     Ref<IFont> copied;
@@ -370,12 +360,11 @@ TEST_F(ContainerTest, CorruptStreamsFailAndLeaveANewControl) {
         unknownType,                  // a kind of value we do not store
     };
     for (std::size_t row = 0; row < corrupt.size(); ++row) {
-        Ref<_Quillomet> control;
-        control.p = Create();
-        SetValue(control.p, 3);
-        EXPECT_TRUE(FAILED(LoadFromBytes(control.p, corrupt[row]))) << row;
-        EXPECT_EQ(L"###,##0.00;(##,###.00)", FormatOf(control.p)) << row;
-        EXPECT_EQ(0.0, ValueOf(control.p)) << row;
+        Ref<_Quillomet> control = Create();
+        SetValue(control.get(), 3);
+        EXPECT_TRUE(FAILED(LoadFromBytes(control.get(), corrupt[row]))) << row;
+        EXPECT_EQ(L"###,##0.00;(##,###.00)", FormatOf(control.get())) << row;
+        EXPECT_EQ(0.0, ValueOf(control.get())) << row;
     }
 }
 
@@ -388,11 +377,10 @@ TEST_F(ContainerTest, UnconvertibleStoredValueKeepsTheOtherSettings) {
     AppendEntry(entries, L"Value", VT_BSTR, L"12.25");
     std::vector<unsigned char> bytes = Header(0x544D4C51, 1, static_cast<unsigned>(entries.size()));
     bytes.insert(bytes.end(), entries.begin(), entries.end());
-    Ref<_Quillomet> control;
-    control.p = Create();
-    EXPECT_EQ(static_cast<HRESULT>(0x800A000D), LoadFromBytes(control.p, bytes));
-    EXPECT_EQ(L"#0.0", FormatOf(control.p));
-    EXPECT_EQ(12.2, ValueOf(control.p));
+    Ref<_Quillomet> control = Create();
+    EXPECT_EQ(static_cast<HRESULT>(0x800A000D), LoadFromBytes(control.get(), bytes));
+    EXPECT_EQ(L"#0.0", FormatOf(control.get()));
+    EXPECT_EQ(12.2, ValueOf(control.get()));
     VARIANT_BOOL calculator = VARIANT_FALSE;
     control->get_Calculator(&calculator);
     EXPECT_EQ(VARIANT_TRUE, calculator);
@@ -427,28 +415,24 @@ TEST_F(ContainerTest, DamagedStreamsKeepWhatCameBeforeAndCreateNothing) {
     ASSERT_EQ(42u, rows[0].bytes.size());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        Ref<_Quillomet> control;
-        control.p = Create();
-        SetValue(control.p, 3);
-        EXPECT_TRUE(FAILED(LoadFromBytes(control.p, row.bytes)));
+        Ref<_Quillomet> control = Create();
+        SetValue(control.get(), 3);
+        EXPECT_TRUE(FAILED(LoadFromBytes(control.get(), row.bytes)));
         const std::wstring description = ErrorDescription();
         EXPECT_NE(std::wstring::npos, description.find(row.description)) << description;
         EXPECT_EQ(std::wstring::npos, description.find(L"vector")) << description;
-        EXPECT_EQ(row.format, FormatOf(control.p));
-        EXPECT_EQ(0.0, ValueOf(control.p));
+        EXPECT_EQ(row.format, FormatOf(control.get()));
+        EXPECT_EQ(0.0, ValueOf(control.get()));
     }
 }
 
 // Loading makes the control clean; a loaded control is no new one, but a
 // designer may load it again.
 TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
-    Ref<_Quillomet> saved;
-    saved.p = Create();
-    SetValue(saved.p, 8);
-    Ref<IStream> stream;
-    stream.p = SaveToStream(saved.p);
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> saved = Create();
+    SetValue(saved.get(), 8);
+    Ref<IStream> stream = SaveToStream(saved.get());
+    Ref<_Quillomet> control = Create();
     Ref<IPersistStreamInit> persist;
     control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
     Ref<IPersistPropertyBag> bag;
@@ -457,27 +441,26 @@ TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
     control->QueryInterface(IID_IPersistStorage, storage.put_void());
     EXPECT_EQ(S_OK, persist->InitNew());
     EXPECT_EQ(S_FALSE, persist->IsDirty());
-    EXPECT_EQ(S_OK, persist->Load(stream.p));
+    EXPECT_EQ(S_OK, persist->Load(stream.get()));
     EXPECT_EQ(S_FALSE, persist->IsDirty());
-    EXPECT_EQ(8.0, ValueOf(control.p));
+    EXPECT_EQ(8.0, ValueOf(control.get()));
     EXPECT_EQ(E_UNEXPECTED, persist->InitNew());
     EXPECT_EQ(E_UNEXPECTED, bag->InitNew());
     Ref<IStorage> store;
     ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(
         nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
         store.put()));
-    EXPECT_EQ(CO_E_ALREADYINITIALIZED, storage->InitNew(store.p));
+    EXPECT_EQ(CO_E_ALREADYINITIALIZED, storage->InitNew(store.get()));
     LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    EXPECT_EQ(S_OK, persist->Load(stream.p)); // loading again is allowed
+    EXPECT_EQ(S_OK, persist->Load(stream.get())); // loading again is allowed
     EXPECT_EQ(S_FALSE, persist->IsDirty());
-    SetValue(control.p, 9);
+    SetValue(control.get(), 9);
     EXPECT_EQ(S_OK, persist->IsDirty());
 
     // A load that failed leaves a new control, which may be initialised.
-    Ref<_Quillomet> failed;
-    failed.p = Create();
-    EXPECT_TRUE(FAILED(LoadFromBytes(failed.p, Header(0x12345678, 1, 0))));
+    Ref<_Quillomet> failed = Create();
+    EXPECT_TRUE(FAILED(LoadFromBytes(failed.get(), Header(0x12345678, 1, 0))));
     Ref<IPersistStreamInit> again;
     failed->QueryInterface(IID_IPersistStreamInit, again.put_void());
     EXPECT_EQ(S_OK, again->InitNew());
@@ -527,8 +510,7 @@ private:
 // overflow. The caller's arguments are byte for byte as they were.
 TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
     DefaultValued itself(DefaultValued::Kind::Itself), picture(L"0.0");
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     const auto put = [&](DISPID id, VARIANT& argument) {
         VARIANT before = argument;
         DISPID named = DISPID_PROPERTYPUT;
@@ -546,10 +528,10 @@ TEST_F(ContainerTest, DispatchArgumentsAreReadNeverChanged) {
     EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x68030007, object)); // Enabled
     EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x6803000C, object)); // UpDownIncrement
     EXPECT_EQ(DISP_E_TYPEMISMATCH, put(0x68030005, object)); // BackColor
-    EXPECT_EQ(L"###,##0.00;(##,###.00)", FormatOf(control.p));
+    EXPECT_EQ(L"###,##0.00;(##,###.00)", FormatOf(control.get()));
     V_DISPATCH(&object) = &picture;
     EXPECT_EQ(S_OK, put(0x68030008, object));
-    EXPECT_EQ(L"0.0", FormatOf(control.p));
+    EXPECT_EQ(L"0.0", FormatOf(control.get()));
 
     // The font by reference: Nothing, or an object by reference, is refused
     // and the caller's argument left as it was.
@@ -683,8 +665,7 @@ TEST_F(ContainerTest, BadArgumentsLeaveThePropertyAndTheArgumentAlone) {
             return hr == S_OK || HRESULT_FACILITY(hr) == FACILITY_DISPATCH;
         }
     };
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     const auto read = [&](DISPID id) {
         unique_variant value;
         DISPPARAMS none{};
@@ -749,7 +730,7 @@ TEST_F(ContainerTest, HandlerReleasingTheLastReferenceEndsTheCallSafely) {
         _Quillomet* m_Control = nullptr;
     };
     Releasing sink;
-    _Quillomet* control = Create();
+    _Quillomet* control = Create().detach(); // the reference the handler lets go
     Advise(control, DIID___Quillomet, &sink);
     sink.m_Control = control;
     VARIANT value;
@@ -763,8 +744,7 @@ TEST_F(ContainerTest, HandlerReleasingTheLastReferenceEndsTheCallSafely) {
 }
 
 TEST_F(ContainerTest, ErrorsCarryTheirSourceThroughDispatch) {
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     VARIANT argument;
     VariantInit(&argument);
     V_VT(&argument) = VT_NULL;
@@ -781,17 +761,15 @@ TEST_F(ContainerTest, ErrorsCarryTheirSourceThroughDispatch) {
 }
 
 TEST_F(ContainerTest, HwndStaysTheSameWindow) {
-    Ref<_Quillomet> control;
-    control.p = Create();
+    Ref<_Quillomet> control = Create();
     LONG before = 0, after = 0;
     control->get_hwnd(&before);
-    SetValue(control.p, 4);
+    SetValue(control.get(), 4);
     control->put_Calculator(VARIANT_FALSE);
-    Ref<IStream> stream;
-    stream.p = SaveToStream(control.p);
+    Ref<IStream> stream = SaveToStream(control.get());
     Ref<IPersistStreamInit> loader;
     control->QueryInterface(IID_IPersistStreamInit, loader.put_void());
-    loader->Load(stream.p);
+    loader->Load(stream.get());
     control->get_hwnd(&after);
     EXPECT_EQ(before, after);
     EXPECT_TRUE(IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(after))));
@@ -799,9 +777,8 @@ TEST_F(ContainerTest, HwndStaysTheSameWindow) {
 
 TEST_F(ContainerTest, LibraryUnloadsOnlyWhenNothingIsAlive) {
     for (int cycle = 0; cycle < 5; ++cycle) {
-        Ref<_Quillomet> control;
-        control.p = Create();
-        SetValue(control.p, cycle);
+        Ref<_Quillomet> control = Create();
+        SetValue(control.get(), cycle);
         EXPECT_EQ(S_FALSE, m_CanUnload());
     }
     m_Factory->LockServer(TRUE);
@@ -812,24 +789,22 @@ TEST_F(ContainerTest, LibraryUnloadsOnlyWhenNothingIsAlive) {
 }
 
 TEST_F(ContainerTest, SettingsRoundTripThroughAStorage) {
-    Ref<_Quillomet> original;
-    original.p = Create();
-    SetValue(original.p, 77.5);
+    Ref<_Quillomet> original = Create();
+    SetValue(original.get(), 77.5);
     Ref<ILockBytes> bytes;
     ASSERT_HRESULT_SUCCEEDED(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()));
     Ref<IStorage> storage;
     ASSERT_HRESULT_SUCCEEDED(StgCreateDocfileOnILockBytes(
-        bytes.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put()));
+        bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put()));
     Ref<IPersistStorage> saver;
     original->QueryInterface(IID_IPersistStorage, saver.put_void());
-    ASSERT_HRESULT_SUCCEEDED(saver->Save(storage.p, FALSE));
+    ASSERT_HRESULT_SUCCEEDED(saver->Save(storage.get(), FALSE));
     ASSERT_HRESULT_SUCCEEDED(saver->SaveCompleted(nullptr));
-    Ref<_Quillomet> copy;
-    copy.p = Create();
+    Ref<_Quillomet> copy = Create();
     Ref<IPersistStorage> loader;
     copy->QueryInterface(IID_IPersistStorage, loader.put_void());
-    ASSERT_HRESULT_SUCCEEDED(loader->Load(storage.p));
-    EXPECT_EQ(77.5, ValueOf(copy.p));
+    ASSERT_HRESULT_SUCCEEDED(loader->Load(storage.get()));
+    EXPECT_EQ(77.5, ValueOf(copy.get()));
 }
 
 // What hosts read from the file without running it.

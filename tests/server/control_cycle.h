@@ -42,7 +42,7 @@ inline bool Place(IClassFactory* factory, Site& site, HWND form, IStream* stream
 
 // Closes a placed control and takes its site away, as a form does.
 inline void Unplace(Ref<IOleObject>& ole) {
-    if (!ole.p)
+    if (!ole.get())
         return;
     ole->Close(OLECLOSE_NOSAVE);
     ole->SetClientSite(nullptr);
@@ -97,7 +97,7 @@ inline double UseOneControl(IClassFactory* factory, HWND form) {
         if (Place(factory, firstSite, form, nullptr, control, ole) &&
             SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, saved.put()))) {
             control->put_UpDownFunction(VARIANT_TRUE);
-            const HWND field = FieldWindow(control.p);
+            const HWND field = FieldWindow(control.get());
             SetFocus(field);
             for (const char typed : {'1', '2', '.', '5'})
                 SendMessageW(field, WM_CHAR, static_cast<WPARAM>(typed), 0);
@@ -111,15 +111,15 @@ inline double UseOneControl(IClassFactory* factory, HWND form) {
             calculatorShown = calculatorShown && !CalculatorOpen();
             Ref<IPersistStreamInit> persist;
             if (SUCCEEDED(control->QueryInterface(IID_IPersistStreamInit, persist.put_void())))
-                persist->Save(saved.p, TRUE);
+                persist->Save(saved.get(), TRUE);
         }
         Unplace(ole);
     }
-    if (saved.p && calculatorShown) {
+    if (saved.get() && calculatorShown) {
         Ref<_Quillomet> control;
         Ref<IOleObject> ole;
-        if (Place(factory, secondSite, form, saved.p, control, ole))
-            result = ValueOf(control.p);
+        if (Place(factory, secondSite, form, saved.get(), control, ole))
+            result = ValueOf(control.get());
         Unplace(ole);
     }
     Pump();

@@ -245,8 +245,8 @@ protected:
         control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
         Ref<IStream> stream;
         CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
-        EXPECT_HRESULT_SUCCEEDED(persist->Save(stream.p, TRUE));
-        return StreamBytes(stream.p);
+        EXPECT_HRESULT_SUCCEEDED(persist->Save(stream.get(), TRUE));
+        return StreamBytes(stream.get());
     }
     // The Contents stream of a storage the control saved itself into.
     static Bytes SaveStorage(IDispatch* control) {
@@ -255,14 +255,14 @@ protected:
         Ref<ILockBytes> bytes;
         CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put());
         Ref<IStorage> storage;
-        StgCreateDocfileOnILockBytes(bytes.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                     0, storage.put());
-        EXPECT_HRESULT_SUCCEEDED(persist->Save(storage.p, FALSE));
+        StgCreateDocfileOnILockBytes(
+            bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put());
+        EXPECT_HRESULT_SUCCEEDED(persist->Save(storage.get(), FALSE));
         persist->SaveCompleted(nullptr);
         Ref<IStream> contents;
         EXPECT_HRESULT_SUCCEEDED(storage->OpenStream(
             L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, contents.put()));
-        return contents.p ? StreamBytes(contents.p) : Bytes{};
+        return contents.get() ? StreamBytes(contents.get()) : Bytes{};
     }
     static std::string SaveBag(IDispatch* control) {
         Ref<IPersistPropertyBag> persist;
@@ -280,8 +280,8 @@ protected:
         control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
         Ref<IStream> stream;
         StreamOf(bytes, stream);
-        EXPECT_HRESULT_SUCCEEDED(persist->Load(stream.p));
-        return SaveStream(control.p);
+        EXPECT_HRESULT_SUCCEEDED(persist->Load(stream.get()));
+        return SaveStream(control.get());
     }
     Bytes ResaveStorage(const Bytes& contentsBytes) {
         Ref<IDispatch> control;
@@ -289,8 +289,8 @@ protected:
         Ref<ILockBytes> bytes;
         CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put());
         Ref<IStorage> storage;
-        StgCreateDocfileOnILockBytes(bytes.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                     0, storage.put());
+        StgCreateDocfileOnILockBytes(
+            bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put());
         Ref<IStream> contents;
         storage->CreateStream(L"Contents", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
                               contents.put());
@@ -299,8 +299,8 @@ protected:
         contents.reset();
         Ref<IPersistStorage> persist;
         control->QueryInterface(IID_IPersistStorage, persist.put_void());
-        EXPECT_HRESULT_SUCCEEDED(persist->Load(storage.p));
-        return SaveStorage(control.p);
+        EXPECT_HRESULT_SUCCEEDED(persist->Load(storage.get()));
+        return SaveStorage(control.get());
     }
     std::string ResaveBag(const std::string& text) {
         Ref<IDispatch> control;
@@ -310,7 +310,7 @@ protected:
         Ref<IPersistPropertyBag> persist;
         control->QueryInterface(IID_IPersistPropertyBag, persist.put_void());
         EXPECT_HRESULT_SUCCEEDED(persist->Load(&bag, nullptr));
-        return SaveBag(control.p);
+        return SaveBag(control.get());
     }
 
     quillomet::testing::Library m_Library;
@@ -393,11 +393,11 @@ TEST_F(GoldenTest, StoredDocumentsSaveAndLoadAsTheyAlwaysHave) {
         ASSERT_HRESULT_SUCCEEDED(init->InitNew());
         for (auto& [name, value] : document.settings) {
             unique_variant owned(std::move(value));
-            Put(control.p, name, *owned);
+            Put(control.get(), name, *owned);
         }
-        const Bytes stream = SaveStream(control.p);
-        const Bytes contents = SaveStorage(control.p);
-        const std::string bag = SaveBag(control.p);
+        const Bytes stream = SaveStream(control.get());
+        const Bytes contents = SaveStorage(control.get());
+        const std::string bag = SaveBag(control.get());
         if (write) {
             ASSERT_TRUE(WriteBytes(base + ".stream", stream));
             ASSERT_TRUE(WriteBytes(base + ".contents", contents));

@@ -21,7 +21,7 @@ LONG LiveGdiObjects(IClassFactory* factory) {
     Ref<IQuillometDiagnostics> diagnostics;
     factory->CreateInstance(nullptr, __uuidof(IQuillometDiagnostics), diagnostics.put_void());
     LONG live = -1;
-    if (diagnostics.p)
+    if (diagnostics.get())
         diagnostics->LiveGdiObjects(&live);
     return live;
 }
@@ -38,7 +38,7 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
 
     // What one unused control costs, and the thread's parking window, which
     // the first control whose window is asked for before it is placed makes.
-    const LONG gdiBefore = LiveGdiObjects(factory.p);
+    const LONG gdiBefore = LiveGdiObjects(factory.get());
     {
         Ref<_Quillomet> parked;
         ASSERT_HRESULT_SUCCEEDED(
@@ -86,7 +86,7 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
     }
     Pump();
     EXPECT_EQ(windowsBefore, ThreadWindows());
-    EXPECT_EQ(gdiBefore, LiveGdiObjects(factory.p));
+    EXPECT_EQ(gdiBefore, LiveGdiObjects(factory.get()));
     factory.reset();
     EXPECT_EQ(S_OK, library.canUnload());
     DestroyWindow(form);

@@ -90,15 +90,15 @@ double SavedNumber(_Quillomet* control, IClassFactory* factory) {
     control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
     Ref<IStream> stream;
     CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
-    persist->Save(stream.p, TRUE);
+    persist->Save(stream.get(), TRUE);
     LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     Ref<_Quillomet> fresh;
     factory->CreateInstance(nullptr, IID__Quillomet, fresh.put_void());
     Ref<IPersistStreamInit> loader;
     fresh->QueryInterface(IID_IPersistStreamInit, loader.put_void());
-    loader->Load(stream.p);
-    return NumberOf(fresh.p);
+    loader->Load(stream.get());
+    return NumberOf(fresh.get());
 }
 
 using ReentrancyTest = ScreenTest;
@@ -111,11 +111,11 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
     {
         Ref<_Quillomet> source;
         factory->CreateInstance(nullptr, IID__Quillomet, source.put_void());
-        Write(source.p, 7);
+        Write(source.get(), 7);
         Ref<IPersistStreamInit> persist;
         source->QueryInterface(IID_IPersistStreamInit, persist.put_void());
         CreateStreamOnHGlobal(nullptr, TRUE, seven.put());
-        persist->Save(seven.p, TRUE);
+        persist->Save(seven.get(), TRUE);
     }
     enum class Outcome { Typed, Written, Loaded, Released };
     struct Action {
@@ -137,7 +137,7 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
              seven->Seek(start, STREAM_SEEK_SET, nullptr);
              Ref<IPersistStreamInit> persist;
              c->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-             persist->Load(seven.p);
+             persist->Load(seven.get());
          },
          Outcome::Loaded},
         {"Refresh", [](_Quillomet*& c, IOleObject*&) { c->Refresh(); }, Outcome::Typed},
@@ -224,7 +224,7 @@ TEST_F(ReentrancyTest, HandlersActingOnTheControlEndCleanly) {
             // Accepted when the focus leaves: then what is read is saved.
             SetFocus(m_Next);
             Pump();
-            EXPECT_EQ(NumberOf(control), SavedNumber(control, factory.p))
+            EXPECT_EQ(NumberOf(control), SavedNumber(control, factory.get()))
                 << "saved and read differ";
             control->HideCalculator();
             events->Unadvise(eventCookie);

@@ -73,7 +73,7 @@ protected:
         control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
         ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
     }
-    HWND Field() { return quillomet::testing::FieldOf(m_Control.p); }
+    HWND Field() { return quillomet::testing::FieldOf(m_Control.get()); }
     std::wstring Text() { return quillomet::testing::WindowText(Field()); }
     double Value() {
         VARIANT value;

@@ -43,7 +43,7 @@ protected:
         m_Control->QueryInterface(IID_IOleInPlaceObject, m_InPlace.put_void());
     }
     void TearDown() override {
-        if (m_Ole.p) {
+        if (m_Ole.get()) {
             m_Ole->Close(OLECLOSE_NOSAVE);
             m_Ole->SetClientSite(nullptr);
         }
@@ -69,7 +69,7 @@ protected:
         m_InPlace->GetWindow(&window);
         return window;
     }
-    HWND Field() { return quillomet::testing::FieldOf(m_Control.p); }
+    HWND Field() { return quillomet::testing::FieldOf(m_Control.get()); }
     std::wstring FieldText() { return quillomet::testing::WindowText(Field()); }
 
     quillomet::testing::Library m_Library;
@@ -189,12 +189,12 @@ TEST_F(SiteTest, AmbientFontIsCopiedNotShared) {
     Ref<IFontDisp> ambient;
     ASSERT_HRESULT_SUCCEEDED(
         OleCreateFontIndirect(&description, IID_IFontDisp, ambient.put_void()));
-    m_Site->m_AmbientFont = ambient.p;
+    m_Site->m_AmbientFont = ambient.get();
     Place();
     Ref<IFontDisp> fontDisp;
     m_Control->get_Font(fontDisp.put());
-    ASSERT_NE(nullptr, fontDisp.p);
-    EXPECT_NE(static_cast<void*>(ambient.p), static_cast<void*>(fontDisp.p));
+    ASSERT_NE(nullptr, fontDisp.get());
+    EXPECT_NE(static_cast<void*>(ambient.get()), static_cast<void*>(fontDisp.get()));
     Ref<IFont> font;
     fontDisp->QueryInterface(IID_IFont, font.put_void());
     Ref<IFont> hostFont;

@@ -29,7 +29,7 @@ double UseAControlOnAForm() {
         return -1;
     const HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                       30, 30, 300, 120, nullptr, nullptr, nullptr, nullptr);
-    const double result = UseOneControl(factory.p, form);
+    const double result = UseOneControl(factory.get(), form);
     DestroyWindow(form);
     Pump();
     return result;
