@@ -4,7 +4,7 @@
 // interface families are implemented in their own files: automation here,
 // embedding in ole_embedding.cpp, persistence in persistence_interfaces.cpp.
 #include "backend/win32/floating_point.h"
-#include "backend/win32/gdi_objects.h"
+#include "backend/win32/screen_units.h"
 #include "backend/win32/variant_conversion.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/win32_text_box.h"
@@ -20,7 +20,9 @@
 #include "server/type_info.h"
 #include "win32com/com_object.h"
 #include "win32com/error.h"
+#include "win32com/gdi_objects.h"
 #include "win32com/text_conversion.h"
+#include "win32com/unique_variant.h"
 
 #include <olectl.h>
 
@@ -65,21 +67,20 @@ inline bool IsObject(const VARIANT& value) {
 
 // Replaces an object by its default value, one level deep; an object
 // without one, or whose default value is an object, is a type mismatch.
-inline HRESULT ResolveDefaultValue(VARIANT& value) {
+inline HRESULT ResolveDefaultValue(com::unique_variant& argument) {
+    const VARIANT& value = *argument;
     com::com_ptr<IDispatch> object;
     if (!V_UNKNOWN(&value) ||
         FAILED(V_UNKNOWN(&value)->QueryInterface(IID_IDispatch, object.put_void())))
         return DISP_E_TYPEMISMATCH;
-    OwnedVariant returned, resolved;
+    com::unique_variant returned, resolved;
     DISPPARAMS none{};
     // Dereferenced before it is judged: an object by reference is an object.
     if (FAILED(object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
                               &none, returned.get(), nullptr, nullptr)) ||
         FAILED(VariantCopyInd(resolved.get(), returned.get())) || IsObject(*resolved.get()))
         return DISP_E_TYPEMISMATCH;
-    VariantClear(&value);
-    value = *resolved.get();
-    V_VT(resolved.get()) = VT_EMPTY; // handed over
+    argument = std::move(resolved);
     return S_OK;
 }
 
@@ -109,8 +110,6 @@ public:
         m_Events->Detach();
         m_PropertyNotify->Detach();
         m_Control.OnTerminate();
-        if (m_AdviseHolder)
-            m_AdviseHolder->Release();
     }
 
     void* QueryExtra(REFIID iid) noexcept {
@@ -160,7 +159,7 @@ public:
         // copy of its argument, dereferenced.
         const PersistedProperty* persisted = PersistedPropertyOf(id);
         const bool colour = persisted && persisted->m_Type == PropertyType::Color;
-        OwnedVariant argument;
+        com::unique_variant argument;
         DISPPARAMS copied{};
         if (params && (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
             params->cArgs == 1) {
@@ -169,7 +168,7 @@ public:
             // which the system follows without end when an object is its own
             // default value: one level here, as `value` takes it.
             if (!TakesAnyVariant(persisted) && IsObject(*argument.get()))
-                if (const HRESULT hr = ResolveDefaultValue(*argument.get()); FAILED(hr))
+                if (const HRESULT hr = ResolveDefaultValue(argument); FAILED(hr))
                     return hr;
             // Colours are 32-bit patterns: scripts know only signed Longs, so
             // a system colour (&H80000005) arrives negative and an unsigned
@@ -448,7 +447,7 @@ public:
     STDMETHODIMP LiveGdiObjects(LONG* count) noexcept override {
         if (!count)
             return E_POINTER;
-        *count = win32::GdiObjects::Live();
+        *count = com::GdiObjects::Live();
         return S_OK;
     }
 
@@ -662,7 +661,7 @@ private:
     bool m_InPlaceActive = false;
     bool m_UIActive = false;
     int m_FreezeCount = 0;
-    IOleAdviseHolder* m_AdviseHolder = nullptr;
+    com::com_ptr<IOleAdviseHolder> m_AdviseHolder;
     com::com_ptr<IAdviseSink> m_ViewSink;
     DWORD m_ViewAspects = 0;
     DWORD m_ViewFlags = 0;

@@ -267,7 +267,7 @@ STDMETHODIMP ControlObject::GetExtent(DWORD aspect, SIZEL* size) noexcept {
 }
 
 STDMETHODIMP ControlObject::Advise(IAdviseSink* sink, DWORD* connection) noexcept {
-    if (!m_AdviseHolder && FAILED(CreateOleAdviseHolder(&m_AdviseHolder)))
+    if (!m_AdviseHolder && FAILED(CreateOleAdviseHolder(m_AdviseHolder.put())))
         return E_OUTOFMEMORY;
     return m_AdviseHolder->Advise(sink, connection);
 }

@@ -30,8 +30,4 @@ private:
     com::com_ptr<IUnknown> m_Object;
 };
 
-// The server's control object still names the VARIANT wrapper by its
-// earlier name here.
-using OwnedVariant = com::unique_variant;
-
 } // namespace quillomet

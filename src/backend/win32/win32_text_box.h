@@ -1,7 +1,6 @@
 #pragma once
 
 #include "backend/win32/composite_window.h"
-#include "backend/win32/screen_units.h"
 #include "toolkit/text_box.h"
 #include "win32com/gdi_objects.h"
 
