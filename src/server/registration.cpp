@@ -60,6 +60,16 @@ std::wstring NeutralTypeLibKey() {
     return TypeLibVersionKey() + L"\\0";
 }
 
+// The type library's system kind is this library's architecture: each
+// registers and removes its own platform key under the shared version key.
+#ifdef _WIN64
+constexpr SYSKIND ThisSysKind = SYS_WIN64;
+constexpr const wchar_t* PlatformKey = L"\\win64";
+#else
+constexpr SYSKIND ThisSysKind = SYS_WIN32;
+constexpr const wchar_t* PlatformKey = L"\\win32";
+#endif
+
 bool KeyExists(const std::wstring& path) {
     return static_cast<bool>(com::RegistryKey::OpenForReading(HKEY_CLASSES_ROOT, path));
 }
@@ -96,7 +106,7 @@ void RegisterServer() {
     // which a client in another apartment calls the control, look it up
     // under the neutral locale: without this path no such client can reach
     // the control at all.
-    SetKey(NeutralTypeLibKey() + L"\\win32", path);
+    SetKey(NeutralTypeLibKey() + PlatformKey, path);
 }
 
 void UnregisterServer() {
@@ -108,7 +118,7 @@ void UnregisterServer() {
         return;
     // Ours, not the system's: it would keep the version key alive.
     DeleteTree(NeutralTypeLibKey());
-    const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, SYS_WIN32);
+    const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, ThisSysKind);
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)
         com::ThrowIfFailed(hr);
 }

@@ -13,14 +13,25 @@ function(quillomet_ocx_test name program)
   add_test(NAME ${name} COMMAND ${program} $<TARGET_FILE:quillomet_ocx> --gtest_brief=1)
 endfunction()
 
+# The type library's platform key of this architecture.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(typelib_platform win64)
+else()
+  set(typelib_platform win32)
+endif()
 add_test(NAME server_registration
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/registration_test.sh ${ocx})
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/registration_test.sh ${ocx} ${typelib_platform})
 set_tests_properties(server_registration PROPERTIES FIXTURES_SETUP registered)
+
+# Scripts start the Wine loader of this architecture: in a 64-bit prefix
+# plain "wine" runs the 32-bit regsvr32, reg and cscript.
+set_tests_properties(server_registration PROPERTIES ENVIRONMENT "WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 
 foreach(script automation.vbs automation.js)
   add_test(NAME server_script_${script}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run_script.sh ${CMAKE_CURRENT_LIST_DIR}/scripts/${script})
-  set_tests_properties(server_script_${script} PROPERTIES FIXTURES_REQUIRED registered)
+  set_tests_properties(server_script_${script} PROPERTIES FIXTURES_REQUIRED registered
+                       ENVIRONMENT "WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 endforeach()
 
 quillomet_ocx_test(server_container container_test version)
@@ -41,7 +52,8 @@ target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 
 add_test(NAME server_demo
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/demo_test.sh $<TARGET_FILE:demo>)
-set_tests_properties(server_demo PROPERTIES FIXTURES_REQUIRED registered)
+set_tests_properties(server_demo PROPERTIES FIXTURES_REQUIRED registered
+                     ENVIRONMENT "WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 
 add_executable(sysinfo_standin ${CMAKE_CURRENT_LIST_DIR}/sysinfo_standin.cpp)
 add_executable(about_test ${CMAKE_CURRENT_LIST_DIR}/about_test.cpp)

@@ -4,7 +4,7 @@
 set -u
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-timeout 120 wine "$1" --script --screenshots "$(winepath -w "$out")" | tr -d '\r'
+timeout 120 "${WINE:-wine}" "$1" --script --screenshots "$(winepath -w "$out")" | tr -d '\r'
 passed=0 failed=0
 for shot in 1-gallery 2-focus 3-typed 4-tabbed-away 5-spun 6-calculator 7-handed-back 8-about; do
   if [ "$(head -c 4 "$out/$shot.png" 2>/dev/null | od -An -tx1 | tr -d ' ')" = 89504e47 ]; then

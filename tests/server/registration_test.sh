@@ -2,8 +2,10 @@
 # Registers Quillomet.ocx with Wine's regsvr32 twice, checks every key the
 # registration must write, unregisters and checks that nothing is left,
 # then registers again for the tests that follow. Prints "N passed, N failed".
+#   registration_test.sh OCX PLATFORM      PLATFORM: win32 or win64
 set -u
 ocx=$(winepath -w "$1")
+platform=$2
 clsid='{4961C579-D863-465B-849B-0EF294641960}'
 libid='{DA8E6FEF-D096-4FE2-BAA0-C01C92C54929}'
 iid='{153561D1-A07D-4013-A91F-B83036C25ABE}'
@@ -14,43 +16,43 @@ check() { # description, command...
   local what=$1; shift
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
-query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+query() { "${WINE:-wine}" reg query "$@" 2>/dev/null | tr -d '\r'; }
 # The default or named value of a key, as reg query prints it.
 value_is() { # key, name ('' for default), expected
   local out
   if [ -z "$2" ]; then out=$(query "$1" /ve); else out=$(query "$1" /v "$2"); fi
   grep -qiF -- "$3" <<<"$out"
 }
-absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+absent() { ! "${WINE:-wine}" reg query "$1" >/dev/null 2>&1; }
 
-check "first registration" wine regsvr32 /s "$1"
-check "second registration" wine regsvr32 /s "$1"
+check "first registration" "${WINE:-wine}" regsvr32 /s "$1"
+check "second registration" "${WINE:-wine}" regsvr32 /s "$1"
 check "class name" value_is "HKCR\\CLSID\\$clsid" '' 'Quillomet'
 check "in-process server path" value_is "HKCR\\CLSID\\$clsid\\InprocServer32" '' "$ocx"
 check "apartment threading" value_is "HKCR\\CLSID\\$clsid\\InprocServer32" ThreadingModel 'Apartment'
 check "ProgID of the class" value_is "HKCR\\CLSID\\$clsid\\ProgID" '' 'Ordinalex.Quillomet'
 check "class of the ProgID" value_is "HKCR\\Ordinalex.Quillomet\\CLSID" '' "$clsid"
-check "control marker" wine reg query "HKCR\\CLSID\\$clsid\\Control"
+check "control marker" "${WINE:-wine}" reg query "HKCR\\CLSID\\$clsid\\Control"
 check "toolbox bitmap" value_is "HKCR\\CLSID\\$clsid\\ToolboxBitmap32" '' "$ocx, 30000"
 check "misc status" value_is "HKCR\\CLSID\\$clsid\\MiscStatus" '' '131473'
 check "type library of the class" value_is "HKCR\\CLSID\\$clsid\\TypeLib" '' "$libid"
 check "version" value_is "HKCR\\CLSID\\$clsid\\Version" '' '1.0'
 check "type library registered" value_is "HKCR\\TypeLib\\$libid\\1.0" '' 'Ordinalex'
-check "type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\409\\win32" '' "$ocx"
-check "neutral-locale type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\0\\win32" '' "$ocx"
+check "type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\409\\$platform" '' "$ocx"
+check "neutral-locale type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\0\\$platform" '' "$ocx"
 check "dual interface registered" value_is "HKCR\\Interface\\$iid" '' '_Quillomet'
 check "event interface registered" value_is "HKCR\\Interface\\$diid" '' '__Quillomet'
 check "dual interface's type library" value_is "HKCR\\Interface\\$iid\\TypeLib" '' "$libid"
 
-check "unregistration" wine regsvr32 /s /u "$1"
+check "unregistration" "${WINE:-wine}" regsvr32 /s /u "$1"
 check "no class key" absent "HKCR\\CLSID\\$clsid"
 check "no ProgID key" absent "HKCR\\Ordinalex.Quillomet"
 check "no type library key" absent "HKCR\\TypeLib\\$libid"
 check "no dual interface key" absent "HKCR\\Interface\\$iid"
 check "no event interface key" absent "HKCR\\Interface\\$diid"
 # Unregistering what is not registered succeeds, so a second /u is no error.
-check "second unregistration" wine regsvr32 /s /u "$1"
+check "second unregistration" "${WINE:-wine}" regsvr32 /s /u "$1"
 
-check "registration again" wine regsvr32 /s "$1"
+check "registration again" "${WINE:-wine}" regsvr32 /s "$1"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

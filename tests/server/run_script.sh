@@ -4,7 +4,7 @@
 # closing line "N passed, 0 failed" is required.
 set -u
 cd "$(dirname "$1")" || exit 1
-output=$(timeout 120 wine cscript "$(basename "$1")" 2>&1 | tr -d '\r')
+output=$(timeout 120 "${WINE:-wine}" cscript "$(basename "$1")" 2>&1 | tr -d '\r')
 echo "$output"
 summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' <<<"$output" | tail -n 1)
 [ -n "$summary" ] || { echo "no summary line: the script stopped early"; exit 1; }

@@ -144,6 +144,10 @@ TEST_F(Tlbpatch, RefusesUnexpectedInput) {
         {"wrong format version", [](Bytes& b) { Put32(b, 4, 0x00010003); }, "format version"},
         {"malformed segment directory", [](Bytes& b) { Put32(b, 0x54 + 4 * 3 + 12, 0); },
          "segment directory"},
+        {"system kind of neither Windows", [](Bytes& b) { b[0x14] = (b[0x14] & 0xF0) | 2; },
+         "system kind 2"},
+        // win32 and win64 swapped: the table slots are laid out for the other.
+        {"system kind against the layout", [](Bytes& b) { b[0x14] ^= 2; }, "table offset"},
         {"event interface renamed", [](Bytes& b) { b[Find(b, "__Quillomet") + 10] = 'x'; },
          "named '__Quillomex'"},
         {"event interface flags not widl's",

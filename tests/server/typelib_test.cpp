@@ -186,7 +186,12 @@ TEST_F(TypeLibrary, LibraryAttributes) {
     ASSERT_EQ(S_OK, s_Lib->GetLibAttr(&attr));
     EXPECT_EQ(L"{DA8E6FEF-D096-4FE2-BAA0-C01C92C54929}", Guid(attr->guid));
     EXPECT_EQ(0x409u, attr->lcid);
+    // Each architecture's library describes its own calling layout.
+#ifdef _WIN64
+    EXPECT_EQ(SYS_WIN64, attr->syskind);
+#else
     EXPECT_EQ(SYS_WIN32, attr->syskind);
+#endif
     EXPECT_EQ(1, attr->wMajorVerNum);
     EXPECT_EQ(0, attr->wMinorVerNum);
     // oleaut32 adds "has disk image" to a library it loaded from a file.

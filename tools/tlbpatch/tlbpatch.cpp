@@ -9,7 +9,10 @@
 //     except the read of SkipFocus, whose result is named SkipFocus;
 //   - widl's library custom data ("Created by WIDL ... at <date>" and a
 //     time stamp) is removed, so that two builds give the same bytes.
-// It also verifies the flags and versions of _Quillomet and Quillomet.
+// It also verifies the flags and versions of _Quillomet and Quillomet, and
+// that the library is laid out for the system it names: 32-bit (win32) or
+// 64-bit (win64) Windows, each slot of the dual interface's table where a
+// pointer of that size puts it.
 //
 // Every value is checked against what widl is known to write before it is
 // changed; anything else stops the build with a message naming it. Nothing
@@ -46,6 +49,10 @@ constexpr std::uint32_t kFormatVersion = 0x00010002;
 constexpr std::size_t kHeaderSize = 0x54;
 constexpr std::size_t kHeaderVarFlags = 0x14;
 constexpr std::uint32_t kVarFlagHelpDll = 0x100; // header carries 4 more bytes
+constexpr std::uint32_t kVarFlagSysKind = 0xF;   // SYSKIND
+constexpr std::uint32_t kSysWin32 = 1, kSysWin64 = 3;
+// IUnknown and IDispatch come before the dual interface's own functions.
+constexpr std::size_t kDispatchSlots = 7;
 constexpr std::size_t kHeaderTypeCount = 0x20;
 constexpr std::size_t kHeaderCustomData = 0x40;
 
@@ -74,7 +81,8 @@ constexpr std::size_t kTiCustData = 0x48;
 
 // A function record; its parameters, 12 bytes each, end the record.
 constexpr std::size_t kFnFlagBits = 0x10;
-constexpr std::size_t kFnArgCount = 0x14; // 16-bit
+constexpr std::size_t kFnVtableOffset = 0x0C; // 16-bit
+constexpr std::size_t kFnArgCount = 0x14;     // 16-bit
 constexpr std::size_t kParamSize = 12;
 constexpr std::size_t kParamName = 4;
 constexpr std::uint32_t kFnHasCustData = 0x80;
@@ -210,6 +218,7 @@ struct Function {
     std::size_t length;
     std::string name;
     std::uint32_t flagBits;
+    std::uint16_t vtableOffset;
     std::uint16_t argCount;
 
     InvokeKind Invoke() const { return static_cast<InvokeKind>(flagBits >> 3 & 0xF); }
@@ -234,6 +243,7 @@ std::vector<Function> Functions(const TypeLibrary& lib, std::size_t typeInfo,
         f.length = lib.U32(record, typeName) & 0xFFFF;
         f.name = lib.Name(lib.U32(members + recordsLength + (functions + i + 1) * 4, typeName));
         f.flagBits = lib.U32(record + kFnFlagBits, typeName);
+        f.vtableOffset = lib.U16(record + kFnVtableOffset, typeName);
         f.argCount = lib.U16(record + kFnArgCount, typeName);
         if (f.length < kFnArgCount + 4 + f.argCount * kParamSize ||
             record + f.length > members + 4 + recordsLength)
@@ -282,13 +292,32 @@ void SetTypeAttributes(TypeLibrary& lib) {
     }
 }
 
+// The size of a pointer on the system the library is for; any system but
+// 32-bit and 64-bit Windows is refused.
+std::size_t PointerSize(const TypeLibrary& lib) {
+    const std::uint32_t kind = lib.U32(kHeaderVarFlags, "header") & kVarFlagSysKind;
+    if (kind == kSysWin32)
+        return 4;
+    if (kind == kSysWin64)
+        return 8;
+    throw Unexpected("system kind " + std::to_string(kind) + ", expected win32 (" +
+                     std::to_string(kSysWin32) + ") or win64 (" + std::to_string(kSysWin64) + ")");
+}
+
 // A parameter name is an offset into the name table; -1 means unnamed, as
 // for the property writes widl already leaves unnamed. The entry "a" stays
 // in the name table, unreferenced: removing it would move every later name.
 void UnnameResults(TypeLibrary& lib) {
     const std::size_t ti = lib.TypeInfo(0);
+    const std::size_t pointerSize = PointerSize(lib);
+    std::size_t slot = kDispatchSlots;
     for (const Function& f : Functions(lib, ti, kDualInterface)) {
         const std::string where = std::string(kDualInterface) + "." + f.name;
+        if (f.vtableOffset != slot * pointerSize)
+            throw Unexpected(where + ": table offset " + std::to_string(f.vtableOffset) +
+                             ", expected " + std::to_string(slot * pointerSize) + " for " +
+                             std::to_string(pointerSize) + "-byte pointers");
+        ++slot;
         const InvokeKind invoke = f.Invoke();
         const std::uint16_t expectedArgs = invoke == Func ? 0 : 1;
         if (f.argCount != expectedArgs)
