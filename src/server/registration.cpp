@@ -74,6 +74,35 @@ bool KeyExists(const std::wstring& path) {
     return static_cast<bool>(com::RegistryKey::OpenForReading(HKEY_CLASSES_ROOT, path));
 }
 
+// Deletes a key that holds no other key any more.
+void DeleteIfEmpty(const std::wstring& path) {
+    DWORD subkeys = 0;
+    {
+        const auto key = com::RegistryKey::OpenForReading(HKEY_CLASSES_ROOT, path);
+        if (!key ||
+            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
+    }
+    if (subkeys == 0)
+        DeleteTree(path);
+}
+
+// Whether the library of the other architecture has the class registered in
+// its own registry view. On a system without a second view this reads our
+// own, where the class has just been removed.
+bool ClassRegisteredInOtherView() {
+#ifdef _WIN64
+    constexpr REGSAM otherView = KEY_WOW64_32KEY;
+#else
+    constexpr REGSAM otherView = KEY_WOW64_64KEY;
+#endif
+    const std::wstring path = L"CLSID\\" + GuidText(CLSID_Quillomet) + L"\\InprocServer32";
+    com::unique_hkey key;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | otherView, key.put()) ==
+           ERROR_SUCCESS;
+}
+
 } // namespace
 
 void RegisterServer() {
@@ -111,13 +140,22 @@ void RegisterServer() {
 
 void UnregisterServer() {
     DeleteTree(L"CLSID\\" + GuidText(CLSID_Quillomet));
-    DeleteTree(ProgId);
+    // Both architectures' libraries share the ProgID and the type library's
+    // version key (the class keys are each in their own registry view): what
+    // is shared stays while the other library is registered.
+    if (!ClassRegisteredInOtherView())
+        DeleteTree(ProgId);
+    // Ours, not the system's: this platform's path under the neutral
+    // locale, and the locale's key once no platform is left under it (it
+    // would keep the version key alive).
+    DeleteTree(NeutralTypeLibKey() + PlatformKey);
+    DeleteIfEmpty(NeutralTypeLibKey());
     // Unregistering what is not registered succeeds; the system reports a
-    // library that is not registered as an invalid argument.
-    if (!KeyExists(TypeLibVersionKey()))
+    // library that is not registered as an invalid argument. The system
+    // removes its platform key, and the version key and the interfaces'
+    // keys once no other platform is registered.
+    if (!KeyExists(TypeLibVersionKey() + L"\\409" + PlatformKey))
         return;
-    // Ours, not the system's: it would keep the version key alive.
-    DeleteTree(NeutralTypeLibKey());
     const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, ThisSysKind);
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)
         com::ThrowIfFailed(hr);

@@ -83,3 +83,15 @@ set_tests_properties(server_unload PROPERTIES FIXTURES_REQUIRED registered)
 quillomet_ocx_test(server_golden golden_test)
 target_compile_definitions(golden_test PRIVATE
   QUILLOMET_GOLDEN_DIR="${CMAKE_CURRENT_LIST_DIR}/golden")
+
+# The 64-bit build checks itself against the 32-bit one beside it (preset
+# mingw64 names it): documents both ways, and both libraries registered side
+# by side in its 64-bit prefix.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND QUILLOMET_PEER_BUILD)
+  add_test(NAME server_both_architectures
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/both_architectures_test.sh
+            ${QUILLOMET_PEER_BUILD}/src/server/Quillomet.ocx ${ocx}
+            ${QUILLOMET_PEER_BUILD}/tests/golden_test.exe $<TARGET_FILE:golden_test>
+            ${CMAKE_CURRENT_LIST_DIR}/scripts/automation.vbs ${CMAKE_CROSSCOMPILING_EMULATOR})
+  set_tests_properties(server_both_architectures PROPERTIES FIXTURES_REQUIRED registered)
+endif()

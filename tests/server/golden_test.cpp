@@ -5,6 +5,8 @@
 //
 // With QUILLOMET_WRITE_GOLDEN set, the test writes the files instead; that
 // is done once, by the control whose documents are to be kept.
+// QUILLOMET_DOCUMENTS_DIR (a Unix path) names another folder to read or
+// write: documents saved by the library of the other architecture.
 #include "com_test_support.h"
 #include "test_main.h"
 #include "win32com/unique_bstr.h"
@@ -427,6 +429,7 @@ TEST_F(GoldenTest, StoredDocumentsSaveAndLoadAsTheyAlwaysHave) {
 } // namespace
 
 int main(int argc, char** argv) {
-    g_GoldenDir = quillomet::testing::WindowsPath(QUILLOMET_GOLDEN_DIR);
+    const char* documents = std::getenv("QUILLOMET_DOCUMENTS_DIR");
+    g_GoldenDir = quillomet::testing::WindowsPath(documents ? documents : QUILLOMET_GOLDEN_DIR);
     return quillomet::testing::RunWithOcx(argc, argv, g_OcxPath, "golden_test");
 }
