@@ -1,6 +1,7 @@
 // Siting and in-place activation: what any container needs to host the
 // control in one of its windows.
 #include "backend/win32/screen_units.h"
+#include "server/class_facts.h"
 #include "server/control_object_class.h"
 #include "win32com/device_context.h"
 #include "win32com/gdi_objects.h"
@@ -8,9 +9,9 @@
 namespace quillomet {
 namespace {
 
-constexpr DWORD MiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
-                             OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
-                             OLEMISC_SETCLIENTSITEFIRST; // 131473
+static_assert(class_facts::MiscStatus ==
+              (OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST));
 
 // HIMETRIC (hundredths of a millimetre) and twips.
 std::int32_t HimetricToTwips(LONG himetric) {
@@ -286,7 +287,7 @@ STDMETHODIMP ControlObject::EnumAdvise(IEnumSTATDATA** advise) noexcept {
 STDMETHODIMP ControlObject::GetMiscStatus(DWORD, DWORD* status) noexcept {
     if (!status)
         return E_POINTER;
-    *status = MiscStatus;
+    *status = class_facts::MiscStatus;
     return S_OK;
 }
 

@@ -1,24 +1,29 @@
 #include "server/registration.h"
 
 #include "ordinalex.h"
+#include "server/class_facts.h"
 #include "win32com/com_ptr.h"
 #include "win32com/error.h"
 #include "win32com/module.h"
 #include "win32com/registry_key.h"
+#include "win32com/resource_ids.h"
 
 #include <windows.h>
 
 #include <oleauto.h>
 
+#include <cwchar>
 #include <string>
 
 namespace quillomet {
 namespace {
 
-constexpr wchar_t ProgId[] = L"Ordinalex.Quillomet";
-constexpr wchar_t ClassName[] = L"Quillomet";
-constexpr wchar_t MiscStatus[] = L"131473";
-constexpr int ToolboxBitmap = 30000;
+// The facts are ASCII.
+std::wstring Wide(const char* text) {
+    return std::wstring(text, text + std::char_traits<char>::length(text));
+}
+
+const std::wstring ProgId = Wide(class_facts::ProgId);
 
 void SetKey(const std::wstring& path, const std::wstring& value) {
     com::RegistryKey::Create(HKEY_CLASSES_ROOT, path).Set(nullptr, value);
@@ -51,9 +56,20 @@ void DeleteTree(const std::wstring& path) {
         com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
 }
 
-// The type library's key of version 1.0, which the system writes.
+// Type library versions and locales are written in hexadecimal.
+std::wstring Hex(unsigned long value) {
+    wchar_t text[16] = {};
+    swprintf(text, 16, L"%lx", value);
+    return text;
+}
+
+std::wstring TypeLibVersion() {
+    return Hex(class_facts::TypeLibMajor) + L"." + Hex(class_facts::TypeLibMinor);
+}
+
+// The type library's version key, which the system writes.
 std::wstring TypeLibVersionKey() {
-    return L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\1.0";
+    return L"TypeLib\\" + GuidText(LIBID_Ordinalex) + L"\\" + TypeLibVersion();
 }
 
 std::wstring NeutralTypeLibKey() {
@@ -109,22 +125,24 @@ void RegisterServer() {
     const std::wstring path = ModulePath();
     const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Quillomet);
 
-    SetKey(clsid, ClassName);
+    const std::wstring className = Wide(class_facts::ClassName);
+    const std::wstring miscStatus = std::to_wstring(class_facts::MiscStatus);
+    SetKey(clsid, className);
     {
         const com::RegistryKey server =
             com::RegistryKey::Create(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32");
         server.Set(nullptr, path);
-        server.Set(L"ThreadingModel", L"Apartment");
+        server.Set(L"ThreadingModel", Wide(class_facts::ThreadingModel));
     }
     SetKey(clsid + L"\\ProgID", ProgId);
     SetKey(clsid + L"\\Control", L"");
-    SetKey(clsid + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(ToolboxBitmap));
-    SetKey(clsid + L"\\MiscStatus", MiscStatus);
-    SetKey(clsid + L"\\MiscStatus\\1", MiscStatus);
+    SetKey(clsid + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(IDB_TOOLBOX));
+    SetKey(clsid + L"\\MiscStatus", miscStatus);
+    SetKey(clsid + L"\\MiscStatus\\1", miscStatus);
     SetKey(clsid + L"\\TypeLib", GuidText(LIBID_Ordinalex));
-    SetKey(clsid + L"\\Version", L"1.0");
-    SetKey(ProgId, ClassName);
-    SetKey(std::wstring(ProgId) + L"\\CLSID", GuidText(CLSID_Quillomet));
+    SetKey(clsid + L"\\Version", TypeLibVersion());
+    SetKey(ProgId, className);
+    SetKey(ProgId + L"\\CLSID", GuidText(CLSID_Quillomet));
 
     // The type library from resource 1, with both interfaces as
     // automation interfaces.
@@ -154,9 +172,11 @@ void UnregisterServer() {
     // library that is not registered as an invalid argument. The system
     // removes its platform key, and the version key and the interfaces'
     // keys once no other platform is registered.
-    if (!KeyExists(TypeLibVersionKey() + L"\\409" + PlatformKey))
+    if (!KeyExists(TypeLibVersionKey() + L"\\" + Hex(class_facts::TypeLibLocale) + PlatformKey))
         return;
-    const HRESULT hr = UnRegisterTypeLib(LIBID_Ordinalex, 1, 0, 0x0409, ThisSysKind);
+    const HRESULT hr =
+        UnRegisterTypeLib(LIBID_Ordinalex, class_facts::TypeLibMajor, class_facts::TypeLibMinor,
+                          class_facts::TypeLibLocale, ThisSysKind);
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED)
         com::ThrowIfFailed(hr);
 }
