@@ -46,14 +46,43 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) try {
 }
 
 STDAPI DllRegisterServer() try {
-    RegisterServer();
+    RegisterServer(RegistrationScope::Machine);
     return S_OK;
 } catch (...) {
     return com::ToHresult();
 }
 
 STDAPI DllUnregisterServer() try {
-    UnregisterServer();
+    UnregisterServer(RegistrationScope::Machine);
+    return S_OK;
+} catch (...) {
+    return com::ToHresult();
+}
+
+// regsvr32 /i:user (with /n, alone) registers for the current user only and
+// /u /i:user removes that; no command line is the machine-wide registration.
+// A registration that fails halfway is taken back.
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) try {
+    RegistrationScope scope = RegistrationScope::Machine;
+    if (commandLine && *commandLine) {
+        if (_wcsicmp(commandLine, L"user") != 0)
+            return E_INVALIDARG;
+        scope = RegistrationScope::User;
+    }
+    if (!install) {
+        UnregisterServer(scope);
+        return S_OK;
+    }
+    try {
+        RegisterServer(scope);
+    } catch (...) {
+        try {
+            UnregisterServer(scope);
+        } catch (...) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
     return S_OK;
 } catch (...) {
     return com::ToHresult();

@@ -7,12 +7,14 @@
 #include "win32com/module.h"
 #include "win32com/registry_key.h"
 #include "win32com/resource_ids.h"
+#include "win32com/unique_bstr.h"
 
 #include <windows.h>
 
 #include <oleauto.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 namespace quillomet {
@@ -24,10 +26,9 @@ std::wstring Wide(const char* text) {
 }
 
 const std::wstring ProgId = Wide(class_facts::ProgId);
-
-void SetKey(const std::wstring& path, const std::wstring& value) {
-    com::RegistryKey::Create(HKEY_CLASSES_ROOT, path).Set(nullptr, value);
-}
+// The system's marshaller for automation interfaces, described by their
+// type library.
+constexpr wchar_t AutomationMarshaller[] = L"{00020424-0000-0000-C000-000000000046}";
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
@@ -50,12 +51,6 @@ std::wstring ModulePath() {
     }
 }
 
-void DeleteTree(const std::wstring& path) {
-    const LONG result = RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
-    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
-        com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
-}
-
 // Type library versions and locales are written in hexadecimal.
 std::wstring Hex(unsigned long value) {
     wchar_t text[16] = {};
@@ -76,103 +71,188 @@ std::wstring NeutralTypeLibKey() {
     return TypeLibVersionKey() + L"\\0";
 }
 
+std::wstring LocaleTypeLibKey() {
+    return TypeLibVersionKey() + L"\\" + Hex(class_facts::TypeLibLocale);
+}
+
 // The type library's system kind is this library's architecture: each
 // registers and removes its own platform key under the shared version key.
 #ifdef _WIN64
 constexpr SYSKIND ThisSysKind = SYS_WIN64;
 constexpr const wchar_t* PlatformKey = L"\\win64";
+constexpr REGSAM OtherView = KEY_WOW64_32KEY;
 #else
 constexpr SYSKIND ThisSysKind = SYS_WIN32;
 constexpr const wchar_t* PlatformKey = L"\\win32";
+constexpr REGSAM OtherView = KEY_WOW64_64KEY;
 #endif
 
-bool KeyExists(const std::wstring& path) {
-    return static_cast<bool>(com::RegistryKey::OpenForReading(HKEY_CLASSES_ROOT, path));
-}
-
-// Deletes a key that holds no other key any more.
-void DeleteIfEmpty(const std::wstring& path) {
-    DWORD subkeys = 0;
-    {
-        const auto key = com::RegistryKey::OpenForReading(HKEY_CLASSES_ROOT, path);
-        if (!key ||
-            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+// The keys of the classes: the machine's (written through
+// HKEY_CLASSES_ROOT) or the user's (the Software\Classes key of
+// HKEY_CURRENT_USER, which needs no administrator rights).
+class ClassesRoot {
+public:
+    explicit ClassesRoot(RegistrationScope scope) {
+        if (scope == RegistrationScope::Machine) {
+            m_Root = HKEY_CLASSES_ROOT;
             return;
+        }
+        m_UserClasses.emplace(com::RegistryKey::Create(HKEY_CURRENT_USER, L"Software\\Classes"));
+        m_Root = m_UserClasses->get();
     }
-    if (subkeys == 0)
-        DeleteTree(path);
+
+    void Set(const std::wstring& path, const std::wstring& value) const {
+        com::RegistryKey::Create(m_Root, path).Set(nullptr, value);
+    }
+    com::RegistryKey Create(const std::wstring& path) const {
+        return com::RegistryKey::Create(m_Root, path);
+    }
+    bool Exists(const std::wstring& path) const {
+        return static_cast<bool>(com::RegistryKey::OpenForReading(m_Root, path));
+    }
+    void DeleteTree(const std::wstring& path) const {
+        const LONG result = RegDeleteTreeW(m_Root, path.c_str());
+        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+            com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+    }
+    // Deletes a key that holds no other key any more.
+    void DeleteIfEmpty(const std::wstring& path) const {
+        if (Exists(path) && SubkeyCount(path) == 0)
+            DeleteTree(path);
+    }
+    DWORD SubkeyCount(const std::wstring& path) const {
+        DWORD subkeys = 0;
+        const auto key = com::RegistryKey::OpenForReading(m_Root, path);
+        if (key)
+            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr);
+        return subkeys;
+    }
+    // Whether the library of the other architecture has the class
+    // registered in its own registry view. On a system without a second
+    // view this reads our own, where the class has just been removed.
+    bool ClassRegisteredInOtherView() const {
+        const std::wstring path = L"CLSID\\" + GuidText(CLSID_Quillomet) + L"\\InprocServer32";
+        com::unique_hkey key;
+        return RegOpenKeyExW(m_Root, path.c_str(), 0, KEY_READ | OtherView, key.put()) ==
+               ERROR_SUCCESS;
+    }
+
+private:
+    std::optional<com::RegistryKey> m_UserClasses;
+    HKEY m_Root = nullptr;
+};
+
+struct InterfaceEntry {
+    const IID& iid;
+    const wchar_t* name;
+};
+const InterfaceEntry Interfaces[] = {
+    {IID__Quillomet, L"_Quillomet"},
+    {DIID___Quillomet, L"__Quillomet"},
+};
+
+// What the system's RegisterTypeLib writes for the machine, written by
+// hand for the user: the system registers the user's type library
+// machine-wide on some versions, which a user without rights cannot do.
+void RegisterTypeLibForUser(const ClassesRoot& root, ITypeLib* typeLib, const std::wstring& path) {
+    const std::wstring libid = GuidText(LIBID_Ordinalex);
+    // Named by its help string, as the system names it, else by its name.
+    com::unique_bstr name, help;
+    com::ThrowIfFailed(typeLib->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr));
+    const BSTR title = SysStringLen(help.get()) ? help.get() : name.get();
+    root.Set(TypeLibVersionKey(), std::wstring(title, SysStringLen(title)));
+    root.Set(TypeLibVersionKey() + L"\\FLAGS", Hex(LIBFLAG_FCONTROL));
+    root.Set(TypeLibVersionKey() + L"\\HELPDIR", path.substr(0, path.find_last_of(L'\\')));
+    root.Set(LocaleTypeLibKey() + PlatformKey, path);
+    for (const InterfaceEntry& entry : Interfaces) {
+        const std::wstring key = L"Interface\\" + GuidText(entry.iid);
+        root.Set(key, entry.name);
+        root.Set(key + L"\\ProxyStubClsid", AutomationMarshaller);
+        root.Set(key + L"\\ProxyStubClsid32", AutomationMarshaller);
+        const com::RegistryKey library = root.Create(key + L"\\TypeLib");
+        library.Set(nullptr, libid);
+        library.Set(L"Version", TypeLibVersion());
+    }
 }
 
-// Whether the library of the other architecture has the class registered in
-// its own registry view. On a system without a second view this reads our
-// own, where the class has just been removed.
-bool ClassRegisteredInOtherView() {
-#ifdef _WIN64
-    constexpr REGSAM otherView = KEY_WOW64_32KEY;
-#else
-    constexpr REGSAM otherView = KEY_WOW64_64KEY;
-#endif
-    const std::wstring path = L"CLSID\\" + GuidText(CLSID_Quillomet) + L"\\InprocServer32";
-    com::unique_hkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | otherView, key.put()) ==
-           ERROR_SUCCESS;
+// The user's type library keys; the shared ones go with the last platform.
+void UnregisterTypeLibForUser(const ClassesRoot& root) {
+    root.DeleteTree(LocaleTypeLibKey() + PlatformKey);
+    root.DeleteIfEmpty(LocaleTypeLibKey());
+    bool otherPlatform = false;
+    for (const std::wstring& locale : {LocaleTypeLibKey(), NeutralTypeLibKey()})
+        otherPlatform = otherPlatform || root.Exists(locale);
+    if (otherPlatform)
+        return;
+    root.DeleteTree(L"TypeLib\\" + GuidText(LIBID_Ordinalex));
+    for (const InterfaceEntry& entry : Interfaces)
+        root.DeleteTree(L"Interface\\" + GuidText(entry.iid));
 }
 
 } // namespace
 
-void RegisterServer() {
+void RegisterServer(RegistrationScope scope) {
+    const ClassesRoot root(scope);
     const std::wstring path = ModulePath();
     const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Quillomet);
 
     const std::wstring className = Wide(class_facts::ClassName);
     const std::wstring miscStatus = std::to_wstring(class_facts::MiscStatus);
-    SetKey(clsid, className);
+    root.Set(clsid, className);
     {
-        const com::RegistryKey server =
-            com::RegistryKey::Create(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32");
+        const com::RegistryKey server = root.Create(clsid + L"\\InprocServer32");
         server.Set(nullptr, path);
         server.Set(L"ThreadingModel", Wide(class_facts::ThreadingModel));
     }
-    SetKey(clsid + L"\\ProgID", ProgId);
-    SetKey(clsid + L"\\Control", L"");
-    SetKey(clsid + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(IDB_TOOLBOX));
-    SetKey(clsid + L"\\MiscStatus", miscStatus);
-    SetKey(clsid + L"\\MiscStatus\\1", miscStatus);
-    SetKey(clsid + L"\\TypeLib", GuidText(LIBID_Ordinalex));
-    SetKey(clsid + L"\\Version", TypeLibVersion());
-    SetKey(ProgId, className);
-    SetKey(ProgId + L"\\CLSID", GuidText(CLSID_Quillomet));
+    root.Set(clsid + L"\\ProgID", ProgId);
+    root.Set(clsid + L"\\Control", L"");
+    root.Set(clsid + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(IDB_TOOLBOX));
+    root.Set(clsid + L"\\MiscStatus", miscStatus);
+    root.Set(clsid + L"\\MiscStatus\\1", miscStatus);
+    root.Set(clsid + L"\\TypeLib", GuidText(LIBID_Ordinalex));
+    root.Set(clsid + L"\\Version", TypeLibVersion());
+    root.Set(ProgId, className);
+    root.Set(ProgId + L"\\CLSID", GuidText(CLSID_Quillomet));
 
-    // The type library from resource 1, with both interfaces as
-    // automation interfaces.
+    // The type library from resource 1, with both interfaces as automation
+    // interfaces.
     com::com_ptr<ITypeLib> typeLib;
     com::ThrowIfFailed(LoadTypeLibEx(path.c_str(), REGKIND_NONE, typeLib.put()));
-    com::ThrowIfFailed(RegisterTypeLib(typeLib.get(), const_cast<wchar_t*>(path.c_str()), nullptr));
+    if (scope == RegistrationScope::User)
+        RegisterTypeLibForUser(root, typeLib.get(), path);
+    else
+        com::ThrowIfFailed(
+            RegisterTypeLib(typeLib.get(), const_cast<wchar_t*>(path.c_str()), nullptr));
     // The library's locale is US English, but the system's proxies, through
     // which a client in another apartment calls the control, look it up
     // under the neutral locale: without this path no such client can reach
     // the control at all.
-    SetKey(NeutralTypeLibKey() + PlatformKey, path);
+    root.Set(NeutralTypeLibKey() + PlatformKey, path);
 }
 
-void UnregisterServer() {
-    DeleteTree(L"CLSID\\" + GuidText(CLSID_Quillomet));
+void UnregisterServer(RegistrationScope scope) {
+    const ClassesRoot root(scope);
+    root.DeleteTree(L"CLSID\\" + GuidText(CLSID_Quillomet));
     // Both architectures' libraries share the ProgID and the type library's
     // version key (the class keys are each in their own registry view): what
     // is shared stays while the other library is registered.
-    if (!ClassRegisteredInOtherView())
-        DeleteTree(ProgId);
+    if (!root.ClassRegisteredInOtherView())
+        root.DeleteTree(ProgId);
     // Ours, not the system's: this platform's path under the neutral
     // locale, and the locale's key once no platform is left under it (it
     // would keep the version key alive).
-    DeleteTree(NeutralTypeLibKey() + PlatformKey);
-    DeleteIfEmpty(NeutralTypeLibKey());
+    root.DeleteTree(NeutralTypeLibKey() + PlatformKey);
+    root.DeleteIfEmpty(NeutralTypeLibKey());
+    if (scope == RegistrationScope::User) {
+        UnregisterTypeLibForUser(root);
+        return;
+    }
     // Unregistering what is not registered succeeds; the system reports a
     // library that is not registered as an invalid argument. The system
     // removes its platform key, and the version key and the interfaces'
     // keys once no other platform is registered.
-    if (!KeyExists(TypeLibVersionKey() + L"\\" + Hex(class_facts::TypeLibLocale) + PlatformKey))
+    if (!root.Exists(LocaleTypeLibKey() + PlatformKey))
         return;
     const HRESULT hr =
         UnRegisterTypeLib(LIBID_Ordinalex, class_facts::TypeLibMajor, class_facts::TypeLibMinor,

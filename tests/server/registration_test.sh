@@ -24,6 +24,7 @@ value_is() { # key, name ('' for default), expected
   grep -qiF -- "$3" <<<"$out"
 }
 absent() { ! "${WINE:-wine}" reg query "$1" >/dev/null 2>&1; }
+refused() { ! "$@"; }
 
 check "first registration" "${WINE:-wine}" regsvr32 /s "$1"
 check "second registration" "${WINE:-wine}" regsvr32 /s "$1"
@@ -52,6 +53,31 @@ check "no dual interface key" absent "HKCR\\Interface\\$iid"
 check "no event interface key" absent "HKCR\\Interface\\$diid"
 # Unregistering what is not registered succeeds, so a second /u is no error.
 check "second unregistration" "${WINE:-wine}" regsvr32 /s /u "$1"
+
+# Per user: regsvr32 /n /i:user calls DllInstall alone. Everything lands
+# under the user's classes, nothing under the machine's, and /u takes all of
+# it away again.
+user='HKCU\Software\Classes'
+machine='HKLM\Software\Classes'
+user_keys=("CLSID\\$clsid" 'Ordinalex.Quillomet' "TypeLib\\$libid" "Interface\\$iid" "Interface\\$diid")
+check "per-user registration" "${WINE:-wine}" regsvr32 /s /n /i:user "$1"
+check "per-user server path" value_is "$user\\CLSID\\$clsid\\InprocServer32" '' "$ocx"
+check "per-user ProgID" value_is "$user\\Ordinalex.Quillomet\\CLSID" '' "$clsid"
+check "per-user type library path" value_is "$user\\TypeLib\\$libid\\1.0\\409\\$platform" '' "$ocx"
+check "per-user neutral-locale path" value_is "$user\\TypeLib\\$libid\\1.0\\0\\$platform" '' "$ocx"
+check "per-user type library flags" value_is "$user\\TypeLib\\$libid\\1.0\\FLAGS" '' '2'
+check "per-user dual interface" value_is "$user\\Interface\\$iid\\TypeLib" '' "$libid"
+check "per-user event interface marshaller" value_is "$user\\Interface\\$diid\\ProxyStubClsid32" '' \
+  '{00020424-0000-0000-C000-000000000046}'
+for key in "${user_keys[@]}"; do
+  check "nothing of the machine's: $key" absent "$machine\\$key"
+done
+check "an unknown install command refused" refused "${WINE:-wine}" regsvr32 /s /n /i:everyone "$1"
+check "per-user unregistration" "${WINE:-wine}" regsvr32 /s /u /n /i:user "$1"
+for key in "${user_keys[@]}"; do
+  check "nothing left for the user: $key" absent "$user\\$key"
+done
+check "second per-user unregistration" "${WINE:-wine}" regsvr32 /s /u /n /i:user "$1"
 
 check "registration again" "${WINE:-wine}" regsvr32 /s "$1"
 echo "$passed passed, $failed failed"
