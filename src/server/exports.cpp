@@ -61,7 +61,9 @@ STDAPI DllUnregisterServer() try {
 
 // regsvr32 /i:user (with /n, alone) registers for the current user only and
 // /u /i:user removes that; no command line is the machine-wide registration.
-// A registration that fails halfway is taken back.
+// A registration that fails halfway reports its failure and leaves what it
+// wrote, as DllRegisterServer does: removing it could remove a working
+// registration it was writing over.
 STDAPI DllInstall(BOOL install, PCWSTR commandLine) try {
     RegistrationScope scope = RegistrationScope::Machine;
     if (commandLine && *commandLine) {
@@ -69,20 +71,10 @@ STDAPI DllInstall(BOOL install, PCWSTR commandLine) try {
             return E_INVALIDARG;
         scope = RegistrationScope::User;
     }
-    if (!install) {
-        UnregisterServer(scope);
-        return S_OK;
-    }
-    try {
+    if (install)
         RegisterServer(scope);
-    } catch (...) {
-        try {
-            UnregisterServer(scope);
-        } catch (...) {
-            // The first failure is the one to report.
-        }
-        throw;
-    }
+    else
+        UnregisterServer(scope);
     return S_OK;
 } catch (...) {
     return com::ToHresult();

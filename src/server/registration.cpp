@@ -14,7 +14,6 @@
 #include <oleauto.h>
 
 #include <cwchar>
-#include <optional>
 #include <string>
 
 namespace quillomet {
@@ -80,40 +79,53 @@ std::wstring LocaleTypeLibKey() {
 #ifdef _WIN64
 constexpr SYSKIND ThisSysKind = SYS_WIN64;
 constexpr const wchar_t* PlatformKey = L"\\win64";
+constexpr const wchar_t* OtherPlatformKey = L"\\win32";
 constexpr REGSAM OtherView = KEY_WOW64_32KEY;
 #else
 constexpr SYSKIND ThisSysKind = SYS_WIN32;
 constexpr const wchar_t* PlatformKey = L"\\win32";
+constexpr const wchar_t* OtherPlatformKey = L"\\win64";
 constexpr REGSAM OtherView = KEY_WOW64_64KEY;
 #endif
 
-// The keys of the classes: the machine's (written through
-// HKEY_CLASSES_ROOT) or the user's (the Software\Classes key of
-// HKEY_CURRENT_USER, which needs no administrator rights).
+// The keys of the classes: the machine's or the user's (which needs no
+// administrator rights), each opened where it lies: HKEY_CLASSES_ROOT would
+// write the machine's registration into the user's keys wherever the user
+// has keys of the class.
 class ClassesRoot {
 public:
-    explicit ClassesRoot(RegistrationScope scope) {
-        if (scope == RegistrationScope::Machine) {
-            m_Root = HKEY_CLASSES_ROOT;
-            return;
-        }
-        m_UserClasses.emplace(com::RegistryKey::Create(HKEY_CURRENT_USER, L"Software\\Classes"));
-        m_Root = m_UserClasses->get();
+    explicit ClassesRoot(RegistrationScope scope)
+        : m_Hive(scope == RegistrationScope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER) {
+        com::ThrowIfFailed(HRESULT_FROM_WIN32(RegCreateKeyExW(m_Hive, ClassesPath, 0, nullptr, 0,
+                                                              KEY_READ | KEY_WRITE | DELETE,
+                                                              nullptr, m_Root.put(), nullptr)));
     }
 
     void Set(const std::wstring& path, const std::wstring& value) const {
-        com::RegistryKey::Create(m_Root, path).Set(nullptr, value);
+        com::RegistryKey::Create(m_Root.get(), path).Set(nullptr, value);
     }
     com::RegistryKey Create(const std::wstring& path) const {
-        return com::RegistryKey::Create(m_Root, path);
+        return com::RegistryKey::Create(m_Root.get(), path);
     }
     bool Exists(const std::wstring& path) const {
-        return static_cast<bool>(com::RegistryKey::OpenForReading(m_Root, path));
+        return static_cast<bool>(com::RegistryKey::OpenForReading(m_Root.get(), path));
     }
     void DeleteTree(const std::wstring& path) const {
-        const LONG result = RegDeleteTreeW(m_Root, path.c_str());
+        const LONG result = RegDeleteTreeW(m_Root.get(), path.c_str());
         if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
             com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+    }
+    // The same key in both registry views, where the system keeps two.
+    void DeleteTreeInBothViews(const std::wstring& parent, const std::wstring& leaf) const {
+        for (const REGSAM view : {REGSAM{KEY_WOW64_32KEY}, REGSAM{KEY_WOW64_64KEY}}) {
+            com::unique_hkey key;
+            if (RegOpenKeyExW(m_Hive, FromHive(parent).c_str(), 0, KEY_READ | DELETE | view,
+                              key.put()) != ERROR_SUCCESS)
+                continue;
+            const LONG result = RegDeleteTreeW(key.get(), leaf.c_str());
+            if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+                com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+        }
     }
     // Deletes a key that holds no other key any more.
     void DeleteIfEmpty(const std::wstring& path) const {
@@ -122,11 +134,17 @@ public:
     }
     DWORD SubkeyCount(const std::wstring& path) const {
         DWORD subkeys = 0;
-        const auto key = com::RegistryKey::OpenForReading(m_Root, path);
+        const auto key = com::RegistryKey::OpenForReading(m_Root.get(), path);
         if (key)
             RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                              nullptr, nullptr, nullptr, nullptr, nullptr);
         return subkeys;
+    }
+    // Whether the other architecture's library has its type library
+    // registered here: then the keys both share stay.
+    bool OtherPlatformRegistered() const {
+        return Exists(LocaleTypeLibKey() + OtherPlatformKey) ||
+               Exists(NeutralTypeLibKey() + OtherPlatformKey);
     }
     // Whether the library of the other architecture has the class
     // registered in its own registry view. On a system without a second
@@ -134,13 +152,19 @@ public:
     bool ClassRegisteredInOtherView() const {
         const std::wstring path = L"CLSID\\" + GuidText(CLSID_Quillomet) + L"\\InprocServer32";
         com::unique_hkey key;
-        return RegOpenKeyExW(m_Root, path.c_str(), 0, KEY_READ | OtherView, key.put()) ==
+        return RegOpenKeyExW(m_Hive, FromHive(path).c_str(), 0, KEY_READ | OtherView, key.put()) ==
                ERROR_SUCCESS;
     }
 
 private:
-    std::optional<com::RegistryKey> m_UserClasses;
-    HKEY m_Root = nullptr;
+    // A view is chosen when a key is opened from its hive: opened below a
+    // key of one view, the other view's keys are not reached.
+    static constexpr wchar_t ClassesPath[] = L"Software\\Classes";
+    static std::wstring FromHive(const std::wstring& path) {
+        return std::wstring(ClassesPath) + L"\\" + path;
+    }
+    HKEY m_Hive;
+    com::unique_hkey m_Root;
 };
 
 struct InterfaceEntry {
@@ -162,7 +186,11 @@ void RegisterTypeLibForUser(const ClassesRoot& root, ITypeLib* typeLib, const st
     com::ThrowIfFailed(typeLib->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr));
     const BSTR title = SysStringLen(help.get()) ? help.get() : name.get();
     root.Set(TypeLibVersionKey(), std::wstring(title, SysStringLen(title)));
-    root.Set(TypeLibVersionKey() + L"\\FLAGS", Hex(LIBFLAG_FCONTROL));
+    TLIBATTR* attributes = nullptr;
+    com::ThrowIfFailed(typeLib->GetLibAttr(&attributes));
+    const WORD flags = attributes->wLibFlags;
+    typeLib->ReleaseTLibAttr(attributes);
+    root.Set(TypeLibVersionKey() + L"\\FLAGS", Hex(flags));
     root.Set(TypeLibVersionKey() + L"\\HELPDIR", path.substr(0, path.find_last_of(L'\\')));
     root.Set(LocaleTypeLibKey() + PlatformKey, path);
     for (const InterfaceEntry& entry : Interfaces) {
@@ -176,18 +204,17 @@ void RegisterTypeLibForUser(const ClassesRoot& root, ITypeLib* typeLib, const st
     }
 }
 
-// The user's type library keys; the shared ones go with the last platform.
+// The user's type library keys; what both architectures share goes with the
+// last of them: the version key, and the interfaces' keys in both views.
 void UnregisterTypeLibForUser(const ClassesRoot& root) {
     root.DeleteTree(LocaleTypeLibKey() + PlatformKey);
     root.DeleteIfEmpty(LocaleTypeLibKey());
-    bool otherPlatform = false;
-    for (const std::wstring& locale : {LocaleTypeLibKey(), NeutralTypeLibKey()})
-        otherPlatform = otherPlatform || root.Exists(locale);
-    if (otherPlatform)
+    if (root.OtherPlatformRegistered())
         return;
-    root.DeleteTree(L"TypeLib\\" + GuidText(LIBID_Ordinalex));
+    root.DeleteTree(TypeLibVersionKey());
+    root.DeleteIfEmpty(L"TypeLib\\" + GuidText(LIBID_Ordinalex));
     for (const InterfaceEntry& entry : Interfaces)
-        root.DeleteTree(L"Interface\\" + GuidText(entry.iid));
+        root.DeleteTreeInBothViews(L"Interface", GuidText(entry.iid));
 }
 
 } // namespace
@@ -249,11 +276,17 @@ void UnregisterServer(RegistrationScope scope) {
         return;
     }
     // Unregistering what is not registered succeeds; the system reports a
-    // library that is not registered as an invalid argument. The system
-    // removes its platform key, and the version key and the interfaces'
-    // keys once no other platform is registered.
+    // library that is not registered as an invalid argument.
     if (!root.Exists(LocaleTypeLibKey() + PlatformKey))
         return;
+    // The system would take the interfaces' keys in both views with this
+    // platform's, which the other library still needs: only this
+    // platform's key goes then.
+    if (root.OtherPlatformRegistered()) {
+        root.DeleteTree(LocaleTypeLibKey() + PlatformKey);
+        root.DeleteIfEmpty(LocaleTypeLibKey());
+        return;
+    }
     const HRESULT hr =
         UnRegisterTypeLib(LIBID_Ordinalex, class_facts::TypeLibMajor, class_facts::TypeLibMinor,
                           class_facts::TypeLibLocale, ThisSysKind);

@@ -20,10 +20,10 @@ protected:
         m_Atl = LoadLibraryW(L"atl.dll");
         ASSERT_NE(nullptr, m_Atl);
         m_CreateControl =
-            reinterpret_cast<AxCreateControlFunction>(GetProcAddress(m_Atl, "AtlAxCreateControl"));
+            quillomet::testing::ProcAddress<AxCreateControlFunction>(m_Atl, "AtlAxCreateControl");
         m_GetControl =
-            reinterpret_cast<AxGetControlFunction>(GetProcAddress(m_Atl, "AtlAxGetControl"));
-        auto init = reinterpret_cast<AxWinInitFunction>(GetProcAddress(m_Atl, "AtlAxWinInit"));
+            quillomet::testing::ProcAddress<AxGetControlFunction>(m_Atl, "AtlAxGetControl");
+        auto init = quillomet::testing::ProcAddress<AxWinInitFunction>(m_Atl, "AtlAxWinInit");
         ASSERT_TRUE(m_CreateControl && m_GetControl && init);
         ASSERT_TRUE(init());
     }
@@ -70,8 +70,8 @@ TEST_F(AtlHostTest, HostsTheControlByItsProgId) {
     // Nothing of the control is left alive: the library may go.
     HMODULE ocx = GetModuleHandleW(L"Quillomet.ocx");
     ASSERT_NE(nullptr, ocx);
-    auto canUnload = reinterpret_cast<quillomet::testing::CanUnloadFunction>(
-        GetProcAddress(ocx, "DllCanUnloadNow"));
+    auto canUnload = quillomet::testing::ProcAddress<quillomet::testing::CanUnloadFunction>(
+        ocx, "DllCanUnloadNow");
     EXPECT_EQ(S_OK, canUnload());
 }
 

@@ -9,9 +9,14 @@
 # Leaves the 64-bit library registered, as the suite's fixture set it up.
 #   both_architectures_test.sh OCX32 OCX64 GOLDEN32 GOLDEN64 SCRIPT WINE64
 set -u
+for built in "$1" "$3"; do
+  [ -f "$built" ] || { echo "FAILED: the 32-bit build is missing $built: build preset mingw32 first"; exit 1; }
+done
 ocx32=$1 ocx64=$2 golden32=$3 golden64=$4 script=$5 wine64=$6
 wine32=wine # in a 64-bit prefix, the loader that starts 32-bit programs
 libid='{DA8E6FEF-D096-4FE2-BAA0-C01C92C54929}'
+iid='{153561D1-A07D-4013-A91F-B83036C25ABE}'
+diid='{FE152D10-FD9F-42E9-97DB-A64B530E220A}'
 passed=0 failed=0
 
 check() { # description, command...
@@ -20,6 +25,14 @@ check() { # description, command...
 }
 refused() { ! "$@"; }
 key() { "$wine64" reg query "$1"; }
+key32() { "$wine32" reg query "$1"; }
+# What a client in another apartment needs of the type library: its path for
+# the platform and both interfaces' keys, in the view of either architecture.
+marshalling_keys() { # platform
+  key "HKCR\\TypeLib\\$libid\\1.0\\409\\$1" &&
+    key "HKCR\\Interface\\$iid\\TypeLib" && key "HKCR\\Interface\\$diid\\TypeLib" &&
+    key32 "HKCR\\Interface\\$iid\\TypeLib" && key32 "HKCR\\Interface\\$diid\\TypeLib"
+}
 # The automation script through the script host of one architecture; it
 # prints "N passed, 0 failed" only when it created and drove the control.
 script_passes() { # wine loader
@@ -52,6 +65,7 @@ check "64-bit unregistration" "$wine64" regsvr32 /s /u "$w64"
 check "32-bit host without the 64-bit library" script_passes "$wine32"
 check "64-bit host refused" refused script_passes "$wine64"
 check "type library for win32 kept" key "HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
+check "what the 32-bit library's marshalling needs kept" marshalling_keys win32
 check "no type library for win64" refused key "HKCR\\TypeLib\\$libid\\1.0\\0\\win64"
 
 check "64-bit registration again" "$wine64" regsvr32 /s "$w64"
@@ -59,6 +73,7 @@ check "32-bit unregistration" "$wine32" regsvr32 /s /u "$w32"
 check "64-bit host without the 32-bit library" script_passes "$wine64"
 check "32-bit host refused" refused script_passes "$wine32"
 check "type library for win64 kept" key "HKCR\\TypeLib\\$libid\\1.0\\0\\win64"
+check "what the 64-bit library's marshalling needs kept" marshalling_keys win64
 check "no type library for win32" refused key "HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
 
 echo "$passed passed, $failed failed"

@@ -35,6 +35,13 @@ inline std::wstring WindowsPathW(const std::string& path) {
 using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 using CanUnloadFunction = HRESULT(WINAPI*)();
 
+// An exported function as the type it has; null where it is not exported.
+// Through a function pointer without parameters, which converts to any.
+template <class Function>
+Function ProcAddress(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // Quillomet.ocx loaded directly, without registration, and its factory.
 struct Library {
     HMODULE module = nullptr;
@@ -45,9 +52,8 @@ struct Library {
         module = LoadLibraryA(path.c_str());
         if (!module)
             return false;
-        getClassObject =
-            reinterpret_cast<GetClassObjectFunction>(GetProcAddress(module, "DllGetClassObject"));
-        canUnload = reinterpret_cast<CanUnloadFunction>(GetProcAddress(module, "DllCanUnloadNow"));
+        getClassObject = ProcAddress<GetClassObjectFunction>(module, "DllGetClassObject");
+        canUnload = ProcAddress<CanUnloadFunction>(module, "DllCanUnloadNow");
         return getClassObject && canUnload;
     }
 };

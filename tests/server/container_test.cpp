@@ -61,10 +61,10 @@ protected:
     void SetUp() override {
         m_Library = LoadLibraryA(g_OcxPath.c_str());
         ASSERT_NE(nullptr, m_Library) << g_OcxPath;
-        m_GetClassObject = reinterpret_cast<GetClassObjectFunction>(
-            GetProcAddress(m_Library, "DllGetClassObject"));
+        m_GetClassObject =
+            quillomet::testing::ProcAddress<GetClassObjectFunction>(m_Library, "DllGetClassObject");
         m_CanUnload =
-            reinterpret_cast<CanUnloadFunction>(GetProcAddress(m_Library, "DllCanUnloadNow"));
+            quillomet::testing::ProcAddress<CanUnloadFunction>(m_Library, "DllCanUnloadNow");
         ASSERT_TRUE(m_GetClassObject && m_CanUnload);
         ASSERT_HRESULT_SUCCEEDED(
             m_GetClassObject(CLSID_Quillomet, IID_IClassFactory, m_Factory.put_void()));

@@ -131,8 +131,9 @@ TEST(UnloadTest, AClientInAnotherApartmentReachesTheControlAndLetsItGo) {
         // process ends: this test comes last); asked, it says it may go.
         const HMODULE library = GetModuleHandleW(L"Quillomet.ocx");
         ASSERT_NE(nullptr, library);
-        const auto canUnload = reinterpret_cast<quillomet::testing::CanUnloadFunction>(
-            GetProcAddress(library, "DllCanUnloadNow"));
+        const auto canUnload =
+            quillomet::testing::ProcAddress<quillomet::testing::CanUnloadFunction>(
+                library, "DllCanUnloadNow");
         ASSERT_NE(nullptr, canUnload);
         EXPECT_EQ(S_OK, canUnload());
     }
