@@ -49,7 +49,7 @@ std::vector<const PersistedProperty*> InLoadOrder() {
     std::vector<const PersistedProperty*> order;
     for (const PersistedProperty& property : PersistedProperties())
         order.push_back(&property);
-    std::ranges::sort(order, {}, &PersistedProperty::m_LoadOrder);
+    std::ranges::stable_sort(order, {}, &PersistedProperty::m_LoadOrder);
     return order;
 }
 

@@ -1,7 +1,10 @@
 #include "control/control_fixture.h"
+#include "control/persisted_properties.h"
 #include "control/property_keys.h"
 
+#include <algorithm>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,33 @@ protected:
     Quillomet control{toolkit, host};
     std::string Shown() { return toolkit.Field().Text(); }
 };
+
+// The table describes each property once: one key, one dispatch identifier
+// and one place in the loading order each, a default for every property but
+// the font (the host's), and every key the control notifies is in it.
+TEST(PersistedPropertiesTest, EachPropertyOnce) {
+    const auto properties = PersistedProperties();
+    std::set<std::string_view> keys;
+    std::set<std::int32_t> dispids;
+    std::vector<int> loadOrder;
+    for (const PersistedProperty& property : properties) {
+        SCOPED_TRACE(std::string(property.m_Key));
+        EXPECT_TRUE(keys.insert(property.m_Key).second);
+        EXPECT_TRUE(dispids.insert(property.m_Dispid).second);
+        loadOrder.push_back(property.m_LoadOrder);
+        EXPECT_EQ(property.m_Type == PropertyType::Font, property.m_Default.IsEmpty());
+        EXPECT_EQ(&property, FindPersistedProperty(property.m_Key));
+    }
+    std::ranges::sort(loadOrder);
+    for (std::size_t i = 0; i < loadOrder.size(); ++i)
+        EXPECT_EQ(static_cast<int>(i), loadOrder[i]);
+    for (const char* key :
+         {keys::Font, keys::Format, keys::Enabled, keys::PositiveOnly, keys::BackColor,
+          keys::ForeColor, keys::Value, keys::MaxValue, keys::MinValue, keys::UseMaxMinValues,
+          keys::Locked, keys::Calculator, keys::UpDownFunction, keys::UpDownIncrement})
+        EXPECT_NE(nullptr, FindPersistedProperty(key)) << key;
+    EXPECT_EQ(nullptr, FindPersistedProperty("SkipFocus"));
+}
 
 TEST_F(PersistenceTest, EmptyBagLoadsTheDefaults) {
     control.ReadProperties(bag);

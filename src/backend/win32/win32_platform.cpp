@@ -51,8 +51,10 @@ private:
 RegistryQuery Win32Platform::QueryValue(std::uint32_t root, std::string_view key,
                                         std::string_view valueName, std::size_t capacity) {
     RegistryQuery query;
-    const com::RegistryKey opened = com::RegistryKey::OpenForReading(
-        reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), std::string(key));
+    // The predefined keys are 32-bit values sign-extended on 64-bit systems
+    // (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002 there).
+    const HKEY hive = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
+    const com::RegistryKey opened = com::RegistryKey::OpenForReading(hive, std::string(key));
     if (!opened)
         return query;
     query.opened = true;
