@@ -95,3 +95,20 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND QUILLOMET_PEER_BUILD)
             ${CMAKE_CURRENT_LIST_DIR}/scripts/automation.vbs ${CMAKE_CROSSCOMPILING_EMULATOR})
   set_tests_properties(server_both_architectures PROPERTIES FIXTURES_REQUIRED registered)
 endif()
+
+# Registration-free activation, in a prefix of its own where nothing is
+# registered (the suite's prefix has the class registered by its fixture).
+add_executable(regfree_test ${CMAKE_CURRENT_LIST_DIR}/regfree_test.cpp)
+target_include_directories(regfree_test PRIVATE ${PROJECT_SOURCE_DIR}/tools ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(regfree_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
+target_compile_definitions(regfree_test PRIVATE UNICODE _UNICODE)
+add_dependencies(regfree_test quillomet_ocx quillomet_manifest)
+add_test(NAME server_regfree
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fresh_prefix.sh ${typelib_platform}
+          ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:regfree_test> ${ocx}
+          $<TARGET_PROPERTY:quillomet_manifest,MANIFEST_FILE> --gtest_brief=1)
+set_tests_properties(server_regfree PROPERTIES TIMEOUT 240)
+# The manifest's host tool refuses what it cannot declare.
+add_test(NAME regfree_manifest_tool
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/make_manifest_test.sh
+          $<TARGET_PROPERTY:quillomet_manifest,MANIFEST_TOOL> ${PROJECT_SOURCE_DIR}/src/server/ordinalex.idl)
