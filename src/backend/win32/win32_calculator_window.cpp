@@ -49,9 +49,17 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m
         throw std::runtime_error("the calculator window could not be created");
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-    m_Background.reset(CreateSolidBrush(Rgb(layout::BackColor)));
-    m_ReadoutBackground.reset(CreateSolidBrush(Rgb(layout::ReadoutBackColor)));
-    CreateChildren();
+    try {
+        m_Background.reset(CreateSolidBrush(Rgb(layout::BackColor)));
+        m_ReadoutBackground.reset(CreateSolidBrush(Rgb(layout::ReadoutBackColor)));
+        CreateChildren();
+    } catch (...) {
+        // No destructor runs for a half-made window: it must not outlive
+        // this object with a pointer to it.
+        SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
+        DestroyWindow(m_Window);
+        throw;
+    }
 }
 
 Win32CalculatorWindow::~Win32CalculatorWindow() {
