@@ -93,8 +93,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND QUILLOMET_PEER_BUILD)
             ${QUILLOMET_PEER_BUILD}/src/server/Quillomet.ocx ${ocx}
             ${QUILLOMET_PEER_BUILD}/tests/golden_test.exe $<TARGET_FILE:golden_test>
             ${CMAKE_CURRENT_LIST_DIR}/scripts/automation.vbs ${CMAKE_CROSSCOMPILING_EMULATOR})
-  set_tests_properties(server_both_architectures PROPERTIES FIXTURES_REQUIRED registered)
+  set_tests_properties(server_both_architectures PROPERTIES FIXTURES_REQUIRED registered
+                       RESOURCE_LOCK registry)
 endif()
+# The tests that register, unregister or create through the registry take
+# turns, also under ctest -j.
+set_tests_properties(server_registration server_script_automation.vbs
+  server_script_automation.js server_atl_host server_demo server_unload
+  PROPERTIES RESOURCE_LOCK registry)
 
 # Registration-free activation, in a prefix of its own where nothing is
 # registered (the suite's prefix has the class registered by its fixture).
