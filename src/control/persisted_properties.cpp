@@ -47,10 +47,34 @@ std::string FormatOf(const Variant& stored) {
 // Reaches the control's members for the table; the control befriends it.
 struct PersistedPropertyTable {
     using Table = std::array<PersistedProperty, 14>;
+    using Q = Quillomet;
+    using V = const Variant&;
+
+    // A flag held as it is stored: initialised and loaded alike.
+    template <bool Quillomet::*Member>
+    static void SetFlag(Q& c, V v) {
+        c.*Member = v.ToBoolean();
+    }
+    template <bool Quillomet::*Member>
+    static void LoadFlag(Q& c, V v, V) {
+        SetFlag<Member>(c, v);
+    }
+    // A number as held; loading takes only what a write would accept, with
+    // no range check and no cross-check of the limits.
+    template <Variant Quillomet::*Member>
+    static void SetNumber(Q& c, V v) {
+        c.*Member = v;
+    }
+    template <Variant Quillomet::*Member>
+    static void LoadNumber(Q& c, V v, V) {
+        c.*Member = AcceptedValue(v);
+    }
+    template <auto Member>
+    static Variant Save(const Q& c, V) {
+        return Variant(c.*Member);
+    }
 
     static Table Make() {
-        using Q = Quillomet;
-        using V = const Variant&;
         return {{
             {keys::Font, 0x68030000, PropertyType::Font, 0, Variant(),
              // A copy, so that changing the control's font never changes
@@ -74,23 +98,15 @@ struct PersistedPropertyTable {
                      return ambient;
                  return Variant(ObjectRef(font));
              }},
-            // As held; no range check and no cross-check of the limits when
-            // loading.
             {keys::Value, DispidDefaultMember, PropertyType::Number, 6, Variant(""),
-             [](Q& c, V v) { c.m_Value = v; }, [](Q& c, V v, V) { c.m_Value = AcceptedValue(v); },
-             [](const Q& c, V) { return c.m_Value; }},
+             SetNumber<&Q::m_Value>, LoadNumber<&Q::m_Value>, Save<&Q::m_Value>},
             {keys::MaxValue, 0x6803000B, PropertyType::Number, 7, Variant(Q::DefaultMaxValue),
-             [](Q& c, V v) { c.m_MaxValue = v; },
-             [](Q& c, V v, V) { c.m_MaxValue = AcceptedValue(v); },
-             [](const Q& c, V) { return c.m_MaxValue; }},
+             SetNumber<&Q::m_MaxValue>, LoadNumber<&Q::m_MaxValue>, Save<&Q::m_MaxValue>},
             {keys::MinValue, 0x6803000A, PropertyType::Number, 8, Variant(std::int16_t{0}),
-             [](Q& c, V v) { c.m_MinValue = v; },
-             [](Q& c, V v, V) { c.m_MinValue = AcceptedValue(v); },
-             [](const Q& c, V) { return c.m_MinValue; }},
+             SetNumber<&Q::m_MinValue>, LoadNumber<&Q::m_MinValue>, Save<&Q::m_MinValue>},
             {keys::UseMaxMinValues, 0x68030009, PropertyType::Boolean, 9, Variant(false),
-             [](Q& c, V v) { c.m_UseMaxMinValues = v.ToBoolean(); },
-             [](Q& c, V v, V) { c.m_UseMaxMinValues = v.ToBoolean(); },
-             [](const Q& c, V) { return Variant(c.m_UseMaxMinValues); }},
+             SetFlag<&Q::m_UseMaxMinValues>, LoadFlag<&Q::m_UseMaxMinValues>,
+             Save<&Q::m_UseMaxMinValues>},
             // Loaded before Value, so the stored value appears in the
             // stored format.
             {keys::Format, 0x68030008, PropertyType::Text, 1, Variant(Q::DefaultFormat),
@@ -99,15 +115,12 @@ struct PersistedPropertyTable {
                  c.m_Format = FormatOf(v);
                  c.SetMaxChars();
              },
-             [](const Q& c, V) { return Variant(c.m_Format); }},
+             Save<&Q::m_Format>},
             {keys::Enabled, 0x68030007, PropertyType::Boolean, 2, Variant(true),
-             [](Q& c, V v) { c.m_Enabled = v.ToBoolean(); },
-             [](Q& c, V v, V) { c.SetEnabled(v.ToBoolean()); },
-             [](const Q& c, V) { return Variant(c.m_Enabled); }},
+             SetFlag<&Q::m_Enabled>, [](Q& c, V v, V) { c.SetEnabled(v.ToBoolean()); },
+             Save<&Q::m_Enabled>},
             {keys::PositiveOnly, 0x68030006, PropertyType::Boolean, 3, Variant(false),
-             [](Q& c, V v) { c.m_PositiveOnly = v.ToBoolean(); },
-             [](Q& c, V v, V) { c.m_PositiveOnly = v.ToBoolean(); },
-             [](const Q& c, V) { return Variant(c.m_PositiveOnly); }},
+             SetFlag<&Q::m_PositiveOnly>, LoadFlag<&Q::m_PositiveOnly>, Save<&Q::m_PositiveOnly>},
             {keys::BackColor, 0x68030005, PropertyType::Color, 4,
              StoredColor(SystemWindowBackground), [](Q& c, V v) { c.m_BackColor = ColorOf(v); },
              [](Q& c, V v, V) {
@@ -123,24 +136,21 @@ struct PersistedPropertyTable {
              },
              [](const Q& c, V) { return StoredColor(c.m_ForeColor); }},
             {keys::Locked, 0x68030003, PropertyType::Boolean, 10, Variant(false),
-             [](Q& c, V v) { c.m_Locked = v.ToBoolean(); },
+             SetFlag<&Q::m_Locked>,
              [](Q& c, V v, V) {
-                 c.m_Locked = v.ToBoolean();
+                 SetFlag<&Q::m_Locked>(c, v);
                  c.m_txtNumber->SetLocked(c.m_Locked);
              },
-             [](const Q& c, V) { return Variant(c.m_Locked); }},
+             Save<&Q::m_Locked>},
             {keys::Calculator, 0x6803000E, PropertyType::Boolean, 11, Variant(true),
-             [](Q& c, V v) { c.m_Calculator = v.ToBoolean(); },
-             [](Q& c, V v, V) { c.m_Calculator = v.ToBoolean(); },
-             [](const Q& c, V) { return Variant(c.m_Calculator); }},
+             SetFlag<&Q::m_Calculator>, LoadFlag<&Q::m_Calculator>, Save<&Q::m_Calculator>},
             {keys::UpDownFunction, 0x6803000D, PropertyType::Boolean, 12, Variant(false),
-             [](Q& c, V v) { c.m_UpDownFunction = v.ToBoolean(); },
-             [](Q& c, V v, V) { c.m_UpDownFunction = v.ToBoolean(); },
-             [](const Q& c, V) { return Variant(c.m_UpDownFunction); }},
+             SetFlag<&Q::m_UpDownFunction>, LoadFlag<&Q::m_UpDownFunction>,
+             Save<&Q::m_UpDownFunction>},
             {keys::UpDownIncrement, 0x6803000C, PropertyType::Integer, 13, Variant(std::int16_t{1}),
              [](Q& c, V v) { c.m_UpDownIncrement = v.ToInteger(); },
              [](Q& c, V v, V) { c.m_UpDownIncrement = v.ToInteger(); },
-             [](const Q& c, V) { return Variant(c.m_UpDownIncrement); }},
+             Save<&Q::m_UpDownIncrement>},
         }};
     }
 };

@@ -111,9 +111,7 @@ public:
         return static_cast<bool>(com::RegistryKey::OpenForReading(m_Root.get(), path));
     }
     void DeleteTree(const std::wstring& path) const {
-        const LONG result = RegDeleteTreeW(m_Root.get(), path.c_str());
-        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
-            com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+        Deleted(RegDeleteTreeW(m_Root.get(), path.c_str()));
     }
     // The same key in both registry views, where the system keeps two.
     void DeleteTreeInBothViews(const std::wstring& parent, const std::wstring& leaf) const {
@@ -122,9 +120,7 @@ public:
             if (RegOpenKeyExW(m_Hive, FromHive(parent).c_str(), 0, KEY_READ | DELETE | view,
                               key.put()) != ERROR_SUCCESS)
                 continue;
-            const LONG result = RegDeleteTreeW(key.get(), leaf.c_str());
-            if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
-                com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+            Deleted(RegDeleteTreeW(key.get(), leaf.c_str()));
         }
     }
     // Deletes a key that holds no other key any more.
@@ -159,6 +155,12 @@ public:
 private:
     // A view is chosen when a key is opened from its hive: opened below a
     // key of one view, the other view's keys are not reached.
+    // A key that was not there is deleted too.
+    static void Deleted(LONG result) {
+        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+            com::ThrowIfFailed(HRESULT_FROM_WIN32(result));
+    }
+
     static constexpr wchar_t ClassesPath[] = L"Software\\Classes";
     static std::wstring FromHive(const std::wstring& path) {
         return std::wstring(ClassesPath) + L"\\" + path;

@@ -14,16 +14,7 @@ for built in "$1" "$3"; do
 done
 ocx32=$1 ocx64=$2 golden32=$3 golden64=$4 script=$5 wine64=$6
 wine32=wine # in a 64-bit prefix, the loader that starts 32-bit programs
-libid='{DA8E6FEF-D096-4FE2-BAA0-C01C92C54929}'
-iid='{153561D1-A07D-4013-A91F-B83036C25ABE}'
-diid='{FE152D10-FD9F-42E9-97DB-A64B530E220A}'
-passed=0 failed=0
-
-check() { # description, command...
-  local what=$1; shift
-  if "$@" >/dev/null 2>&1; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-refused() { ! "$@"; }
+. "$(dirname "$0")/check_support.sh"
 key() { "$wine64" reg query "$1"; }
 key32() { "$wine32" reg query "$1"; }
 # What a client in another apartment needs of the type library: its path for
@@ -76,5 +67,4 @@ check "type library for win64 kept" key "HKCR\\TypeLib\\$libid\\1.0\\0\\win64"
 check "what the 64-bit library's marshalling needs kept" marshalling_keys win64
 check "no type library for win32" refused key "HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

@@ -6,16 +6,7 @@
 set -u
 ocx=$(winepath -w "$1")
 platform=$2
-clsid='{4961C579-D863-465B-849B-0EF294641960}'
-libid='{DA8E6FEF-D096-4FE2-BAA0-C01C92C54929}'
-iid='{153561D1-A07D-4013-A91F-B83036C25ABE}'
-diid='{FE152D10-FD9F-42E9-97DB-A64B530E220A}'
-passed=0 failed=0
-
-check() { # description, command...
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+. "$(dirname "$0")/check_support.sh"
 query() { "${WINE:-wine}" reg query "$@" 2>/dev/null | tr -d '\r'; }
 # The default or named value of a key, as reg query prints it.
 value_is() { # key, name ('' for default), expected
@@ -24,7 +15,6 @@ value_is() { # key, name ('' for default), expected
   grep -qiF -- "$3" <<<"$out"
 }
 absent() { ! "${WINE:-wine}" reg query "$1" >/dev/null 2>&1; }
-refused() { ! "$@"; }
 
 check "first registration" "${WINE:-wine}" regsvr32 /s "$1"
 check "second registration" "${WINE:-wine}" regsvr32 /s "$1"
@@ -80,5 +70,4 @@ done
 check "second per-user unregistration" "${WINE:-wine}" regsvr32 /s /u /n /i:user "$1"
 
 check "registration again" "${WINE:-wine}" regsvr32 /s "$1"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report
