@@ -1,11 +1,11 @@
 #include "calculator/calculator_text.h"
 
 #include "common/automation_error.h"
+#include "common/decimal_conversion.h"
 #include "common/number_conversion.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -171,11 +171,8 @@ std::string QuotientText(double quotient, char separator) {
         quotient = 0;
     const bool negative = quotient < 0;
     // Forty decimals are exact enough to tell a true tie at the eighth.
-    std::array<char, 400> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                      std::fabs(quotient), std::chars_format::fixed, 40);
-    const std::string_view fixed(buffer.data(),
-                                 static_cast<std::size_t>(result.ptr - buffer.data()));
+    const std::string digits = FixedDigits(std::fabs(quotient), 40);
+    const std::string_view fixed = digits;
     const std::size_t point = fixed.find('.');
     std::string integer(fixed.substr(0, point));
     std::string decimals(fixed.substr(point + 1, 7));

@@ -1,10 +1,10 @@
 #include "common/number_conversion.h"
 
 #include "common/automation_error.h"
+#include "common/decimal_conversion.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -106,26 +106,8 @@ double TextValue(std::string_view text) noexcept {
         }
     }
 
-    // General path: find the end of the number and let from_chars round it.
-    std::size_t end = start;
-    bool seenPoint = false;
-    bool nonZeroInteger = false;
-    for (; end < text.size(); ++end) {
-        const char c = text[end];
-        if (IsDigit(c)) {
-            if (!seenPoint && c != '0')
-                nonZeroInteger = true;
-        } else if (c == '.' && !seenPoint) {
-            seenPoint = true;
-        } else {
-            break;
-        }
-    }
-    double v = 0.0;
-    const auto result =
-        std::from_chars(text.data() + start, text.data() + end, v, std::chars_format::fixed);
-    if (result.ec == std::errc::result_out_of_range)
-        v = nonZeroInteger ? std::numeric_limits<double>::infinity() : 0.0;
+    // General path: beyond the range it is an infinity, or 0 below it.
+    const double v = ReadDecimal(text.substr(start), false).value;
     return negative ? -v : v;
 }
 
@@ -259,41 +241,16 @@ std::string NumberText(double number) {
 
     // The shortest digits that read back as the same double; when there are
     // more than 15 of them, round to 15 instead.
-    std::array<char, 40> buffer{};
-    char* const first = buffer.data();
-    char* const last = first + buffer.size();
-    auto result = std::to_chars(first, last, number, std::chars_format::scientific);
-    std::string_view sci(first, static_cast<std::size_t>(result.ptr - first));
-    std::size_t ePos = sci.find('e');
-    // "-d.ddde+XX": the digits are everything before 'e' but sign and point.
-    const std::size_t signLength = number < 0 ? 1 : 0;
-    const std::size_t mantissaChars = ePos - signLength;
-    const std::size_t digitCount = mantissaChars > 1 ? mantissaChars - 1 : 1;
-    if (digitCount > 15) {
-        result = std::to_chars(first, last, number, std::chars_format::scientific, 14);
-        sci = std::string_view(first, static_cast<std::size_t>(result.ptr - first));
-        ePos = sci.find('e');
-    }
-
-    std::array<char, 16> mantissa{};
-    std::size_t n = 0;
-    for (std::size_t k = signLength; k < ePos; ++k)
-        if (IsDigit(sci[k]))
-            mantissa[n++] = sci[k];
-    int exponent = 0;
-    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
-                    exponent);
+    DecimalDigits decimal = ShortestDigits(number);
+    if (decimal.digits.size() > 15)
+        decimal = RoundedDigits(number, 15);
+    const int exponent = decimal.exponent;
     // Just below the largest double, rounding up to 15 digits would give a
     // text that reads back as infinity: keep the digits truncated instead.
-    if (exponent == 308 && n == 15 && std::string_view(mantissa.data(), 15) > "179769313486231") {
-        char exact[40];
-        const auto full = std::to_chars(exact, exact + sizeof exact, std::fabs(number),
-                                        std::chars_format::scientific, 16);
-        std::size_t k = 0;
-        for (const char* c = exact; c != full.ptr && *c != 'e' && k < 15; ++c)
-            if (IsDigit(*c))
-                mantissa[k++] = *c;
-    }
+    if (exponent == 308 && decimal.digits.size() == 15 && decimal.digits > "179769313486231")
+        decimal.digits = RoundedDigits(number, 17).digits.substr(0, 15);
+    const char* const mantissa = decimal.digits.data();
+    std::size_t n = decimal.digits.size();
     while (n > 1 && mantissa[n - 1] == '0')
         --n;
 
@@ -304,16 +261,16 @@ std::string NumberText(double number) {
     if (exponent < 0) {
         text += "0.";
         text.append(static_cast<std::size_t>(-exponent - 1), '0');
-        text.append(mantissa.data(), n);
+        text.append(mantissa, n);
     } else {
         const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
         if (n <= integerDigits) {
-            text.append(mantissa.data(), n);
+            text.append(mantissa, n);
             text.append(integerDigits - n, '0');
         } else {
-            text.append(mantissa.data(), integerDigits);
+            text.append(mantissa, integerDigits);
             text += '.';
-            text.append(mantissa.data() + integerDigits, n - integerDigits);
+            text.append(mantissa + integerDigits, n - integerDigits);
         }
     }
     return text;

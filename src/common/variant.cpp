@@ -1,9 +1,9 @@
 #include "common/variant.h"
 
 #include "common/automation_error.h"
+#include "common/decimal_conversion.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -142,24 +142,10 @@ bool ParseAutomationNumber(std::string_view text, double& result) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    // from_chars accepts neither a sign nor "inf"/"nan" spelt out after our
-    // own sign handling; those are no automation numbers.
-    if (text.empty() || !(text.front() == '.' || (text.front() >= '0' && text.front() <= '9')))
+    const DecimalReading reading = ReadDecimal(text, true);
+    if (reading.length == 0 || reading.length != text.size())
         return false;
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (end != text.data() + text.size())
-        return false;
-    if (ec == std::errc::result_out_of_range) {
-        // from_chars leaves v alone; tell an overflow from an underflow.
-        const char* e = text.data();
-        while (e != end && *e != 'e' && *e != 'E')
-            ++e;
-        const bool exponentNegative = e + 1 < end && e[1] == '-';
-        v = exponentNegative ? 0.0 : std::numeric_limits<double>::infinity();
-    } else if (ec != std::errc()) {
-        return false;
-    }
+    const double v = reading.value;
     result = negative ? -v : v;
     return true;
 }
@@ -324,19 +310,12 @@ std::string FloatText(double value, int digits, char decimalSeparator) {
         return value < 0 ? "-Infinity" : "Infinity";
     if (value == 0.0)
         return "0";
-    // Scientific digits first: "d.ddddde+XX", rounded to `digits` places.
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::scientific, digits - 1);
-    const std::string_view sci(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
-    const std::size_t ePos = sci.find('e');
-    std::string mantissa;
-    for (char c : sci.substr(0, ePos))
-        if (c >= '0' && c <= '9')
-            mantissa.push_back(c);
+    // The digits rounded to `digits` places, then written as a script would.
+    DecimalDigits decimal = RoundedDigits(value, digits);
+    std::string& mantissa = decimal.digits;
     while (mantissa.size() > 1 && mantissa.back() == '0')
         mantissa.pop_back();
-    const int exponent = std::atoi(std::string(sci.substr(ePos + 1)).c_str());
+    const int exponent = decimal.exponent;
 
     std::string text = value < 0 ? "-" : "";
     if (exponent < -4 || exponent >= digits) {
