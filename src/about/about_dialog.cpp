@@ -2,8 +2,8 @@
 
 #include "about/maker.h"
 #include "common/automation_error.h"
+#include "common/integer_text.h"
 
-#include <cstdio>
 #include <exception>
 
 namespace quillomet {
@@ -129,9 +129,7 @@ bool AboutDialog::GetKeyValue(std::uint32_t keyRoot, std::string_view keyName,
     if (query.type == RegistryNumber && query.data.size() >= 4) {
         const std::uint32_t number = query.data[0] | (query.data[1] << 8) | (query.data[2] << 16) |
                                      (static_cast<std::uint32_t>(query.data[3]) << 24);
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "&h%X", number);
-        keyVal = hex;
+        keyVal = "&h" + UnsignedText(number, 16, HexCase::Upper);
         return true;
     }
     return false; // a kind of value the dialog cannot use

@@ -1,5 +1,6 @@
 #include "server/registration.h"
 
+#include "common/integer_text.h"
 #include "ordinalex.h"
 #include "server/class_facts.h"
 #include "win32com/com_ptr.h"
@@ -7,13 +8,13 @@
 #include "win32com/module.h"
 #include "win32com/registry_key.h"
 #include "win32com/resource_ids.h"
+#include "win32com/text_conversion.h"
 #include "win32com/unique_bstr.h"
 
 #include <windows.h>
 
 #include <oleauto.h>
 
-#include <cwchar>
 #include <string>
 
 namespace quillomet {
@@ -52,9 +53,11 @@ std::wstring ModulePath() {
 
 // Type library versions and locales are written in hexadecimal.
 std::wstring Hex(unsigned long value) {
-    wchar_t text[16] = {};
-    swprintf(text, 16, L"%lx", value);
-    return text;
+    return Utf8ToWide(UnsignedText(static_cast<std::uint32_t>(value), 16));
+}
+
+std::wstring Decimal(unsigned long value) {
+    return Utf8ToWide(UnsignedText(static_cast<std::uint32_t>(value)));
 }
 
 std::wstring TypeLibVersion() {
@@ -227,7 +230,7 @@ void RegisterServer(RegistrationScope scope) {
     const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Quillomet);
 
     const std::wstring className = Wide(class_facts::ClassName);
-    const std::wstring miscStatus = std::to_wstring(class_facts::MiscStatus);
+    const std::wstring miscStatus = Decimal(class_facts::MiscStatus);
     root.Set(clsid, className);
     {
         const com::RegistryKey server = root.Create(clsid + L"\\InprocServer32");
@@ -236,7 +239,7 @@ void RegisterServer(RegistrationScope scope) {
     }
     root.Set(clsid + L"\\ProgID", ProgId);
     root.Set(clsid + L"\\Control", L"");
-    root.Set(clsid + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(IDB_TOOLBOX));
+    root.Set(clsid + L"\\ToolboxBitmap32", path + L", " + Decimal(IDB_TOOLBOX));
     root.Set(clsid + L"\\MiscStatus", miscStatus);
     root.Set(clsid + L"\\MiscStatus\\1", miscStatus);
     root.Set(clsid + L"\\TypeLib", GuidText(LIBID_Ordinalex));
