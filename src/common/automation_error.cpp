@@ -6,7 +6,7 @@ AutomationError::AutomationError(ErrorNumber number)
     : AutomationError(number, DefaultMessage(number)) {}
 
 AutomationError::AutomationError(ErrorNumber number, const std::string& message)
-    : std::runtime_error(message), m_Number(number) {}
+    : DescribedError(message), m_Number(number) {}
 
 const char* DefaultMessage(ErrorNumber number) noexcept {
     switch (number) {

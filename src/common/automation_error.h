@@ -1,6 +1,7 @@
 #pragma once
 
-#include <stdexcept>
+#include "common/described_error.h"
+
 #include <string>
 
 namespace quillomet {
@@ -16,7 +17,7 @@ enum class ErrorNumber : int {
 
 // Every failure inside the core travels as this exception; the component
 // boundary turns it into an HRESULT with the number and message attached.
-class AutomationError : public std::runtime_error {
+class AutomationError : public DescribedError {
 public:
     explicit AutomationError(ErrorNumber number);
     AutomationError(ErrorNumber number, const std::string& message);

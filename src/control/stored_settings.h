@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/described_error.h"
 #include "common/variant.h"
 
 #include <cstdint>
 #include <map>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,9 +41,9 @@ enum Type : std::uint16_t {
 } // namespace stored
 
 // Stored settings that cannot be read: the description says what is wrong.
-class StoredFormatError : public std::runtime_error {
+class StoredFormatError : public DescribedError {
 public:
-    using std::runtime_error::runtime_error;
+    using DescribedError::DescribedError;
 };
 
 // The payload length a header announces; the format error when the header

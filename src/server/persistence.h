@@ -6,7 +6,6 @@
 #include <ocidl.h>
 
 #include <cstdint>
-#include <stdexcept>
 
 namespace quillomet {
 

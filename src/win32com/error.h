@@ -1,8 +1,8 @@
 #pragma once
 
-#include <windows.h>
+#include "common/described_error.h"
 
-#include <stdexcept>
+#include <windows.h>
 
 namespace quillomet::com {
 
@@ -15,9 +15,9 @@ HRESULT ToHresult() noexcept;
 HRESULT HresultOfErrorNumber(int number) noexcept;
 
 // Throws for a failed HRESULT from a call into the system or a host.
-class HresultError : public std::runtime_error {
+class HresultError : public DescribedError {
 public:
-    explicit HresultError(HRESULT hr) : std::runtime_error("a system call failed"), m_Hr(hr) {}
+    explicit HresultError(HRESULT hr) : DescribedError("a system call failed"), m_Hr(hr) {}
     HRESULT Hr() const noexcept { return m_Hr; }
 
 private:

@@ -2,11 +2,11 @@
 
 #include "backend/win32/floating_point.h"
 #include "backend/win32/window_owners.h"
+#include "common/described_error.h"
 #include "win32com/module.h"
 
 #include <algorithm>
 #include <exception>
-#include <stdexcept>
 #include <string>
 
 namespace quillomet::win32 {
@@ -79,7 +79,7 @@ void CompositeWindow::Create(bool visible) {
         parent, nullptr, com::ModuleInstance(), nullptr);
     m_Creating = false;
     if (!window)
-        throw std::runtime_error("the control's window could not be created");
+        throw DescribedError("the control's window could not be created");
     m_Window = window;
     // Setting the procedure costs no round trip to the window server, where
     // USERDATA would.

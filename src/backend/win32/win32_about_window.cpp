@@ -5,13 +5,13 @@
 #include "backend/win32/floating_point.h"
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
+#include "common/described_error.h"
 #include "win32com/module.h"
 #include "win32com/resource_ids.h"
 #include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -155,7 +155,7 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
                                   Utf8ToWide(texts.caption).c_str(), style, x, y, width, height,
                                   nullptr, nullptr, com::ModuleInstance(), nullptr);
     if (!window)
-        throw std::runtime_error("the about dialog could not be created");
+        throw DescribedError("the about dialog could not be created");
 
     // No owner; the thread's other windows wait while it is up. Whatever
     // ends the dialog, even a failure while building it, gives them back.

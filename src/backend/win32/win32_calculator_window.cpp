@@ -6,12 +6,11 @@
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_text_box.h"
 #include "calculator/calculator_layout.h"
+#include "common/described_error.h"
 #include "win32com/module.h"
 #include "win32com/text_conversion.h"
 
 #include <commctrl.h>
-
-#include <stdexcept>
 
 namespace quillomet::win32 {
 namespace {
@@ -46,7 +45,7 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m
         CreateWindowExW(extended, ClassName, L"", style, 0, 0, frame.right - frame.left,
                         frame.bottom - frame.top, nullptr, nullptr, com::ModuleInstance(), nullptr);
     if (!m_Window)
-        throw std::runtime_error("the calculator window could not be created");
+        throw DescribedError("the calculator window could not be created");
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     try {

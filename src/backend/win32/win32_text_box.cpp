@@ -5,6 +5,7 @@
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/window_owners.h"
+#include "common/described_error.h"
 #include "win32com/device_context.h"
 #include "win32com/text_conversion.h"
 
@@ -12,7 +13,6 @@
 #include <olectl.h>
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace quillomet::win32 {
 namespace {
@@ -79,7 +79,7 @@ void Win32TextBox::CreateEdit() {
                              place.top, place.right - place.left, place.bottom - place.top,
                              m_Parent.Handle(), nullptr, nullptr, nullptr);
     if (!m_Edit)
-        throw std::runtime_error("the text box window could not be created");
+        throw DescribedError("the text box window could not be created");
     m_Placed = place;
     m_Text.clear();
     m_Text.shrink_to_fit();

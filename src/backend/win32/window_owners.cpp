@@ -1,6 +1,6 @@
 #include "backend/win32/window_owners.h"
 
-#include <stdexcept>
+#include "common/described_error.h"
 
 namespace quillomet::win32 {
 namespace {
@@ -53,7 +53,7 @@ ThreadWindows& ThreadWindows::Current() {
     if (ThreadWindows* windows = Existing())
         return *windows;
     if (g_Slot == TLS_OUT_OF_INDEXES)
-        throw std::runtime_error("no thread storage for the control's windows");
+        throw DescribedError("no thread storage for the control's windows");
     auto* windows = new ThreadWindows();
     TlsSetValue(g_Slot, windows);
     return *windows;
