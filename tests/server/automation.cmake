@@ -34,6 +34,13 @@ foreach(script automation.vbs automation.js)
                        ENVIRONMENT "WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 endforeach()
 
+# What users copy into every application: within its size budget, and a
+# single file that needs nothing beyond the DLLs every Windows has.
+add_test(NAME library_budget
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/library_budget.sh ${ocx} $<TARGET_PROPERTY:quillomet_ocx,SIZE_BUDGET>
+          ${CMAKE_OBJDUMP} kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll
+          comctl32.dll ole32.dll oleaut32.dll msvcrt.dll)
+
 quillomet_ocx_test(server_container container_test version)
 
 quillomet_ocx_test(server_site site_test)
