@@ -1,9 +1,10 @@
-# What both Windows cross toolchains share: MinGW-w64 with posix threads for
+# What both Windows cross toolchains share: MinGW-w64 with the native (win32)
+# thread model, which brings no POSIX thread layer into the library, for
 # the triple the including file sets, a static runtime (one file that imports
 # system DLLs only), tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_C_COMPILER ${triple}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${triple}-g++-win32)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -9,19 +9,19 @@
 #include "backend/win32/win32_text_box.h"
 #include "backend/win32/window_owners.h"
 #include "common/automation_error.h"
+#include "common/described_error.h"
 #include "win32com/device_context.h"
 #include "win32com/gdi_objects.h"
 #include "win32com/module.h"
 #include "win32com/resource_ids.h"
+#include "win32com/slim_lock.h"
 #include "win32com/text_conversion.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <map>
-#include <mutex>
 #include <new>
-#include <stdexcept>
 
 namespace quillomet::win32 {
 
@@ -82,7 +82,7 @@ private:
             place.left, place.top, place.right - place.left, place.bottom - place.top,
             m_Parent.Handle(), nullptr, nullptr, nullptr);
         if (!m_Window)
-            throw std::runtime_error("the spinner window could not be created");
+            throw DescribedError("the spinner window could not be created");
         WindowOwners<Win32Spinner>::Set(m_Window, this);
         m_UpDownProcedure = ReplaceWindowProc(m_Window, &WindowProc);
         m_Parent.AddChild(m_Window);
@@ -174,9 +174,9 @@ public:
     // One bitmap per glyph for every control of the process, while any
     // control shows it.
     static std::shared_ptr<Win32Picture> Of(Glyph glyph) {
-        static std::mutex guard;
+        static com::SlimLock guard;
         static std::map<Glyph, std::weak_ptr<Win32Picture>> cache;
-        const std::lock_guard<std::mutex> lock(guard);
+        const auto held = guard.Hold();
         if (auto shared = cache[glyph].lock())
             return shared;
         auto picture = std::make_shared<Win32Picture>(glyph);
@@ -463,7 +463,7 @@ void Win32Toolkit::SetClipboardText(std::string_view text) {
     const std::wstring wide = Utf8ToWide(text);
     OpenClipboardScope open{m_Window.Handle()};
     if (!open)
-        throw std::runtime_error("the clipboard is not available");
+        throw DescribedError("the clipboard is not available");
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (!memory)
