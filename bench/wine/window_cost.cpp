@@ -8,8 +8,10 @@
 // children, as the control's does not) with a bare EDIT in it and a font
 // set on the EDIT.
 //
-//   window_cost PATH-TO-Quillomet.ocx [N]
+//   window_cost PATH-TO-Quillomet.ocx [N] [--rows]
 //
+// --rows prints the medians as "name value" lines instead, for cost_table:
+// edit_us, reference_us, control_us, spinner_us and the three ratios.
 // WINDOW_COST_ROUNDS=R sets the number of rounds (7) and prints each one.
 // WINDOW_COST_ONLY=edit|reference|control|spinner times one kind once,
 // between two debug strings "window_cost: begin" and "window_cost: end",
@@ -20,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -65,10 +68,21 @@ int EnvironmentNumber(const char* name, int fallback) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: window_cost PATH-TO-Quillomet.ocx [N]\n");
+        std::fprintf(stderr, "usage: window_cost PATH-TO-Quillomet.ocx [N] [--rows]\n");
         return 2;
     }
-    const int n = argc > 2 ? std::atoi(argv[2]) : 300;
+    int n = 300;
+    bool rows = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--rows") == 0)
+            rows = true;
+        else
+            n = std::atoi(argv[i]);
+    }
+    if (n < 1) {
+        std::fprintf(stderr, "N must be at least 1\n");
+        return 2;
+    }
     OleInitialize(nullptr);
     quillomet::testing::Library library;
     if (!library.Load(quillomet::testing::WindowsPath(argv[1]))) {
@@ -184,16 +198,23 @@ int main(int argc, char** argv) {
             std::printf("    round %d: %.1f %.1f %.1f %.1f\n", r, edit.back(), reference.back(),
                         plain.back(), withSpinner.back());
     }
-    std::printf(
-        "N = %d on a visible form, %d interleaved rounds, medians, microseconds per item:\n", n,
-        rounds);
-    std::printf("  bare EDIT                       %8.1f\n", MedianOf(edit));
-    std::printf("  parent window holding an EDIT   %8.1f   ratio %.2f (reference)\n",
-                MedianOf(reference), MedianOf(referenceRatio));
-    std::printf("  control, placed, no spinner     %8.1f   ratio %.2f (target at most 2.0)\n",
-                MedianOf(plain), MedianOf(plainRatio));
-    std::printf("  control, placed, with spinner   %8.1f   ratio %.2f (target at most 3.0)\n",
-                MedianOf(withSpinner), MedianOf(spinnerRatio));
+    if (rows) {
+        std::printf("edit_us %.2f\nreference_us %.2f\ncontrol_us %.2f\nspinner_us %.2f\n"
+                    "reference_ratio %.4f\ncontrol_ratio %.4f\nspinner_ratio %.4f\n",
+                    MedianOf(edit), MedianOf(reference), MedianOf(plain), MedianOf(withSpinner),
+                    MedianOf(referenceRatio), MedianOf(plainRatio), MedianOf(spinnerRatio));
+    } else {
+        std::printf(
+            "N = %d on a visible form, %d interleaved rounds, medians, microseconds per item:\n", n,
+            rounds);
+        std::printf("  bare EDIT                       %8.1f\n", MedianOf(edit));
+        std::printf("  parent window holding an EDIT   %8.1f   ratio %.2f (reference)\n",
+                    MedianOf(reference), MedianOf(referenceRatio));
+        std::printf("  control, placed, no spinner     %8.1f   ratio %.2f (target at most 2.0)\n",
+                    MedianOf(plain), MedianOf(plainRatio));
+        std::printf("  control, placed, with spinner   %8.1f   ratio %.2f (target at most 3.0)\n",
+                    MedianOf(withSpinner), MedianOf(spinnerRatio));
+    }
     factory.reset();
     DestroyWindow(form);
     OleUninitialize();
