@@ -2,6 +2,7 @@
 
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
+#include "backend/win32/on_demand_imports.h"
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_text_box.h"
@@ -9,8 +10,6 @@
 #include "common/described_error.h"
 #include "win32com/module.h"
 #include "win32com/text_conversion.h"
-
-#include <commctrl.h>
 
 namespace quillomet::win32 {
 namespace {
@@ -64,8 +63,8 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m
 Win32CalculatorWindow::~Win32CalculatorWindow() {
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
     for (const auto& [button, id] : m_Buttons)
-        RemoveWindowSubclass(button, &ChildProc, 1);
-    RemoveWindowSubclass(m_Readout, &ChildProc, 1);
+        on_demand::RemoveWindowSubclass(button, &ChildProc, 1);
+    on_demand::RemoveWindowSubclass(m_Readout, &ChildProc, 1);
     KillTimer(m_Window, 1);
     DestroyWindow(m_Window); // before the brushes and fonts it draws with go
 }
@@ -91,7 +90,7 @@ void Win32CalculatorWindow::CreateChildren() {
                                      m_Window, nullptr, nullptr, nullptr);
         HFONT font = entry.font ? Font(*entry.font) : formFont;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        SetWindowSubclass(child, &ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        on_demand::SetWindowSubclass(child, &ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
         if (label)
             m_Readout = child;
         else
@@ -224,7 +223,7 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
             return 0; // the calculator handled it; the button does not
         }
         if (message == WM_KILLFOCUS && !self->Inside(reinterpret_cast<HWND>(wParam))) {
-            const LRESULT result = DefSubclassProc(child, message, wParam, lParam);
+            const LRESULT result = on_demand::DefSubclassProc(child, message, wParam, lParam);
             self->m_Events.OnLostFocus();
             return result;
         }
@@ -232,7 +231,7 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
         ReportDroppedError("calculator button");
         return 0;
     }
-    return DefSubclassProc(child, message, wParam, lParam);
+    return on_demand::DefSubclassProc(child, message, wParam, lParam);
 }
 
 } // namespace quillomet::win32

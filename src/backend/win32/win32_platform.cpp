@@ -1,5 +1,6 @@
 #include "backend/win32/win32_platform.h"
 
+#include "backend/win32/on_demand_imports.h"
 #include "backend/win32/variant_conversion.h"
 #include "common/automation_error.h"
 #include "win32com/com_ptr.h"
@@ -93,7 +94,8 @@ void Win32Platform::StartProcess(std::string_view path) {
 }
 
 void Win32Platform::ShellOpen(std::string_view document) {
-    ShellExecuteW(nullptr, L"open", Utf8ToWide(document).c_str(), L"", L"", SW_SHOWNORMAL);
+    on_demand::ShellExecuteW(nullptr, L"open", Utf8ToWide(document).c_str(), L"", L"",
+                             SW_SHOWNORMAL);
 }
 
 void Win32Platform::ShowMessage(std::string_view text, std::string_view title) {

@@ -2,6 +2,7 @@
 
 #include "backend/win32/floating_point.h"
 #include "backend/win32/mouse_message.h"
+#include "backend/win32/on_demand_imports.h"
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_about_window.h"
 #include "backend/win32/win32_calculator_window.h"
@@ -71,7 +72,7 @@ private:
             return;
         static const bool registered = [] {
             INITCOMMONCONTROLSEX init{sizeof init, ICC_UPDOWN_CLASS};
-            return InitCommonControlsEx(&init) != FALSE;
+            return on_demand::InitCommonControlsEx(&init) != FALSE;
         }();
         (void)registered;
         // Made at its place and in its state: every later call on it

@@ -1,0 +1,60 @@
+#include "backend/win32/on_demand_imports.h"
+
+#include <shellapi.h>
+
+namespace quillomet::win32::on_demand {
+namespace {
+
+// A function of a system library, looked up once per process; null when the
+// library or the function is missing.
+template <typename Function>
+Function* Lookup(const wchar_t* library, const char* name) noexcept {
+    // Only from the system directory: never a file of the same name that
+    // happens to lie beside the host.
+    const HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module)
+        return nullptr;
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+constexpr wchar_t CommonControls[] = L"comctl32.dll";
+constexpr wchar_t Shell[] = L"shell32.dll";
+
+} // namespace
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) noexcept {
+    static const auto function =
+        Lookup<decltype(::InitCommonControlsEx)>(CommonControls, "InitCommonControlsEx");
+    return function ? function(controls) : FALSE;
+}
+
+BOOL SetWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) noexcept {
+    static const auto function =
+        Lookup<decltype(::SetWindowSubclass)>(CommonControls, "SetWindowSubclass");
+    return function ? function(window, procedure, id, data) : FALSE;
+}
+
+BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) noexcept {
+    static const auto function =
+        Lookup<decltype(::RemoveWindowSubclass)>(CommonControls, "RemoveWindowSubclass");
+    return function ? function(window, procedure, id) : FALSE;
+}
+
+LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    static const auto function =
+        Lookup<decltype(::DefSubclassProc)>(CommonControls, "DefSubclassProc");
+    // Only reached from a window that was subclassed, so through a library
+    // that loaded; the window's own procedure otherwise.
+    return function ? function(window, message, wParam, lParam)
+                    : DefWindowProcW(window, message, wParam, lParam);
+}
+
+HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
+                        const wchar_t* parameters, const wchar_t* directory, int show) noexcept {
+    static const auto function = Lookup<decltype(::ShellExecuteW)>(Shell, "ShellExecuteW");
+    // The failure ShellExecute reports when a library it needs is missing.
+    return function ? function(owner, verb, file, parameters, directory, show)
+                    : reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+}
+
+} // namespace quillomet::win32::on_demand

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+// The functions of system libraries that only some controls ever need: the
+// common controls (the spinner, the calculator's keys) and the shell (the
+// about box's links). Importing them would load those libraries, and the
+// libraries they bring, into every process that loads the control, which
+// is most of the time it takes to load; they are loaded from the system
+// directory when first called instead, and then stay for the process, as
+// an import would. Each has the signature and the failure value of the
+// system function it stands for.
+namespace quillomet::win32::on_demand {
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) noexcept;
+BOOL SetWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) noexcept;
+BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) noexcept;
+LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
+                        const wchar_t* parameters, const wchar_t* directory, int show) noexcept;
+
+} // namespace quillomet::win32::on_demand
