@@ -31,6 +31,14 @@ COLORREF ColorOf(OleColor color) {
     return rgb;
 }
 
+// The system's brush of a system colour (0x800000nn); none for any other.
+HBRUSH SystemColorBrush(OleColor color) {
+    const auto value = static_cast<std::uint32_t>(color);
+    if ((value & 0xFFFFFF00u) != 0x80000000u)
+        return nullptr;
+    return GetSysColorBrush(static_cast<int>(value & 0xFF));
+}
+
 } // namespace
 
 std::int16_t ShiftState() {
@@ -269,10 +277,15 @@ void Win32TextBox::SetForeColor(OleColor color) {
 }
 
 HBRUSH Win32TextBox::OnControlColor(HDC dc) {
-    if (!m_BackBrush)
-        m_BackBrush.reset(CreateSolidBrush(ColorOf(m_BackColor)));
     SetTextColor(dc, ColorOf(m_ForeColor));
     SetBkColor(dc, ColorOf(m_BackColor));
+    // A system colour (the default) paints with the system's own brush,
+    // which every window shares and which follows a change of the colour
+    // scheme; only a colour of the host's own costs a brush of ours.
+    if (const HBRUSH shared = SystemColorBrush(m_BackColor))
+        return shared;
+    if (!m_BackBrush)
+        m_BackBrush.reset(CreateSolidBrush(ColorOf(m_BackColor)));
     return m_BackBrush.get();
 }
 
