@@ -32,6 +32,7 @@
 #include "common/number_conversion.h"
 #include "control/text_forms.h"
 #include "plain_entry.h"
+#include "process_measures.h"
 #include "server/diagnostics.h"
 #include "test_site.h"
 #include "win32com/com_ptr.h"
@@ -57,14 +58,10 @@ using quillomet::testing::Pump;
 using quillomet::testing::Site;
 using quillomet::testing::ThreadWindows;
 
-using Values = std::map<std::string, double>;
+using quillomet::bench::HeapBytes;
+using quillomet::bench::Seconds;
 
-double Seconds() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using Values = std::map<std::string, double>;
 
 double MedianOf(std::vector<double> values) {
     if (values.empty())
@@ -255,27 +252,6 @@ long ProcessGdiObjects() {
     const GdiCounts counts = ProcessGdiObjectsByKind();
     const auto all = counts.find("all");
     return all == counts.end() ? -1 : all->second;
-}
-
-// Bytes in busy blocks over every heap of the process.
-double HeapBytes() {
-    std::vector<HANDLE> heaps(64);
-    DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    if (count > heaps.size()) {
-        heaps.resize(count);
-        count = GetProcessHeaps(count, heaps.data());
-    }
-    double bytes = 0;
-    for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
-        if (!HeapLock(heaps[i]))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                bytes += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return bytes;
 }
 
 // The count follows a brush made and deleted, or it is not counting.

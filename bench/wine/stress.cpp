@@ -33,6 +33,7 @@
 // flat).
 #include "control_cycle.h"
 #include "null_server.h"
+#include "process_measures.h"
 #include "server/diagnostics.h"
 #include "test_site.h"
 #include "win32com/registry_key.h"
@@ -67,25 +68,9 @@ double WorkingSetKb() {
     return static_cast<double>(counters.WorkingSetSize) / 1024.0;
 }
 
-// Bytes in busy blocks over every heap of the process.
+// Bytes in busy blocks over every heap of the process, in KB.
 double HeapKb() {
-    std::vector<HANDLE> heaps(64);
-    DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    if (count > heaps.size()) {
-        heaps.resize(count);
-        count = GetProcessHeaps(count, heaps.data());
-    }
-    double bytes = 0;
-    for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
-        if (!HeapLock(heaps[i]))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                bytes += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return bytes / 1024.0;
+    return quillomet::bench::HeapBytes() / 1024.0;
 }
 
 // The library's own count, read from a control made for the purpose.

@@ -16,6 +16,7 @@
 // WINDOW_COST_ONLY=edit|reference|control|spinner times one kind once,
 // between two debug strings "window_cost: begin" and "window_cost: end",
 // for tracing the window server's requests (WINEDEBUG=+server,+debugstr).
+#include "process_measures.h"
 #include "test_site.h"
 #include "win32com/com_ptr.h"
 
@@ -30,17 +31,11 @@
 
 namespace {
 
+using quillomet::bench::Seconds;
 using quillomet::com::com_ptr;
 using quillomet::testing::Pump;
 using quillomet::testing::Ref;
 using quillomet::testing::Site;
-
-double Seconds() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double MedianOf(std::vector<double> values) {
     std::sort(values.begin(), values.end());

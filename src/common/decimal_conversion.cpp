@@ -89,7 +89,7 @@ public:
     void RoundDown(int kept) {
         if (kept < 0 || kept >= m_Count)
             return;
-        m_Count = std::max(kept, 0);
+        m_Count = kept;
         Trim();
     }
     // The first `kept` digits plus one unit in the last of them.
@@ -252,12 +252,6 @@ DecimalDigits DigitsOf(const ExactDecimal& d, int count) {
     return out;
 }
 
-// Powers of ten a double holds exactly: a mantissa below 2^53 multiplied or
-// divided by one of them is a single correctly rounded operation.
-constexpr std::array<double, 23> ExactPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // Rounds a decimal to the nearest double by halving or doubling it into
 // [1/2, 1) and reading off 53 bits; exact at every step.
 double NearestDouble(ExactDecimal d, bool& outOfRange) {
@@ -390,7 +384,7 @@ std::string FixedDigits(double number, int decimals) {
     return text;
 }
 
-DecimalReading ReadDecimal(std::string_view text, bool exponentAllowed) {
+DecimalReading ReadDecimal(std::string_view text, bool exponentAllowed) noexcept {
     DecimalReading reading;
     ExactDecimal d;
     std::size_t i = 0;

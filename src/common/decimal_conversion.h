@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,6 +12,12 @@
 // the correctly rounded one (ties to even, on the double's exact value), so
 // the digits are the same as the library's to_chars and from_chars give.
 namespace quillomet {
+
+// Powers of ten a double holds exactly: a mantissa below 2^53 multiplied or
+// divided by one of them is a single correctly rounded operation.
+inline constexpr std::array<double, 23> ExactPowersOfTen = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // A decimal d1.d2d3...dn x 10^exponent; the digits have no leading zero
 // (zero is the digits "0" with exponent 0, or as many zeros as were asked).
@@ -41,6 +48,6 @@ struct DecimalReading {
     double value = 0;        // correctly rounded; infinity beyond the range, 0 below it
     bool outOfRange = false; // a non-zero number that rounded to 0 or to infinity
 };
-DecimalReading ReadDecimal(std::string_view text, bool exponentAllowed);
+DecimalReading ReadDecimal(std::string_view text, bool exponentAllowed) noexcept;
 
 } // namespace quillomet

@@ -23,11 +23,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Powers of ten that a double holds exactly.
-constexpr std::array<double, 23> ExactPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 constexpr double FifteenDigitLimit = 1e15;
 
 // Writes the decimal digits of 0 < m < 10^15 and returns how many.
@@ -73,42 +68,11 @@ double TextValue(std::string_view text) noexcept {
         negative = text[i] == '-';
         ++i;
     }
-    const std::size_t start = i;
-    std::size_t point = std::string_view::npos;
-    std::uint64_t mantissa = 0;
-    int significant = 0, digits = 0;
-    int scale = 0; // significant digits read after the point
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            ++digits;
-            if (significant > 0 || c != '0')
-                ++significant;
-            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-            if (point != std::string_view::npos)
-                ++scale;
-            if (significant > 15)
-                break; // too long for the exact path; the slow one re-reads it
-        } else if (c == '.' && point == std::string_view::npos) {
-            point = i;
-        } else {
-            break;
-        }
-    }
-    if (significant <= 15) {
-        if (digits == 0)
-            return 0.0;
-        // Exact: a mantissa below 2^53 divided by an exact power of ten is
-        // one correctly rounded operation.
-        if (scale < static_cast<int>(ExactPowersOfTen.size())) {
-            const double v = static_cast<double>(mantissa) / ExactPowersOfTen[scale];
-            return negative ? -v : v;
-        }
-    }
-
-    // General path: beyond the range it is an infinity, or 0 below it.
-    const double v = ReadDecimal(text.substr(start), false).value;
-    return negative ? -v : v;
+    // Beyond the range it is an infinity, or 0 below it.
+    const DecimalReading reading = ReadDecimal(text.substr(i), false);
+    if (reading.length == 0)
+        return 0.0; // no digits, and no sign for them either
+    return negative ? -reading.value : reading.value;
 }
 
 std::size_t IntegerDigitCount(std::string_view text) noexcept {
