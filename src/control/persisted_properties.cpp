@@ -17,7 +17,7 @@ FontRef TakeFont(const Variant& stored, const FontRef& ambient) {
     if (!stored.IsObject())
         ThrowTypeMismatch();
     if (stored.Object() == ambient)
-        return ambient ? ambient->Clone() : nullptr;
+        return ambient ? ambient->SharedCopy() : nullptr;
     auto font = std::dynamic_pointer_cast<FontObject>(stored.Object());
     if (!font)
         ThrowTypeMismatch();
@@ -81,7 +81,7 @@ struct PersistedPropertyTable {
              // the host's.
              [](Q& c, V ambient) {
                  if (FontRef font = FontOf(ambient))
-                     c.m_txtNumber->SetFont(font->Clone());
+                     c.m_txtNumber->SetFont(font->SharedCopy());
              },
              [](Q& c, V v, V ambient) {
                  if (FontRef font = TakeFont(v, FontOf(ambient)))
@@ -96,6 +96,9 @@ struct PersistedPropertyTable {
                  const FontRef host = FontOf(ambient);
                  if (font && host && font->SameAs(*host))
                      return ambient;
+                 // What is saved may be kept by whoever saves it.
+                 if (font && font->IsSharedCopy())
+                     font = font->Clone();
                  return Variant(ObjectRef(font));
              }},
             {keys::Value, DispidDefaultMember, PropertyType::Number, 6, Variant(""),

@@ -73,8 +73,15 @@ std::int32_t Quillomet::hwnd() const {
     return m_txtNumber->WindowHandle();
 }
 
-FontRef Quillomet::Font() const {
-    return m_txtNumber->Font();
+// Handed to the host, the font may be changed there: a control still
+// showing a shared copy takes its own first, so the change reaches only it.
+FontRef Quillomet::Font() {
+    FontRef font = m_txtNumber->Font();
+    if (font && font->IsSharedCopy()) {
+        font = font->Clone();
+        m_txtNumber->SetFont(font);
+    }
+    return font;
 }
 
 void Quillomet::SetFont(FontRef New_Font) {

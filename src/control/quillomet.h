@@ -85,7 +85,7 @@ public:
     void SetLocked(bool iLocked);
     bool GotFocus() const { return m_GotFocus; }
     std::int32_t hwnd() const;
-    FontRef Font() const;
+    FontRef Font();
     void SetFont(FontRef New_Font);
 
     // --- Methods ------------------------------------------------------------

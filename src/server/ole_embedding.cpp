@@ -324,7 +324,8 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     OleTranslateColor(m_Control.ForeColor(), nullptr, &fore);
     FillRect(draw, &r, com::unique_hbrush(CreateSolidBrush(back)).get());
     HFONT font = nullptr;
-    if (const auto* f = dynamic_cast<const win32::Win32Font*>(m_Control.Font().get()))
+    const FontRef shown = m_Toolkit.Field() ? m_Toolkit.Field()->Font() : nullptr;
+    if (const auto* f = dynamic_cast<const win32::Win32Font*>(shown.get()))
         font = f->Handle();
     const com::unique_select_object selected(draw, font); // the host's DC as it was, after
     SetTextColor(draw, fore);

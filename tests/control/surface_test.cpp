@@ -96,6 +96,43 @@ TEST_F(SurfaceTest, InitialisationCopiesTheAmbientFont) {
     EXPECT_EQ(8.25, std::static_pointer_cast<memory::MemoryFont>(host.m_AmbientFont)->m_Size);
 }
 
+// Controls showing the host's font share one copy until one hands its font
+// out; from then on that one has its own, and changing it reaches no other.
+TEST_F(SurfaceTest, ControlsShareTheirFontUntilOneHandsItOut) {
+    memory::MemoryToolkit otherToolkit;
+    memory::MemoryContainer otherHost;
+    Quillomet other{otherToolkit, otherHost};
+    otherHost.Attach(other);
+    other.InitProperties();
+
+    const FontRef shared = Field().Font();
+    ASSERT_TRUE(shared);
+    EXPECT_TRUE(shared->IsSharedCopy());
+    EXPECT_EQ(shared, otherToolkit.Field().Font());
+
+    const FontRef own = control.Font();
+    EXPECT_NE(shared, own);
+    EXPECT_FALSE(own->IsSharedCopy());
+    EXPECT_EQ(own, Field().Font());
+    EXPECT_EQ(own, control.Font()); // taken once, then kept
+    std::static_pointer_cast<memory::MemoryFont>(own)->m_Bold = true;
+    EXPECT_FALSE(std::static_pointer_cast<memory::MemoryFont>(shared)->m_Bold);
+    EXPECT_EQ(shared, otherToolkit.Field().Font());
+}
+
+// A saved font may be kept by the one who saved it: never the shared copy.
+TEST_F(SurfaceTest, SavingHandsOutNoSharedFont) {
+    memory::MemoryPropertyBag bag;
+    std::static_pointer_cast<memory::MemoryFont>(host.m_AmbientFont)->m_Size = 12;
+    control.WriteProperties(bag);
+    ASSERT_EQ(1u, bag.m_Values.count("Font"));
+    const auto saved = std::dynamic_pointer_cast<FontObject>(bag.m_Values["Font"].Object());
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->IsSharedCopy());
+    EXPECT_EQ(8.25, std::static_pointer_cast<memory::MemoryFont>(saved)->m_Size);
+    EXPECT_TRUE(Field().Font()->IsSharedCopy());
+}
+
 TEST_F(SurfaceTest, EnabledReachesFieldTabStopAndComposite) {
     host.m_Extender->m_Properties["TabStop"] = false;
     control.SetEnabled(false);

@@ -214,6 +214,54 @@ TEST_F(SiteTest, AmbientFontIsCopiedNotShared) {
     m_Site->m_AmbientFont = nullptr;
 }
 
+// Controls showing the host's font share one font, and one system font
+// handle, until one hands its font out: changing that one changes no other.
+TEST_F(SiteTest, ControlsShareTheirFontUntilOneHandsItOut) {
+    Place();
+    Ref<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+    Ref<_Quillomet> other;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID__Quillomet, other.put_void()));
+    Ref<IOleObject> otherOle;
+    other->QueryInterface(IID_IOleObject, otherOle.put_void());
+    ASSERT_HRESULT_SUCCEEDED(otherOle->SetClientSite(m_Site));
+    Ref<IPersistStreamInit> persist;
+    other->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+    ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+    RECT place{10, 40, 126, 60};
+    ASSERT_HRESULT_SUCCEEDED(
+        otherOle->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Window, &place));
+    Pump();
+    const HWND otherField = quillomet::testing::FieldOf(other.get());
+    const auto fontOf = [](HWND field) { return SendMessageW(field, WM_GETFONT, 0, 0); };
+    ASSERT_NE(0, fontOf(Field()));
+    EXPECT_EQ(fontOf(Field()), fontOf(otherField));
+
+    Ref<IFontDisp> fontDisp;
+    m_Control->get_Font(fontDisp.put());
+    Ref<IFont> font;
+    fontDisp->QueryInterface(IID_IFont, font.put_void());
+    ASSERT_NE(nullptr, font.get());
+    const LRESULT shared = fontOf(otherField);
+    font->put_Italic(TRUE);
+    HFONT handle = nullptr;
+    font->get_hFont(&handle);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(handle), fontOf(Field()));
+    EXPECT_NE(shared, fontOf(Field()));
+    EXPECT_EQ(shared, fontOf(otherField));
+    Ref<IFontDisp> otherDisp;
+    other->get_Font(otherDisp.put());
+    Ref<IFont> otherFont;
+    otherDisp->QueryInterface(IID_IFont, otherFont.put_void());
+    BOOL italic = TRUE;
+    otherFont->get_Italic(&italic);
+    EXPECT_FALSE(italic);
+
+    otherOle->Close(OLECLOSE_NOSAVE);
+    otherOle->SetClientSite(nullptr);
+}
+
 // Drawn by a container that prints or shows a design view, placed or not:
 // an unplaced control draws from its field, which has no window yet.
 TEST_F(SiteTest, DrawPaintsTheDisplayForm) {

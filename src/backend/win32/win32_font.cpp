@@ -1,5 +1,6 @@
 #include "backend/win32/win32_font.h"
 
+#include "backend/win32/window_owners.h"
 #include "win32com/com_object.h"
 #include "win32com/error.h"
 #include "win32com/text_conversion.h"
@@ -79,6 +80,23 @@ struct Attributes {
 bool Win32Font::SameAs(const FontObject& other) const {
     const auto* font = dynamic_cast<const Win32Font*>(&other);
     return font && Attributes(m_Font.get()) == Attributes(font->m_Font.get());
+}
+
+// Kept per thread, as fonts belong to their apartment; the last control
+// showing one releases it.
+FontRef Win32Font::SharedCopy() const {
+    auto& fonts = ThreadWindows::Current().SharedFonts();
+    std::erase_if(fonts, [](const std::weak_ptr<Win32Font>& font) { return font.expired(); });
+    const Attributes wanted(m_Font.get());
+    for (const auto& entry : fonts)
+        if (auto font = entry.lock(); font && Attributes(font->m_Font.get()) == wanted)
+            return font;
+    com::com_ptr<IFont> copy;
+    com::ThrowIfFailed(m_Font->Clone(copy.put()));
+    auto font = std::make_shared<Win32Font>(std::move(copy));
+    font->m_Shared = true;
+    fonts.push_back(font);
+    return font;
 }
 
 namespace {

@@ -23,6 +23,8 @@ public:
 
     Variant DefaultValue() const override;
     FontRef Clone() const override;
+    FontRef SharedCopy() const override;
+    bool IsSharedCopy() const override { return m_Shared; }
     bool SameAs(const FontObject& other) const override;
 
     IFont* Font() const { return m_Font.get(); }
@@ -30,6 +32,7 @@ public:
 
 private:
     com::com_ptr<IFont> m_Font;
+    bool m_Shared = false;
 };
 
 // Hears of every change made to a font object (its property-change

@@ -293,7 +293,9 @@ HBRUSH Win32TextBox::OnControlColor(HDC dc) {
 void Win32TextBox::SetFont(FontRef font) {
     m_Font = std::move(font);
     m_FontWatcher.reset();
-    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
+    // A shared copy is never handed out: nothing changes it.
+    const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get());
+    if (win32Font && !win32Font->IsSharedCopy())
         m_FontWatcher = FontWatcher::Watch(win32Font->Font(), [this] { ApplyFont(); });
     ApplyFont();
 }

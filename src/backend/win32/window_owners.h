@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace quillomet::win32 {
+
+class Win32Font;
 
 // What the library keeps per thread for its windows: which object owns
 // each, where controls without a container wait, and a memory DC to measure
@@ -33,6 +37,8 @@ public:
     // A message-only window, made on first need.
     HWND ParkingWindow();
     HDC MeasuringDc();
+    // The fonts the thread's controls share (see FontObject::SharedCopy).
+    std::vector<std::weak_ptr<Win32Font>>& SharedFonts() { return m_SharedFonts; }
 
 private:
     ThreadWindows() = default;
@@ -42,6 +48,7 @@ private:
     ThreadData m_CoreData;
     HWND m_Parking = nullptr;
     com::unique_hdc m_MeasuringDc;
+    std::vector<std::weak_ptr<Win32Font>> m_SharedFonts;
 };
 
 // Which object owns a window, kept on the window's own thread. A window
