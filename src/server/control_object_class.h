@@ -93,13 +93,11 @@ class ControlObject final
     : public com::ComObject<ControlObject, _Quillomet, IProvideClassInfo2, ISupportErrorInfo,
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
-                            IOleControl, IViewObject2, IQuillometDiagnostics> {
+                            IOleControl, IViewObject2, IQuillometDiagnostics>,
+      private SiteOwner,
+      private win32::WindowOwner {
 public:
-    ControlObject()
-        : m_Container([this](std::string_view key) { OnPropertyChanged(key); },
-                      [this](EventId event, std::span<Variant> args) { Raise(event, args); },
-                      [this] { FitWindow(); }),
-          m_Control(m_Toolkit, m_Container) {
+    ControlObject() : m_Container(*this), m_Control(m_Toolkit, m_Container) {
         m_Events = com::make<ConnectionPoint>(this, DIID___Quillomet);
         m_PropertyNotify = com::make<ConnectionPoint>(this, IID_IPropertyNotifySink);
         ConnectWindow();
@@ -587,7 +585,7 @@ private:
         return com::ToHresult();
     }
 
-    void OnPropertyChanged(std::string_view key) {
+    void OnPropertyChanged(std::string_view key) override {
         com::com_ptr<ControlObject> keepAlive(this); // a sink may release us
         m_Dirty = true;
         if (m_ViewSink)
@@ -599,7 +597,7 @@ private:
 
     // Raises an event on every sink with the arguments by reference; what a
     // handler writes into them comes back to the control.
-    void Raise(EventId event, std::span<Variant> arguments) {
+    void Raise(EventId event, std::span<Variant> arguments) override {
         // A frozen host gets no events: a by-reference key code could not
         // be honoured later.
         if (m_FreezeCount > 0)
@@ -636,7 +634,7 @@ private:
         }
     }
 
-    void FitWindow() {
+    void FitWindow() override {
         m_Toolkit.Window().Resize(win32::TwipsToPixelsX(m_Container.Width()),
                                   win32::TwipsToPixelsY(m_Container.Height()));
     }
@@ -653,6 +651,13 @@ private:
     // The window's notifications into the control (control_object.cpp).
     void ConnectWindow();
     void DisconnectWindow();
+    // What the control's windows ask of it.
+    void Retain() override { AddRef(); }
+    void Relinquish() override { Release(); }
+    void WindowGotFocus(HWND previous) override;
+    void WindowLostFocus(HWND next) override;
+    void FocusEntered() override { m_Control.OnEnterFocus(); }
+    void FocusLeft() override { m_Control.OnExitFocus(); }
 
     // Embedding.
     HRESULT ActivateInPlace(bool uiActivate);

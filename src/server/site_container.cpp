@@ -109,9 +109,6 @@ private:
 
 } // namespace
 
-SiteContainer::SiteContainer(ChangeHandler changed, EventHandler raise, ResizeHandler resized)
-    : m_Changed(std::move(changed)), m_Raise(std::move(raise)), m_Resized(std::move(resized)) {}
-
 // The host's font, or a default one for a control that has no host.
 FontRef SiteContainer::AmbientFont() {
     if (auto ambient = m_Site.try_as<IDispatch>()) {
@@ -145,12 +142,12 @@ ExtenderRef SiteContainer::Extender() {
 
 void SiteContainer::SetWidth(std::int32_t twips) {
     m_Width = twips;
-    m_Resized();
+    m_Owner.FitWindow();
 }
 
 void SiteContainer::SetHeight(std::int32_t twips) {
     m_Height = twips;
-    m_Resized();
+    m_Owner.FitWindow();
 }
 
 } // namespace quillomet

@@ -6,21 +6,28 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
-#include <functional>
 #include <memory>
 
 namespace quillomet {
+
+// What the site passes on to the object the control is.
+class SiteOwner {
+public:
+    virtual void OnPropertyChanged(std::string_view key) = 0;
+    virtual void Raise(EventId event, std::span<Variant> arguments) = 0;
+    // The control set its own size.
+    virtual void FitWindow() = 0;
+
+protected:
+    ~SiteOwner() = default;
+};
 
 // The core's container over a COM host: its client site, ambient
 // properties and extender when it has them, sensible defaults when the
 // control is used with no container at all (a script's CreateObject).
 class SiteContainer final : public Container {
 public:
-    using ChangeHandler = std::function<void(std::string_view key)>;
-    using EventHandler = std::function<void(EventId, std::span<Variant>)>;
-    using ResizeHandler = std::function<void()>;
-
-    SiteContainer(ChangeHandler changed, EventHandler raise, ResizeHandler resized);
+    explicit SiteContainer(SiteOwner& owner) : m_Owner(owner) {}
 
     void SetClientSite(IOleClientSite* site) { m_Site = com::com_ptr<IOleClientSite>(site); }
     // The control's own dispatch interface, not owned: members the host's
@@ -33,7 +40,7 @@ public:
     }
     IOleClientSite* ClientSite() const { return m_Site.get(); }
 
-    void PropertyChanged(std::string_view key) override { m_Changed(key); }
+    void PropertyChanged(std::string_view key) override { m_Owner.OnPropertyChanged(key); }
     FontRef AmbientFont() override;
     ExtenderRef Extender() override;
     std::int32_t Width() override { return m_Width; }
@@ -44,7 +51,7 @@ public:
     std::int32_t ScaleHeight() override { return m_Height; }
     void SetEnabled(bool enabled) override { m_Enabled = enabled; }
     void RaiseEvent(EventId event, std::span<Variant> arguments) override {
-        m_Raise(event, arguments);
+        m_Owner.Raise(event, arguments);
     }
 
     bool Enabled() const { return m_Enabled; }
@@ -55,12 +62,10 @@ public:
     }
 
 private:
+    SiteOwner& m_Owner;
     com::com_ptr<IOleClientSite> m_Site;
     IDispatch* m_Self = nullptr;
     std::shared_ptr<const int> m_SelfAlive;
-    ChangeHandler m_Changed;
-    EventHandler m_Raise;
-    ResizeHandler m_Resized;
     std::int32_t m_Width = 1740;
     std::int32_t m_Height = 300;
     bool m_Enabled = true;

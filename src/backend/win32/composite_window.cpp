@@ -5,7 +5,6 @@
 #include "common/described_error.h"
 #include "win32com/module.h"
 
-#include <algorithm>
 #include <exception>
 #include <string>
 
@@ -86,8 +85,7 @@ void CompositeWindow::Create(bool visible) {
     WindowOwners<CompositeWindow>::Set(m_Window, this);
     SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     try {
-        if (m_Created)
-            m_Created();
+        m_Content.Created();
     } catch (...) {
         // Without its field the window is no use: the next need tries again.
         WindowOwners<CompositeWindow>::Remove(m_Window);
@@ -119,10 +117,25 @@ void CompositeWindow::SetParentWindow(HWND parent) {
     SetWindowPos(m_Window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void CompositeWindow::Forget(HWND child) {
-    m_Commands.erase(child);
-    m_Colors.erase(child);
-    m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), child), m_Children.end());
+void CompositeWindow::Attach(Child& child) {
+    child.m_Next = m_Children;
+    m_Children = &child;
+}
+
+void CompositeWindow::Detach(Child& child) {
+    for (Child** link = &m_Children; *link; link = &(*link)->m_Next)
+        if (*link == &child) {
+            *link = child.m_Next;
+            child.m_Next = nullptr;
+            return;
+        }
+}
+
+CompositeWindow::Child* CompositeWindow::ChildWith(HWND window) const {
+    for (Child* child = m_Children; child; child = child->m_Next)
+        if (window && child->ChildWindow() == window)
+            return child;
+    return nullptr;
 }
 
 // The window does not clip its children: WS_CLIPCHILDREN makes every
@@ -131,8 +144,9 @@ void CompositeWindow::Forget(HWND child) {
 // background keeps off them here; painting under them first would make them
 // flicker.
 void CompositeWindow::EraseBackground(HDC dc) const {
-    for (const HWND child : m_Children) {
-        if (!IsWindowVisible(child))
+    for (const Child* c = m_Children; c; c = c->m_Next) {
+        const HWND child = c->ChildWindow();
+        if (!child || !IsWindowVisible(child))
             continue;
         RECT r{};
         GetWindowRect(child, &r);
@@ -178,51 +192,42 @@ LRESULT CALLBACK CompositeWindow::WindowProc(HWND window, UINT message, WPARAM w
 
 LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND: {
-        const auto it = m_Commands.find(reinterpret_cast<HWND>(lParam));
-        if (it != m_Commands.end()) {
-            it->second(HIWORD(wParam));
+    case WM_COMMAND:
+        if (Child* child = ChildWith(reinterpret_cast<HWND>(lParam))) {
+            child->OnCommand(HIWORD(wParam));
             return 0;
         }
         break;
-    }
-    case WM_TIMER: {
-        const auto it = m_Timers.find(wParam);
-        if (it != m_Timers.end()) {
-            const TimerHandler handler = it->second; // may remove itself
-            handler();
-            return 0;
-        }
+    case WM_TIMER:
+        for (Child* child = m_Children; child; child = child->m_Next)
+            if (child->OnTimer(wParam)) // may detach itself: nothing follows
+                return 0;
         break;
-    }
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
         // A read-only or disabled EDIT asks with the latter.
-        const auto it = m_Colors.find(reinterpret_cast<HWND>(lParam));
-        if (it != m_Colors.end())
-            return reinterpret_cast<LRESULT>(it->second(reinterpret_cast<HDC>(wParam)));
+        if (Child* child = ChildWith(reinterpret_cast<HWND>(lParam)))
+            if (const HBRUSH brush = child->OnControlColor(reinterpret_cast<HDC>(wParam)))
+                return reinterpret_cast<LRESULT>(brush);
         break;
-    }
     case WM_ERASEBKGND:
         EraseBackground(reinterpret_cast<HDC>(wParam));
         return 1;
     case WM_PAINT: {
-        if (m_BeforePaint)
-            m_BeforePaint();
+        m_Content.BeforePaint();
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(m_Window, &ps);
-        if (m_Paint)
-            m_Paint(dc);
+        m_Content.Paint(dc);
         EndPaint(m_Window, &ps);
         return 0;
     }
     case WM_SETFOCUS:
-        if (m_GotFocus)
-            m_GotFocus(reinterpret_cast<HWND>(wParam));
+        if (m_Owner)
+            m_Owner->WindowGotFocus(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_KILLFOCUS:
-        if (m_LostFocus)
-            m_LostFocus(reinterpret_cast<HWND>(wParam));
+        if (m_Owner)
+            m_Owner->WindowLostFocus(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -230,7 +235,7 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
-        if (m_Mouse && m_Mouse(message, wParam, lParam))
+        if (m_Content.Mouse(message, wParam, lParam))
             return 0;
         break;
     default:

@@ -2,10 +2,6 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <map>
-#include <vector>
-
 namespace quillomet::win32 {
 
 // The control's own window, parent of its children. It is made on first
@@ -17,12 +13,70 @@ namespace quillomet::win32 {
 // A window made before it has a place lives hidden, parked under a
 // message-only window of its thread, so a control created by a script
 // works fully without being shown and costs no top-level window.
+// Who answers for the control's windows: the object the control is. It is
+// kept alive while one of its windows handles a message, and hears of the
+// focus reaching or leaving the control.
+class WindowOwner {
+public:
+    // A host may release the control from inside a notification: the owner
+    // lives until the message is handled. Relinquish may destroy it.
+    virtual void Retain() = 0;
+    virtual void Relinquish() = 0;
+    // The control's own window got the focus from `previous`, or lost it
+    // to `next`.
+    virtual void WindowGotFocus(HWND previous) = 0;
+    virtual void WindowLostFocus(HWND next) = 0;
+    // The focus crossed the control's boundary at its field.
+    virtual void FocusEntered() = 0;
+    virtual void FocusLeft() = 0;
+
+protected:
+    ~WindowOwner() = default;
+};
+
+// What draws in the window and hears its mouse: the toolkit, with its
+// windowless images.
+class CompositeContent {
+public:
+    // The window exists: the children make theirs.
+    virtual void Created() = 0;
+    // Before each paint, outside BeginPaint: a window shown with a hidden
+    // form first learns here that it can be seen.
+    virtual void BeforePaint() = 0;
+    virtual void Paint(HDC dc) = 0;
+    // True when the message was handled.
+    virtual bool Mouse(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~CompositeContent() = default;
+};
+
 class CompositeWindow {
 public:
+    // One of the window's children: a child window that reports to its
+    // parent, or a timer of the parent's. Linked in place, so a control's
+    // children cost the window no memory of its own.
+    class Child {
+    public:
+        // The child's window, null while it has none.
+        virtual HWND ChildWindow() const { return nullptr; }
+        virtual void OnCommand(WORD /*code*/) {}
+        // The brush for the child's background, null for the default.
+        virtual HBRUSH OnControlColor(HDC /*dc*/) { return nullptr; }
+        virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
+
+    protected:
+        ~Child() = default;
+
+    private:
+        friend class CompositeWindow;
+        Child* m_Next = nullptr;
+    };
+
     // Where controls without a container wait, one per thread.
     static HWND ParkingWindow();
 
-    CompositeWindow() = default;
+    explicit CompositeWindow(CompositeContent& content) : m_Content(content) {}
     ~CompositeWindow();
     CompositeWindow(const CompositeWindow&) = delete;
     CompositeWindow& operator=(const CompositeWindow&) = delete;
@@ -34,8 +88,6 @@ public:
     void CreateVisible();
     // The window if it exists, without making it.
     HWND Existing() const { return m_Window; }
-    // Runs once the window exists, for the children to make theirs.
-    void OnCreate(std::function<void()> handler) { m_Created = std::move(handler); }
     // The container's window and the place in it, remembered for the
     // window's making while it does not exist yet.
     void SetParentWindow(HWND parent);
@@ -46,83 +98,52 @@ public:
     bool Live() const { return m_Showing || (m_Window && IsWindowVisible(m_Window)); }
     void SetShowing(bool showing) { m_Showing = showing; }
 
-    // Handlers of the messages children send to their parent, by child.
-    using CommandHandler = std::function<void(WORD code)>;
-    void OnCommand(HWND child, CommandHandler handler) { m_Commands[child] = std::move(handler); }
-    using TimerHandler = std::function<void()>;
-    void OnTimer(UINT_PTR id, TimerHandler handler) { m_Timers[id] = std::move(handler); }
-    void RemoveTimer(UINT_PTR id) { m_Timers.erase(id); }
-    using ColorHandler = std::function<HBRUSH(HDC dc)>;
-    void OnControlColor(HWND child, ColorHandler handler) { m_Colors[child] = std::move(handler); }
-    // A child window that paints itself: the background keeps off it.
-    void AddChild(HWND child) { m_Children.push_back(child); }
-    // A child going away: its handlers, which may refer to it, go too.
-    void Forget(HWND child);
-    using PaintHandler = std::function<void(HDC dc)>;
-    void OnPaint(PaintHandler handler) { m_Paint = std::move(handler); }
-    // Before each paint, outside BeginPaint: a window shown with a hidden
-    // form first learns here that it can be seen.
-    void OnBeforePaint(std::function<void()> handler) { m_BeforePaint = std::move(handler); }
-    using MouseHandler = std::function<bool(UINT message, WPARAM, LPARAM)>;
-    void OnMouse(MouseHandler handler) { m_Mouse = std::move(handler); }
-    // The window that had, or gets, the focus.
-    using FocusHandler = std::function<void(HWND other)>;
-    void OnFocus(FocusHandler gotFocus, FocusHandler lostFocus) {
-        m_GotFocus = std::move(gotFocus);
-        m_LostFocus = std::move(lostFocus);
-    }
+    // A child reports to the window from now on; a child going away is
+    // detached first. Children with windows that paint themselves are kept
+    // clear of the background.
+    void Attach(Child& child);
+    void Detach(Child& child);
 
-    // Keeps the object that owns this window alive while a message is being
-    // handled: a host may release the control from inside a notification.
-    using Lifetime = std::function<void()>;
-    void SetLifetime(Lifetime addRef, Lifetime release) {
-        m_AddRef = std::move(addRef);
-        m_Release = std::move(release);
-    }
+    void SetOwner(WindowOwner* owner) { m_Owner = owner; }
+    WindowOwner* Owner() const { return m_Owner; }
+
+    // Keeps the window's owner alive while a message is being handled.
     class Hold {
     public:
-        explicit Hold(const CompositeWindow& window) : m_Release(window.m_Release) {
-            if (window.m_AddRef)
-                window.m_AddRef();
+        explicit Hold(const CompositeWindow& window) : m_Owner(window.m_Owner) {
+            if (m_Owner)
+                m_Owner->Retain();
         }
         ~Hold() {
-            if (m_Release)
-                m_Release(); // may destroy the window's owner: nothing follows
+            if (m_Owner)
+                m_Owner->Relinquish(); // may destroy the window's owner: nothing follows
         }
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
 
     private:
-        Lifetime m_Release; // a copy: the owner's may be gone when it runs
+        WindowOwner* m_Owner; // a copy: the window's may be cleared meanwhile
     };
 
 private:
     static void RegisterClassOnce();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    Child* ChildWith(HWND window) const;
 
     void Create(bool visible);
     void EraseBackground(HDC dc) const;
 
+    CompositeContent& m_Content;
+    WindowOwner* m_Owner = nullptr;
+    Child* m_Children = nullptr;
     HWND m_Window = nullptr;
     HWND m_ParentWindow = nullptr; // until the window exists: none is parked
     HWND m_LeftParent = nullptr;   // where it stood when last parked
     HWND m_LeftAfter = nullptr;
     RECT m_Place{0, 0, 116, 20};
-    std::function<void()> m_Created;
     bool m_Showing = false;
     bool m_Creating = false;
-    std::map<HWND, CommandHandler> m_Commands;
-    std::map<UINT_PTR, TimerHandler> m_Timers;
-    std::map<HWND, ColorHandler> m_Colors;
-    PaintHandler m_Paint;
-    std::vector<HWND> m_Children;
-    std::function<void()> m_BeforePaint;
-    MouseHandler m_Mouse;
-    FocusHandler m_GotFocus;
-    FocusHandler m_LostFocus;
-    Lifetime m_AddRef;
-    Lifetime m_Release;
 };
 
 // Logs an error that a window procedure must swallow: Windows offers no

@@ -52,19 +52,24 @@ std::int16_t ShiftState() {
     return state;
 }
 
-Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry,
-                           const FocusBoundary& boundary)
-    : m_Parent(parent), m_Events(events), m_Boundary(boundary), m_Geometry(geometry) {
-    if (m_Parent.Existing())
-        CreateEdit();
+Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry)
+    : m_Parent(parent), m_Events(events), m_Geometry(geometry) {
+    m_Parent.Attach(*this);
+    try {
+        if (m_Parent.Existing())
+            CreateEdit();
+    } catch (...) {
+        m_Parent.Detach(*this);
+        throw;
+    }
 }
 
 Win32TextBox::~Win32TextBox() {
     m_FontWatcher.reset();
+    m_Parent.Detach(*this); // what the EDIT sends while it goes is not heard
     if (m_Edit) {
         WindowOwners<Win32TextBox>::Remove(m_Edit);
         RestoreWindowProc(m_Edit, &WindowProc, m_EditProcedure);
-        m_Parent.Forget(m_Edit);
         DestroyWindow(m_Edit);
     }
 }
@@ -93,14 +98,6 @@ void Win32TextBox::CreateEdit() {
     m_Text.shrink_to_fit();
     WindowOwners<Win32TextBox>::Set(m_Edit, this);
     m_EditProcedure = ReplaceWindowProc(m_Edit, &WindowProc);
-    m_Parent.OnCommand(m_Edit, [this](WORD code) {
-        if (code == EN_CHANGE) {
-            ApplyAlignment();
-            m_Events.OnChange();
-        }
-    });
-    m_Parent.OnControlColor(m_Edit, [this](HDC dc) { return OnControlColor(dc); });
-    m_Parent.AddChild(m_Edit);
     if (m_SelectionStart != 0 || m_SelectionEnd != 0)
         SendMessageW(m_Edit, EM_SETSEL, m_SelectionStart, static_cast<LPARAM>(m_SelectionEnd));
     if (!m_Redraw)
@@ -274,6 +271,13 @@ void Win32TextBox::SetForeColor(OleColor color) {
     m_ForeColor = color;
     if (m_Edit)
         InvalidateRect(m_Edit, nullptr, TRUE);
+}
+
+void Win32TextBox::OnCommand(WORD code) {
+    if (code == EN_CHANGE) {
+        ApplyAlignment();
+        m_Events.OnChange();
+    }
 }
 
 HBRUSH Win32TextBox::OnControlColor(HDC dc) {
@@ -454,8 +458,9 @@ LRESULT Win32TextBox::OnSetFocus(WPARAM wParam, LPARAM lParam) {
         SetMargin();
     const LRESULT result = CallEdit(WM_SETFOCUS, wParam, lParam);
     m_CaretHidden = false;
-    if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.entered)
-        m_Boundary.entered();
+    if (!InsideControl(reinterpret_cast<HWND>(wParam)))
+        if (WindowOwner* owner = m_Parent.Owner())
+            owner->FocusEntered();
     m_Events.OnGotFocus();
     return result;
 }
@@ -464,8 +469,9 @@ LRESULT Win32TextBox::OnKillFocus(WPARAM wParam, LPARAM lParam) {
     m_Focused = false;
     const LRESULT result = CallEdit(WM_KILLFOCUS, wParam, lParam);
     m_Events.OnLostFocus();
-    if (!InsideControl(reinterpret_cast<HWND>(wParam)) && m_Boundary.left)
-        m_Boundary.left();
+    if (!InsideControl(reinterpret_cast<HWND>(wParam)))
+        if (WindowOwner* owner = m_Parent.Owner())
+            owner->FocusLeft();
     return result;
 }
 

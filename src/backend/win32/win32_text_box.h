@@ -14,23 +14,15 @@ namespace quillomet::win32 {
 
 class FontWatcher;
 
-// What the field tells the control's window about the focus crossing the
-// control's boundary: in before the field's own arrival, out after its loss.
-struct FocusBoundary {
-    std::function<void()> entered;
-    std::function<void()> left;
-};
-
 // The control's field: one real EDIT window for the control's whole life,
 // so its handle, which hosts keep as hwnd, never changes. Subclassed so
 // that typed characters pass the control's filter first. The EDIT is made
 // with the control's window; until then the field keeps its text,
 // selection and settings itself, as the EDIT would, and the EDIT is made
 // with all of them.
-class Win32TextBox final : public TextBox {
+class Win32TextBox final : public TextBox, private CompositeWindow::Child {
 public:
-    Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry,
-                 const FocusBoundary& boundary);
+    Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry);
     ~Win32TextBox() override;
 
     std::string Text() const override;
@@ -76,7 +68,9 @@ private:
     void ApplyFont();
     LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
-    HBRUSH OnControlColor(HDC dc);
+    HWND ChildWindow() const override { return m_Edit; }
+    void OnCommand(WORD code) override;
+    HBRUSH OnControlColor(HDC dc) override;
     void ApplyGeometry();
     void Select(std::int32_t start, std::int32_t end);
     // Right alignment as a left margin, so it switches at run time without
@@ -88,7 +82,6 @@ private:
 
     CompositeWindow& m_Parent;
     TextBoxEvents& m_Events;
-    const FocusBoundary& m_Boundary;
     std::shared_ptr<FontWatcher> m_FontWatcher;
     HWND m_Edit = nullptr;
     WNDPROC m_EditProcedure = nullptr;

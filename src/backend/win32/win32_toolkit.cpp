@@ -29,11 +29,16 @@ namespace quillomet::win32 {
 // The common up-down control, used only for its mouse notifications and
 // placement. Its state lives here; its window exists only while it is
 // visible, so a control without a spinner costs no window for it.
-class Win32Spinner final : public Spinner {
+class Win32Spinner final : public Spinner, private CompositeWindow::Child {
 public:
     Win32Spinner(CompositeWindow& parent, SpinnerEvents& events, const Geometry& geometry)
-        : m_Parent(parent), m_Events(events), m_Geometry(geometry) {}
-    ~Win32Spinner() override { DestroyUpDown(); }
+        : m_Parent(parent), m_Events(events), m_Geometry(geometry) {
+        m_Parent.Attach(*this);
+    }
+    ~Win32Spinner() override {
+        DestroyUpDown();
+        m_Parent.Detach(*this);
+    }
 
     void SetVisible(bool visible) override {
         m_Visible = visible;
@@ -86,14 +91,13 @@ private:
             throw DescribedError("the spinner window could not be created");
         WindowOwners<Win32Spinner>::Set(m_Window, this);
         m_UpDownProcedure = ReplaceWindowProc(m_Window, &WindowProc);
-        m_Parent.AddChild(m_Window);
     }
+    HWND ChildWindow() const override { return m_Window; }
     void DestroyUpDown() {
         if (!m_Window)
             return;
         WindowOwners<Win32Spinner>::Remove(m_Window);
         RestoreWindowProc(m_Window, &WindowProc, m_UpDownProcedure);
-        m_Parent.Forget(m_Window);
         DestroyWindow(m_Window);
         m_Window = nullptr;
     }
@@ -196,16 +200,16 @@ private:
     com::unique_hbitmap m_Bitmap;
 };
 
-class Win32Timer final : public Timer {
+class Win32Timer final : public Timer, private CompositeWindow::Child {
 public:
     Win32Timer(CompositeWindow& window, TimerEvents& events, UINT_PTR id, std::int32_t interval)
-        : m_Window(window), m_Id(id), m_Interval(interval) {
-        m_Window.OnTimer(m_Id, [&events] { events.OnTimer(); });
+        : m_Window(window), m_Events(events), m_Id(id), m_Interval(interval) {
+        m_Window.Attach(*this);
     }
     ~Win32Timer() override {
         if (m_Window.Existing())
             KillTimer(m_Window.Existing(), m_Id);
-        m_Window.RemoveTimer(m_Id);
+        m_Window.Detach(*this);
     }
     bool Enabled() const override { return m_Enabled; }
     void SetEnabled(bool enabled) override {
@@ -226,7 +230,15 @@ public:
     }
 
 private:
+    bool OnTimer(UINT_PTR id) override {
+        if (id != m_Id)
+            return false;
+        m_Events.OnTimer(); // may destroy the timer: nothing follows
+        return true;
+    }
+
     CompositeWindow& m_Window;
+    TimerEvents& m_Events;
     UINT_PTR m_Id;
     std::int32_t m_Interval;
     bool m_Enabled = false;
@@ -321,23 +333,18 @@ private:
     PictureRef m_Picture;
 };
 
-Win32Toolkit::Win32Toolkit() {
-    m_Window.OnCreate([this] {
-        if (m_TextBox)
-            m_TextBox->CreateEdit();
-    });
-    m_Window.OnBeforePaint([this] { Showing(); });
-    m_Window.OnPaint([this](HDC dc) { Paint(dc); });
-    m_Window.OnMouse([this](UINT message, WPARAM wParam, LPARAM lParam) {
-        return RouteMouse(message, wParam, lParam);
-    });
+Win32Toolkit::Win32Toolkit() : m_Window(*this) {}
+
+void Win32Toolkit::Created() {
+    if (m_TextBox)
+        m_TextBox->CreateEdit();
 }
 
 Win32Toolkit::~Win32Toolkit() = default;
 
 std::unique_ptr<TextBox> Win32Toolkit::CreateTextBox(TextBoxEvents& events,
                                                      const Geometry& geometry) {
-    auto textBox = std::make_unique<Win32TextBox>(m_Window, events, geometry, m_Boundary);
+    auto textBox = std::make_unique<Win32TextBox>(m_Window, events, geometry);
     m_TextBox = textBox.get();
     return textBox;
 }
@@ -400,7 +407,7 @@ void Win32Toolkit::Paint(HDC dc) {
 }
 
 // The drop button's mouse, with its own coordinates in twips.
-bool Win32Toolkit::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+bool Win32Toolkit::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at = MousePoint(lParam);
     Win32Image* target = nullptr;
     for (Win32Image* image : m_Images) {

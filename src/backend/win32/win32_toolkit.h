@@ -12,7 +12,7 @@ class Win32Image;
 class Win32Spinner;
 
 // The children of one control in its own window, and the platform services.
-class Win32Toolkit final : public Toolkit {
+class Win32Toolkit final : public Toolkit, private CompositeContent {
 public:
     Win32Toolkit();
     ~Win32Toolkit() override;
@@ -43,8 +43,6 @@ public:
     CompositeWindow& Window() { return m_Window; }
     // The field, whether or not its window exists yet.
     const Win32TextBox* Field() const { return m_TextBox; }
-    // The focus crossing the control's boundary, for the control to hear.
-    FocusBoundary& Boundary() { return m_Boundary; }
     // The control's window is about to be shown: what was deferred while it
     // was hidden is applied now, before there is anything to redraw.
     void Showing();
@@ -57,11 +55,13 @@ public:
     void RemoveImage(Win32Image* image);
 
 private:
-    void Paint(HDC dc);
-    bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void Created() override;
+    void BeforePaint() override { Showing(); }
+    void Paint(HDC dc) override;
+    // The drop button's mouse.
+    bool Mouse(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     CompositeWindow m_Window;
-    FocusBoundary m_Boundary;
     std::vector<Win32Image*> m_Images;
     Win32Image* m_Pressed = nullptr;
     Win32TextBox* m_TextBox = nullptr;
