@@ -97,16 +97,14 @@ class ControlObject final
       private SiteOwner,
       private win32::WindowOwner {
 public:
-    ControlObject() : m_Container(*this), m_Control(m_Toolkit, m_Container) {
-        m_Events = com::make<ConnectionPoint>(this, DIID___Quillomet);
-        m_PropertyNotify = com::make<ConnectionPoint>(this, IID_IPropertyNotifySink);
-        ConnectWindow();
-    }
+    ControlObject() : m_Container(*this), m_Control(m_Toolkit, m_Container) { ConnectWindow(); }
 
     ~ControlObject() override {
         DisconnectWindow();
-        m_Events->Detach();
-        m_PropertyNotify->Detach();
+        if (m_Events)
+            m_Events->Detach();
+        if (m_PropertyNotify)
+            m_PropertyNotify->Detach();
         m_Control.OnTerminate();
     }
 
@@ -355,18 +353,26 @@ public:
             *points = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept override {
+    // Each made when a host first asks for it: a control whose events
+    // nobody hears costs nothing for them.
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept override try {
         if (!point)
             return E_POINTER;
         *point = nullptr;
+        com::com_ptr<ConnectionPoint>* held = nullptr;
         if (iid == DIID___Quillomet)
-            *point = m_Events.get();
+            held = &m_Events;
         else if (iid == IID_IPropertyNotifySink)
-            *point = m_PropertyNotify.get();
+            held = &m_PropertyNotify;
         else
             return CONNECT_E_NOCONNECTION;
+        if (!*held)
+            *held = com::make<ConnectionPoint>(this, iid);
+        *point = held->get();
         (*point)->AddRef();
         return S_OK;
+    } catch (...) {
+        return com::ToHresult();
     }
 
     // --- IPersist, IPersistPropertyBag, IPersistStreamInit --------------------
@@ -590,6 +596,8 @@ private:
         m_Dirty = true;
         if (m_ViewSink)
             m_ViewSink->OnViewChange(DVASPECT_CONTENT, -1);
+        if (!m_PropertyNotify)
+            return;
         const DISPID id = DispidOfKey(key);
         for (const auto& [cookie, sink] : m_PropertyNotify->Sinks())
             static_cast<IPropertyNotifySink*>(sink.get())->OnChanged(id);
@@ -600,7 +608,7 @@ private:
     void Raise(EventId event, std::span<Variant> arguments) override {
         // A frozen host gets no events: a by-reference key code could not
         // be honoured later.
-        if (m_FreezeCount > 0)
+        if (m_FreezeCount > 0 || !m_Events)
             return;
         std::array<short, 4> shorts{};
         std::array<float, 4> floats{};

@@ -300,6 +300,8 @@ public:
     bool Shown() const { return m_Visible; }
     bool Enabled() const { return m_Enabled; }
     ImageEvents* Events() const { return m_Events; }
+    // The toolkit's next image, in the order they were made.
+    Win32Image* m_NextImage = nullptr;
 
     // Stretched to its size.
     void Paint(HDC dc) const {
@@ -395,14 +397,26 @@ void Win32Toolkit::Show() {
     ShowWindow(m_Window.Existing(), SW_SHOWNA);
 }
 
+// Kept in the order they were made: later ones paint over earlier ones.
+void Win32Toolkit::AddImage(Win32Image* image) {
+    Win32Image** link = &m_Images;
+    while (*link)
+        link = &(*link)->m_NextImage;
+    *link = image;
+}
+
 void Win32Toolkit::RemoveImage(Win32Image* image) {
-    m_Images.erase(std::remove(m_Images.begin(), m_Images.end(), image), m_Images.end());
+    for (Win32Image** link = &m_Images; *link; link = &(*link)->m_NextImage)
+        if (*link == image) {
+            *link = image->m_NextImage;
+            break;
+        }
     if (m_Pressed == image)
         m_Pressed = nullptr;
 }
 
 void Win32Toolkit::Paint(HDC dc) {
-    for (const Win32Image* image : m_Images)
+    for (const Win32Image* image = m_Images; image; image = image->m_NextImage)
         image->Paint(dc);
 }
 
@@ -410,7 +424,7 @@ void Win32Toolkit::Paint(HDC dc) {
 bool Win32Toolkit::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at = MousePoint(lParam);
     Win32Image* target = nullptr;
-    for (Win32Image* image : m_Images) {
+    for (Win32Image* image = m_Images; image; image = image->m_NextImage) {
         const RECT r = image->PixelRect();
         if (image->Shown() && image->Enabled() && image->Events() && PtInRect(&r, at))
             target = image;

@@ -4,8 +4,6 @@
 #include "backend/win32/win32_text_box.h"
 #include "toolkit/toolkit.h"
 
-#include <vector>
-
 namespace quillomet::win32 {
 
 class Win32Image;
@@ -51,7 +49,7 @@ public:
     // much as making it, so it is done in the making.
     void Show();
     // The windowless images, for painting and hit-testing.
-    void AddImage(Win32Image* image) { m_Images.push_back(image); }
+    void AddImage(Win32Image* image);
     void RemoveImage(Win32Image* image);
 
 private:
@@ -62,7 +60,7 @@ private:
     bool Mouse(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     CompositeWindow m_Window;
-    std::vector<Win32Image*> m_Images;
+    Win32Image* m_Images = nullptr; // linked through the images
     Win32Image* m_Pressed = nullptr;
     Win32TextBox* m_TextBox = nullptr;
     Win32Spinner* m_Spinner = nullptr;
