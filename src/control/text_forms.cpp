@@ -75,46 +75,53 @@ void TextForms::StripFormat(bool positiveOnly, TextSource source) {
 }
 
 void TextForms::ParsedPicture::Parse(std::string_view format) {
-    source.assign(format);
+    m_Source.assign(format);
+    const auto place = [&](std::size_t start, std::size_t end) {
+        end = std::min(end, format.size());
+        return Place{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)};
+    };
     const std::size_t s = format.find(';');
-    positive.assign(format.substr(0, s));
-    negative.assign(s == std::string_view::npos ? format : format.substr(s + 1));
+    m_Positive = place(0, s);
+    m_Negative =
+        s == std::string_view::npos ? place(0, format.size()) : place(s + 1, format.size());
     const std::size_t paren = format.find('(');
-    hasParen = paren != std::string_view::npos;
-    hasMinus = format.find('-') != std::string_view::npos;
-    focusedNegative.clear();
-    if (hasParen) {
-        focusedNegative.assign(format.substr(paren + 1));
-        if (!focusedNegative.empty() && focusedNegative.back() == ')')
-            focusedNegative.pop_back();
+    m_HasParen = paren != std::string_view::npos;
+    m_HasMinus = format.find('-') != std::string_view::npos;
+    m_FocusedNegative = {};
+    if (m_HasParen) {
+        std::size_t end = format.size();
+        if (end > paren + 1 && format[end - 1] == ')')
+            --end;
+        m_FocusedNegative = place(paren + 1, end);
     }
 }
 
 void TextForms::ApplyFormat(const PictureSettings& settings) {
-    if (settings.format != m_Picture.source)
+    if (settings.format != m_Picture.Source())
         m_Picture.Parse(settings.format);
     std::string& plain = m_WorkText;
 
     // 1, 2. The section for the sign, and its sign adjustments: while the
     // user is in the field a negative number shows a leading minus instead
     // of parentheses.
-    const std::string* picture = m_IsPositive ? &m_Picture.positive : &m_Picture.negative;
+    std::string_view picture = m_IsPositive ? m_Picture.Positive() : m_Picture.Negative();
     bool minus = false;
     if (!settings.positiveOnly && !m_IsPositive) {
         if (!settings.gotFocus) {
-            minus = !m_Picture.hasParen && !m_Picture.hasMinus;
-        } else if (m_Picture.hasParen) {
-            picture = &m_Picture.focusedNegative;
+            minus = !m_Picture.m_HasParen && !m_Picture.m_HasMinus;
+        } else if (m_Picture.m_HasParen) {
+            picture = m_Picture.FocusedNegative();
             minus = true;
         } else {
-            minus = !m_Picture.hasMinus;
+            minus = !m_Picture.m_HasMinus;
         }
     }
     m_Mask.clear();
     if (minus)
         m_Mask += '-';
-    m_Mask += *picture;
-    std::string& result = m_Result;
+    m_Mask += picture;
+    // Built where the display form is kept: nothing reads that meanwhile.
+    std::string& result = m_ShownText;
     result = m_Mask;
 
     // 3, 4. The points of picture and number; a trailing point counts as none.
@@ -192,7 +199,7 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
     // 10, 12. Blanks off both ends, into the working text.
     if (first == none) {
         plain.clear();
-        m_ShownText.clear();
+        result.clear();
         return;
     }
     plain.assign(result, first, last + 1 - first);
@@ -230,15 +237,15 @@ void TextForms::WidenForDigits(std::string_view digits, std::size_t integerEnd) 
     }
     if (leftmost == std::string::npos) {
         const bool anyPlaceholder = std::any_of(m_Mask.begin(), m_Mask.end(), IsPlaceholder);
-        if (!anyPlaceholder || integerEnd == m_Result.size())
+        if (!anyPlaceholder || integerEnd == m_ShownText.size())
             return;
         leftmost = integerEnd; // the point
     }
 
     const std::size_t mark = m_Mask.find(',', leftmost);
     const bool grouped = mark != std::string::npos && mark < integerEnd;
-    std::string& widening = m_Widening;
-    widening.clear();
+    // Rare (a number wider than its picture), so made afresh each time.
+    std::string widening;
     if (grouped) {
         // Placeholders in the leftmost group, and how many digits it lacks.
         const std::size_t inGroup = static_cast<std::size_t>(
@@ -255,9 +262,9 @@ void TextForms::WidenForDigits(std::string_view digits, std::size_t integerEnd) 
     } else {
         widening.assign(digits);
     }
-    m_Result.insert(leftmost, widening);
+    m_ShownText.insert(leftmost, widening);
     // The new digits are shown whatever they are; the new marks are marks.
-    std::string& shape = m_Widening;
+    std::string& shape = widening;
     for (char& c : shape)
         if (c != ',')
             c = '0';
@@ -270,26 +277,28 @@ void TextForms::WidenForDigits(std::string_view digits, std::size_t integerEnd) 
 // characters take no part, digits among them included; that plain form
 // gives the same display form again.
 void TextForms::RecordShownNumber(std::size_t point) {
-    const auto isDigit = [&](std::size_t k) { return m_Result[k] >= '0' && m_Result[k] <= '9'; };
+    const auto isDigit = [&](std::size_t k) {
+        return m_ShownText[k] >= '0' && m_ShownText[k] <= '9';
+    };
     m_ShownPlain.clear();
     // The integer digits, right to left from the point.
-    for (std::size_t k = std::min(point, m_Result.size()); k-- > 0;) {
+    for (std::size_t k = std::min(point, m_ShownText.size()); k-- > 0;) {
         if (!IsPlaceholder(m_Mask[k]))
             continue;
         if (!isDigit(k))
             break;
-        m_ShownPlain += m_Result[k];
+        m_ShownPlain += m_ShownText[k];
     }
     if (!m_IsPositive)
         m_ShownPlain += '-';
     std::reverse(m_ShownPlain.begin(), m_ShownPlain.end());
-    if (point >= m_Result.size())
+    if (point >= m_ShownText.size())
         return;
     m_ShownPlain += '.';
-    for (std::size_t k = point + 1; k < m_Result.size(); ++k) {
+    for (std::size_t k = point + 1; k < m_ShownText.size(); ++k) {
         if (!IsPlaceholder(m_Mask[k]) || !isDigit(k))
             break;
-        m_ShownPlain += m_Result[k];
+        m_ShownPlain += m_ShownText[k];
     }
 }
 

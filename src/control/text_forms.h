@@ -40,24 +40,37 @@ public:
     void Reformat(const PictureSettings& settings);
 
 private:
-    // A Format picture taken apart once and reused until Format changes.
-    struct ParsedPicture {
-        std::string source;
-        std::string positive;        // used for zero too
-        std::string negative;        // the whole picture when it has no ";"
-        std::string focusedNegative; // after the first "(", less a final ")"
-        bool hasParen = false;
-        bool hasMinus = false;
+    // A Format picture taken apart once and reused until Format changes:
+    // its sections are kept as places in the picture's own text.
+    class ParsedPicture {
+    public:
         void Parse(std::string_view format);
+        const std::string& Source() const { return m_Source; }
+        std::string_view Positive() const { return Section(m_Positive); } // used for zero too
+        // The whole picture when it has no ";".
+        std::string_view Negative() const { return Section(m_Negative); }
+        // After the first "(", less a final ")".
+        std::string_view FocusedNegative() const { return Section(m_FocusedNegative); }
+        bool m_HasParen = false;
+        bool m_HasMinus = false;
+
+    private:
+        struct Place {
+            std::uint32_t start = 0, length = 0;
+        };
+        std::string_view Section(Place place) const {
+            return std::string_view(m_Source).substr(place.start, place.length);
+        }
+        std::string m_Source;
+        Place m_Positive, m_Negative, m_FocusedNegative;
     };
 
     void WidenForDigits(std::string_view digits, std::size_t integerEnd);
     void RecordShownNumber(std::size_t point);
 
     ParsedPicture m_Picture;
-    std::string m_Result;
-    std::string m_Widening;
-    // The last display form made, and the plain form of the number it shows.
+    // The last display form made (built in place), and the plain form of
+    // the number it shows.
     std::string m_ShownText;
     std::string m_ShownPlain;
 };
