@@ -14,12 +14,10 @@ namespace quillomet {
 Quillomet::Quillomet(Toolkit& toolkit, Container& host)
     : m_Toolkit(toolkit), m_Host(host),
       m_txtNumber(toolkit.CreateTextBox(m_TextBoxSink, layout::TxtNumber)),
-      m_UpDown1(toolkit.CreateSpinner(m_SpinnerSink, layout::UpDown1)),
       m_CalcButton(
           toolkit.CreateImage(&m_CalcButtonSink, layout::CalcButton, Glyph::Calculator, true)),
       m_CalcPic1(toolkit.CreateImage(nullptr, layout::CalcPic1, Glyph::Calculator, false)),
-      m_CalcPic2(toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false)),
-      m_Timer1(toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval)) {
+      m_CalcPic2(toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false)) {
     // The thread's calculator and about dialog go with its last control, so
     // that nothing of the library is left in use once no control is.
     ++ThisThreadData().controls;
@@ -31,6 +29,25 @@ Quillomet::~Quillomet() {
         --thread->controls;
     CalculatorState::DiscardIfUnused();
     AboutState::DiscardIfUnused();
+}
+
+// Most controls never show a spinner: theirs is made when first shown, with
+// its repeat timer when first pressed, and then kept.
+Spinner& Quillomet::UpDown1() {
+    if (!m_UpDown1)
+        m_UpDown1 = m_Toolkit.CreateSpinner(m_SpinnerSink, layout::UpDown1);
+    return *m_UpDown1;
+}
+
+Timer& Quillomet::Timer1() {
+    if (!m_Timer1)
+        m_Timer1 = m_Toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval);
+    return *m_Timer1;
+}
+
+void Quillomet::StopRepeating() {
+    if (m_Timer1)
+        m_Timer1->SetEnabled(false);
 }
 
 void Quillomet::ResetToNew() {

@@ -204,6 +204,9 @@ private:
     void StepUp();
     void StepDown();
     void StopSpinning();
+    Spinner& UpDown1();
+    Timer& Timer1();
+    void StopRepeating();
     bool Holdable(double next);
     bool MakesTooManyDigits(char digit) const;
     bool IsFieldFull() const;

@@ -110,7 +110,7 @@ void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
     }
     CloseCalculator();
     if (m_UpDownFunction && (keyCode == key::Up || keyCode == key::Down)) {
-        m_Timer1->SetEnabled(false);
+        StopRepeating();
         if (m_GotFocus) {
             m_SkipFocus = false;
             Highlight();

@@ -41,7 +41,7 @@ void Quillomet::SetUpDownFunction(bool iUpDownFunction) {
 void Quillomet::OnResize() {
     std::int64_t minimumWidth = layout::SpinnerAllowance;
     if (m_UpDownFunction)
-        minimumWidth = std::int64_t{m_UpDown1->Width()} + layout::SpinnerAllowance;
+        minimumWidth = std::int64_t{UpDown1().Width()} + layout::SpinnerAllowance;
     if (m_Calculator)
         minimumWidth += m_CalcButton->Width();
     if (m_Host.Width() < minimumWidth)
@@ -54,9 +54,11 @@ void Quillomet::OnResize() {
 void Quillomet::ArrangeChildren() {
     const std::int32_t h = m_Host.Height();
     const std::int32_t w = m_Host.Width();
-    m_UpDown1->SetVisible(m_UpDownFunction);
+    if (m_UpDownFunction || m_UpDown1) {
+        UpDown1().SetVisible(m_UpDownFunction);
+        UpDown1().SetEnabled(m_Enabled && m_UpDownFunction);
+    }
     m_CalcButton->SetVisible(m_Calculator);
-    m_UpDown1->SetEnabled(m_Enabled && m_UpDownFunction);
     m_CalcButton->SetEnabled(m_Enabled && m_Calculator);
 
     if (m_Calculator) {
@@ -65,18 +67,18 @@ void Quillomet::ArrangeChildren() {
         m_CalcButton->SetHeight(h);
         m_CalcButton->SetLeft(Checked(std::int64_t{w} - h));
         if (m_UpDownFunction) {
-            m_UpDown1->SetHeight(h);
-            m_UpDown1->SetLeft(
+            UpDown1().SetHeight(h);
+            UpDown1().SetLeft(
                 Checked(std::int64_t{m_CalcButton->Left()} - layout::SpinnerAllowance));
-            m_txtNumber->SetWidth(m_UpDown1->Left());
+            m_txtNumber->SetWidth(UpDown1().Left());
         } else {
             m_txtNumber->SetWidth(Checked(std::int64_t{w} - h + layout::ButtonOverlap));
         }
         m_txtNumber->SetHeight(h);
     } else if (m_UpDownFunction) {
-        m_UpDown1->SetHeight(h);
-        m_UpDown1->SetLeft(Checked(std::int64_t{w} - layout::SpinnerAllowance));
-        m_txtNumber->SetWidth(m_UpDown1->Left());
+        UpDown1().SetHeight(h);
+        UpDown1().SetLeft(Checked(std::int64_t{w} - layout::SpinnerAllowance));
+        m_txtNumber->SetWidth(UpDown1().Left());
         m_txtNumber->SetHeight(h);
     } else {
         // Alone, the text box fills the inner area, inside any border.
@@ -88,7 +90,8 @@ void Quillomet::SetEnabled(bool iEnabled) {
     m_Enabled = iEnabled;
     m_txtNumber->SetEnabled(iEnabled);
     if (iEnabled) {
-        m_UpDown1->SetEnabled(m_UpDownFunction);
+        if (m_UpDown1)
+            m_UpDown1->SetEnabled(m_UpDownFunction);
         m_CalcButton->SetEnabled(m_Calculator);
         // The holder's picture object itself, not a copy.
         m_CalcButton->SetPicture(m_CalcPic1->Picture());
@@ -98,7 +101,8 @@ void Quillomet::SetEnabled(bool iEnabled) {
         m_txtNumber->SetTabStop(tabStop.IsEmpty() || tabStop.ToBoolean());
     } else {
         StopSpinning();
-        m_UpDown1->SetEnabled(false);
+        if (m_UpDown1)
+            m_UpDown1->SetEnabled(false);
         m_CalcButton->SetEnabled(false);
         m_CalcButton->SetPicture(m_CalcPic2->Picture());
         m_txtNumber->SetTabStop(false);

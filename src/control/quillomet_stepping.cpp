@@ -39,7 +39,7 @@ private:
 bool Quillomet::Holdable(double next) {
     if (std::isfinite(next) && WithinPlainRange(NumberText(next)))
         return true;
-    m_Timer1->SetEnabled(false);
+    StopRepeating();
     return false;
 }
 
@@ -50,7 +50,7 @@ void Quillomet::StepUp() {
         return;
     ScopedStep step(m_Stepping);
     if (m_UseMaxMinValues && !(Value().ToDouble() < MemberValue(m_MaxValue))) {
-        m_Timer1->SetEnabled(false);
+        StopRepeating();
         return;
     }
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
@@ -75,7 +75,7 @@ void Quillomet::StepDown() {
         floor = std::nearbyint(MemberValue(m_MinValue));
     }
     if (m_UseMaxMinValues && !(Value().ToDouble() > floor)) {
-        m_Timer1->SetEnabled(false);
+        StopRepeating();
         return;
     }
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
@@ -91,9 +91,9 @@ void Quillomet::OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, fl
     if (!(m_Enabled && m_UpDownFunction))
         return;
     m_Spinning = true;
-    m_Timer1->SetInterval(FirstRepeatDelay);
-    m_SpinUp = y < static_cast<float>(m_UpDown1->Height()) / 2;
-    m_Timer1->SetEnabled(true);
+    Timer1().SetInterval(FirstRepeatDelay);
+    m_SpinUp = y < static_cast<float>(UpDown1().Height()) / 2;
+    Timer1().SetEnabled(true);
     std::int16_t keyCode = m_SpinUp ? key::Up : key::Down;
     std::int16_t noShift = 0;
     OnTxtNumberKeyDown(keyCode, noShift);
@@ -119,14 +119,14 @@ void Quillomet::OnTimer1Timer() {
         StopSpinning();
         return;
     }
-    m_Timer1->SetInterval(RepeatInterval);
+    Timer1().SetInterval(RepeatInterval);
     std::int16_t keyCode = m_SpinUp ? key::Up : key::Down;
     std::int16_t noShift = 0;
     OnTxtNumberKeyDown(keyCode, noShift);
 }
 
 void Quillomet::StopSpinning() {
-    m_Timer1->SetEnabled(false);
+    StopRepeating();
     m_Spinning = false;
 }
 

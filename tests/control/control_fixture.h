@@ -27,7 +27,8 @@ protected:
     memory::MemoryImage& CalcButton() { return toolkit.Image(0); }
     memory::MemoryImage& CalcPic1() { return toolkit.Image(1); }
     memory::MemoryImage& CalcPic2() { return toolkit.Image(2); }
-    memory::MemoryTimer& Timer1() { return toolkit.Timer(); }
+    // The spinner's repeat runs (its timer is made on the first press).
+    bool Repeating() const { return toolkit.HasTimer() && toolkit.Timer().Enabled(); }
     std::string Shown() { return Field().Text(); }
 
     // The focus arriving from outside, as the host delivers it: into the

@@ -1,4 +1,5 @@
 #include "control/control_fixture.h"
+#include "control/key_codes.h"
 
 namespace quillomet {
 namespace {
@@ -116,6 +117,37 @@ TEST_F(LayoutTest, UpDownIncrementCausesNoLayout) {
     host.m_Width = 3000;
     control.SetUpDownIncrement(-3);
     EXPECT_EQ(1200, Field().GetGeometry().width);
+}
+
+// A control makes its spinner when it first shows one and its repeat timer
+// when the spinner is first pressed; hidden again, the spinner is kept.
+TEST_F(LayoutTest, SpinnerAndTimerAreMadeWhenFirstNeeded) {
+    EXPECT_FALSE(toolkit.HasSpinner());
+    EXPECT_FALSE(toolkit.HasTimer());
+    control.SetEnabled(false);
+    control.SetEnabled(true);
+    Arrange(true, false);
+    EXPECT_FALSE(toolkit.HasSpinner());
+
+    Arrange(true, true);
+    ASSERT_TRUE(toolkit.HasSpinner());
+    EXPECT_TRUE(Spinner().IsVisible());
+    EXPECT_FALSE(toolkit.HasTimer());
+    Field().PressKey(key::Up); // the keys step without it
+    EXPECT_FALSE(toolkit.HasTimer());
+    Spinner().MouseDown(10);
+    ASSERT_TRUE(toolkit.HasTimer());
+    EXPECT_TRUE(toolkit.Timer().Enabled());
+    Spinner().MouseUp(10);
+    EXPECT_FALSE(toolkit.Timer().Enabled());
+
+    Arrange(true, false);
+    ASSERT_TRUE(toolkit.HasSpinner());
+    EXPECT_FALSE(Spinner().IsVisible());
+    EXPECT_FALSE(Spinner().IsEnabled());
+    control.SetEnabled(false);
+    control.SetEnabled(true);
+    EXPECT_FALSE(Spinner().IsEnabled());
 }
 
 TEST_F(LayoutTest, DisabledControlGreysItsButtonAndLeavesTheTabOrder) {

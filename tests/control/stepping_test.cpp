@@ -101,10 +101,10 @@ TEST_F(SteppingTest, OvershootIsClampedThenTheNextStepStops) {
     Spinner().MouseDown(Upper());
     EXPECT_EQ(102, Number());
     EXPECT_EQ(2, host.Changes()); // 105, then 102
-    EXPECT_TRUE(Timer1().Enabled());
+    EXPECT_TRUE(Repeating());
     toolkit.m_Clock.Advance(700);
-    EXPECT_FALSE(Timer1().Enabled()); // found the limit
-    EXPECT_TRUE(control.Spinning());  // until the button is released
+    EXPECT_FALSE(Repeating());       // found the limit
+    EXPECT_TRUE(control.Spinning()); // until the button is released
     Spinner().MouseUp(Upper());
     EXPECT_FALSE(control.Spinning());
 }
@@ -153,7 +153,7 @@ TEST_F(SteppingTest, ShortPressStepsOnce) {
     Spinner().MouseUp(Upper());
     toolkit.m_Clock.Advance(1000);
     EXPECT_EQ(11, Number());
-    EXPECT_FALSE(Timer1().Enabled());
+    EXPECT_FALSE(Repeating());
 }
 
 TEST_F(SteppingTest, HoldingStopsAtTheFloor) {
@@ -163,7 +163,7 @@ TEST_F(SteppingTest, HoldingStopsAtTheFloor) {
     Spinner().MouseDown(Lower());
     toolkit.m_Clock.Advance(2000);
     EXPECT_EQ(5, Number());
-    EXPECT_FALSE(Timer1().Enabled());
+    EXPECT_FALSE(Repeating());
 }
 
 TEST_F(SteppingTest, ReleaseReselectsTheNumberWhileFocused) {
@@ -215,7 +215,7 @@ TEST_F(SteppingTest, UnusualIncrementsValuesAndFloors) {
     EXPECT_EQ(100000, Number());
     Field().PressKey(key::Down);
     EXPECT_EQ(100000, Number());
-    EXPECT_FALSE(Timer1().Enabled());
+    EXPECT_FALSE(Repeating());
 }
 
 TEST_F(SteppingTest, FocusLeavingMidSpinEndsTheSpin) {
@@ -224,7 +224,7 @@ TEST_F(SteppingTest, FocusLeavingMidSpinEndsTheSpin) {
     Spinner().MouseDown(Upper());
     FocusOut(); // the release never reaches the spinner
     EXPECT_FALSE(control.Spinning());
-    EXPECT_FALSE(Timer1().Enabled());
+    EXPECT_FALSE(Repeating());
     host.ClearRecords();
     Field().PressKey(key::Up);
     EXPECT_EQ((std::vector<EventId>{EventId::Change, EventId::KeyDown, EventId::KeyUp}), Events());

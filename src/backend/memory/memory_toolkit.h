@@ -49,9 +49,12 @@ public:
     void Post(std::function<void()> message) { m_Queue.push_back(std::move(message)); }
 
     MemoryTextBox& Field() const { return *m_TextBox; }
+    // The spinner and timer exist once the control has made them.
+    bool HasSpinner() const { return m_Spinner != nullptr; }
     MemorySpinner& Spinner() const { return *m_Spinner; }
     // The images in the order made: the drop button, then the two holders.
     MemoryImage& Image(std::size_t index) const { return *m_Images.at(index); }
+    bool HasTimer() const { return m_Timer != nullptr; }
     MemoryTimer& Timer() const { return *m_Timer; }
 
     MemoryClock m_Clock;
