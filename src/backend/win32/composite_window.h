@@ -104,6 +104,9 @@ public:
     void Attach(Child& child);
     void Detach(Child& child);
 
+    // The child whose window this is, if any.
+    Child* ChildWith(HWND window) const;
+
     void SetOwner(WindowOwner* owner) { m_Owner = owner; }
     WindowOwner* Owner() const { return m_Owner; }
 
@@ -129,7 +132,6 @@ private:
     static void RegisterClassOnce();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    Child* ChildWith(HWND window) const;
 
     void Create(bool visible);
     void EraseBackground(HDC dc) const;

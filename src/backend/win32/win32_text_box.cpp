@@ -68,7 +68,6 @@ Win32TextBox::~Win32TextBox() {
     m_FontWatcher.reset();
     m_Parent.Detach(*this); // what the EDIT sends while it goes is not heard
     if (m_Edit) {
-        WindowOwners<Win32TextBox>::Remove(m_Edit);
         RestoreWindowProc(m_Edit, &WindowProc, m_EditProcedure);
         DestroyWindow(m_Edit);
     }
@@ -96,7 +95,6 @@ void Win32TextBox::CreateEdit() {
     m_Placed = place;
     m_Text.clear();
     m_Text.shrink_to_fit();
-    WindowOwners<Win32TextBox>::Set(m_Edit, this);
     m_EditProcedure = ReplaceWindowProc(m_Edit, &WindowProc);
     if (m_SelectionStart != 0 || m_SelectionEnd != 0)
         SendMessageW(m_Edit, EM_SETSEL, m_SelectionStart, static_cast<LPARAM>(m_SelectionEnd));
@@ -386,13 +384,21 @@ void Win32TextBox::Refresh() {
     UpdateWindow(m_Edit);
 }
 
+// The field of an EDIT, found through the control's window, whose child the
+// EDIT always is: the field needs no entry of its own in the thread's table
+// of owners. The control's window knows its children by their windows.
+Win32TextBox* Win32TextBox::FieldOf(HWND edit) {
+    const CompositeWindow* parent = WindowOwners<CompositeWindow>::Find(GetParent(edit));
+    return parent ? static_cast<Win32TextBox*>(parent->ChildWith(edit)) : nullptr;
+}
+
 LRESULT CALLBACK Win32TextBox::WindowProc(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) noexcept {
-    auto* self = WindowOwners<Win32TextBox>::Find(window);
+    auto* self = FieldOf(window);
     if (!self) // the field let the window go: the class's own procedure
         return CallWindowProcW(ClassProcedure(window), window, message, wParam, lParam);
     if (message == WM_NCDESTROY) // destroyed by someone else: the field lets go
-        WindowOwners<Win32TextBox>::Remove(window);
+        self->m_Parent.Detach(*self);
     try {
         const StandardFloatingPoint standardFloatingPoint;
         const CompositeWindow::Hold hold(self->m_Parent);

@@ -57,6 +57,7 @@ public:
     void Realize();
 
 private:
+    static Win32TextBox* FieldOf(HWND edit);
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     // The EDIT's own handling of a message.
     LRESULT CallEdit(UINT message, WPARAM wParam, LPARAM lParam);
