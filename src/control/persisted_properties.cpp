@@ -87,8 +87,9 @@ struct PersistedPropertyTable {
                  if (FontRef font = TakeFont(v, FontOf(ambient)))
                      c.m_txtNumber->SetFont(std::move(font));
              },
-             // The control holds its own copy of the ambient font; while
-             // that copy still looks like the host's font it is saved as the
+             // The control holds a copy of the ambient font (shared with
+             // the thread's other controls until handed out); while that
+             // copy still looks like the host's font it is saved as the
              // default, so the form keeps nothing and the control follows
              // the host's font on loading.
              [](const Q& c, V ambient) {

@@ -15,9 +15,7 @@ Quillomet::Quillomet(Toolkit& toolkit, Container& host)
     : m_Toolkit(toolkit), m_Host(host),
       m_txtNumber(toolkit.CreateTextBox(m_TextBoxSink, layout::TxtNumber)),
       m_CalcButton(
-          toolkit.CreateImage(&m_CalcButtonSink, layout::CalcButton, Glyph::Calculator, true)),
-      m_CalcPic1(toolkit.CreateImage(nullptr, layout::CalcPic1, Glyph::Calculator, false)),
-      m_CalcPic2(toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false)) {
+          toolkit.CreateImage(&m_CalcButtonSink, layout::CalcButton, Glyph::Calculator, true)) {
     // The thread's calculator and about dialog go with its last control, so
     // that nothing of the library is left in use once no control is.
     ++ThisThreadData().controls;
@@ -43,6 +41,20 @@ Timer& Quillomet::Timer1() {
     if (!m_Timer1)
         m_Timer1 = m_Toolkit.CreateTimer(m_TimerSink, layout::Timer1Interval);
     return *m_Timer1;
+}
+
+// The hidden holders of the drop button's two pictures, made when the
+// button's picture is first swapped: a new control shows the first already.
+Image& Quillomet::CalcPic1() {
+    if (!m_CalcPic1)
+        m_CalcPic1 = m_Toolkit.CreateImage(nullptr, layout::CalcPic1, Glyph::Calculator, false);
+    return *m_CalcPic1;
+}
+
+Image& Quillomet::CalcPic2() {
+    if (!m_CalcPic2)
+        m_CalcPic2 = m_Toolkit.CreateImage(nullptr, layout::CalcPic2, Glyph::CalculatorGrey, false);
+    return *m_CalcPic2;
 }
 
 void Quillomet::StopRepeating() {

@@ -206,6 +206,8 @@ private:
     void StopSpinning();
     Spinner& UpDown1();
     Timer& Timer1();
+    Image& CalcPic1();
+    Image& CalcPic2();
     void StopRepeating();
     bool Holdable(double next);
     bool MakesTooManyDigits(char digit) const;

@@ -54,9 +54,10 @@ void Quillomet::OnResize() {
 void Quillomet::ArrangeChildren() {
     const std::int32_t h = m_Host.Height();
     const std::int32_t w = m_Host.Width();
+    // Enabled first: a spinner made now is made in its final state.
     if (m_UpDownFunction || m_UpDown1) {
-        UpDown1().SetVisible(m_UpDownFunction);
         UpDown1().SetEnabled(m_Enabled && m_UpDownFunction);
+        UpDown1().SetVisible(m_UpDownFunction);
     }
     m_CalcButton->SetVisible(m_Calculator);
     m_CalcButton->SetEnabled(m_Enabled && m_Calculator);
@@ -94,7 +95,7 @@ void Quillomet::SetEnabled(bool iEnabled) {
             m_UpDown1->SetEnabled(m_UpDownFunction);
         m_CalcButton->SetEnabled(m_Calculator);
         // The holder's picture object itself, not a copy.
-        m_CalcButton->SetPicture(m_CalcPic1->Picture());
+        m_CalcButton->SetPicture(CalcPic1().Picture());
         // A host without the extender property keeps the field in the tab order.
         const ExtenderRef extender = m_Host.Extender();
         const Variant tabStop = extender ? extender->GetProperty("TabStop") : Variant();
@@ -104,7 +105,7 @@ void Quillomet::SetEnabled(bool iEnabled) {
         if (m_UpDown1)
             m_UpDown1->SetEnabled(false);
         m_CalcButton->SetEnabled(false);
-        m_CalcButton->SetPicture(m_CalcPic2->Picture());
+        m_CalcButton->SetPicture(CalcPic2().Picture());
         m_txtNumber->SetTabStop(false);
     }
     m_Host.SetEnabled(iEnabled);

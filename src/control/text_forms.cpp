@@ -108,12 +108,12 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
     bool minus = false;
     if (!settings.positiveOnly && !m_IsPositive) {
         if (!settings.gotFocus) {
-            minus = !m_Picture.m_HasParen && !m_Picture.m_HasMinus;
-        } else if (m_Picture.m_HasParen) {
+            minus = !m_Picture.HasParen() && !m_Picture.HasMinus();
+        } else if (m_Picture.HasParen()) {
             picture = m_Picture.FocusedNegative();
             minus = true;
         } else {
-            minus = !m_Picture.m_HasMinus;
+            minus = !m_Picture.HasMinus();
         }
     }
     m_Mask.clear();

@@ -21,7 +21,8 @@ struct PictureSettings {
 // The control's text routines and the working state they share: the
 // working text, the sign of the last plain form and the last picture used.
 // The control holds one; the buffers are kept between calls so that a
-// keystroke or a focus change allocates nothing once they have grown.
+// keystroke or a focus change allocates nothing once they have grown (a
+// number wider than its picture takes a short-lived buffer of its own).
 class TextForms {
 public:
     // The working text, input and output of every routine.
@@ -51,8 +52,8 @@ private:
         std::string_view Negative() const { return Section(m_Negative); }
         // After the first "(", less a final ")".
         std::string_view FocusedNegative() const { return Section(m_FocusedNegative); }
-        bool m_HasParen = false;
-        bool m_HasMinus = false;
+        bool HasParen() const { return m_HasParen; }
+        bool HasMinus() const { return m_HasMinus; }
 
     private:
         struct Place {
@@ -63,6 +64,8 @@ private:
         }
         std::string m_Source;
         Place m_Positive, m_Negative, m_FocusedNegative;
+        bool m_HasParen = false;
+        bool m_HasMinus = false;
     };
 
     void WidenForDigits(std::string_view digits, std::size_t integerEnd);

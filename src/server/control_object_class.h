@@ -277,7 +277,8 @@ public:
     }
     STDMETHODIMP get_Font(IFontDisp** v) noexcept override {
         return Get(v, [&]() -> IFontDisp* {
-            const auto* font = dynamic_cast<const win32::Win32Font*>(m_Control.Font().get());
+            const FontRef held = m_Control.Font();
+            const auto* font = dynamic_cast<const win32::Win32Font*>(held.get());
             IFontDisp* dispatch = nullptr;
             if (font)
                 font->Font()->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&dispatch));

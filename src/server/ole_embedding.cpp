@@ -324,6 +324,8 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     OleTranslateColor(m_Control.ForeColor(), nullptr, &fore);
     FillRect(draw, &r, com::unique_hbrush(CreateSolidBrush(back)).get());
     HFONT font = nullptr;
+    // The field's font as it is: asking the control would make a shared
+    // copy its own, for a drawing that only reads it.
     const FontRef shown = m_Toolkit.Field() ? m_Toolkit.Field()->Font() : nullptr;
     if (const auto* f = dynamic_cast<const win32::Win32Font*>(shown.get()))
         font = f->Handle();

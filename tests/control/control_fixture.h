@@ -25,8 +25,8 @@ protected:
     memory::MemoryTextBox& Field() { return toolkit.Field(); }
     memory::MemorySpinner& Spinner() { return toolkit.Spinner(); }
     memory::MemoryImage& CalcButton() { return toolkit.Image(0); }
-    memory::MemoryImage& CalcPic1() { return toolkit.Image(1); }
-    memory::MemoryImage& CalcPic2() { return toolkit.Image(2); }
+    memory::MemoryImage& CalcPic1() { return toolkit.HiddenImage(Glyph::Calculator); }
+    memory::MemoryImage& CalcPic2() { return toolkit.HiddenImage(Glyph::CalculatorGrey); }
     // The spinner's repeat runs (its timer is made on the first press).
     bool Repeating() const { return toolkit.HasTimer() && toolkit.Timer().Enabled(); }
     std::string Shown() { return Field().Text(); }

@@ -119,13 +119,22 @@ TEST_F(LayoutTest, UpDownIncrementCausesNoLayout) {
     EXPECT_EQ(1200, Field().GetGeometry().width);
 }
 
-// A control makes its spinner when it first shows one and its repeat timer
-// when the spinner is first pressed; hidden again, the spinner is kept.
-TEST_F(LayoutTest, SpinnerAndTimerAreMadeWhenFirstNeeded) {
+// A control makes its spinner when it first shows one, its repeat timer when
+// the spinner is first pressed and each holder of the drop button's pictures
+// when the button first takes its picture; all are kept from then on.
+TEST_F(LayoutTest, ChildrenAreMadeWhenFirstNeeded) {
     EXPECT_FALSE(toolkit.HasSpinner());
     EXPECT_FALSE(toolkit.HasTimer());
+    EXPECT_EQ(1u, toolkit.ImageCount()); // the drop button alone
+    control.SetEnabled(false);
+    EXPECT_EQ(2u, toolkit.ImageCount());
+    EXPECT_EQ(CalcPic2().Picture(), CalcButton().Picture());
+    control.SetEnabled(true);
+    EXPECT_EQ(3u, toolkit.ImageCount());
+    EXPECT_EQ(CalcPic1().Picture(), CalcButton().Picture());
     control.SetEnabled(false);
     control.SetEnabled(true);
+    EXPECT_EQ(3u, toolkit.ImageCount());
     Arrange(true, false);
     EXPECT_FALSE(toolkit.HasSpinner());
 

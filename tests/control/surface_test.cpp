@@ -120,6 +120,20 @@ TEST_F(SurfaceTest, ControlsShareTheirFontUntilOneHandsItOut) {
     EXPECT_EQ(shared, otherToolkit.Field().Font());
 }
 
+// A form that stored the host's font loads the shared copy again.
+TEST_F(SurfaceTest, LoadingTheHostsFontSharesIt) {
+    memory::MemoryPropertyBag bag;
+    control.WriteProperties(bag); // the font as the host's: nothing kept
+    memory::MemoryToolkit otherToolkit;
+    memory::MemoryContainer otherHost;
+    otherHost.m_AmbientFont = host.m_AmbientFont;
+    Quillomet other{otherToolkit, otherHost};
+    otherHost.Attach(other);
+    other.ReadProperties(bag);
+    EXPECT_TRUE(otherToolkit.Field().Font()->IsSharedCopy());
+    EXPECT_EQ(Field().Font(), otherToolkit.Field().Font());
+}
+
 // A saved font may be kept by the one who saved it: never the shared copy.
 TEST_F(SurfaceTest, SavingHandsOutNoSharedFont) {
     memory::MemoryPropertyBag bag;

@@ -237,6 +237,19 @@ TEST_F(SiteTest, ControlsShareTheirFontUntilOneHandsItOut) {
     const auto fontOf = [](HWND field) { return SendMessageW(field, WM_GETFONT, 0, 0); };
     ASSERT_NE(0, fontOf(Field()));
     EXPECT_EQ(fontOf(Field()), fontOf(otherField));
+    // Drawn by the host, the font is only read: still shared.
+    Ref<IViewObject2> view;
+    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+    {
+        const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+        const unique_hbitmap bitmap(
+            CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
+        const unique_select_object selected(memory.get(), bitmap.get());
+        RECTL bounds{0, 0, 120, 24};
+        ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                            memory.get(), &bounds, nullptr, nullptr, 0));
+    }
+    EXPECT_EQ(fontOf(Field()), fontOf(otherField));
 
     Ref<IFontDisp> fontDisp;
     m_Control->get_Font(fontDisp.put());
@@ -260,6 +273,29 @@ TEST_F(SiteTest, ControlsShareTheirFontUntilOneHandsItOut) {
 
     otherOle->Close(OLECLOSE_NOSAVE);
     otherOle->SetClientSite(nullptr);
+}
+
+// A host that destroys the field's window itself (its form first, say) leaves
+// a control that hands out no dead handle and still holds its number.
+TEST_F(SiteTest, FieldDestroyedByTheHostIsLetGo) {
+    Place();
+    const HWND field = Field();
+    ASSERT_TRUE(IsWindow(field));
+    DestroyWindow(field);
+    LONG handle = -1;
+    ASSERT_HRESULT_SUCCEEDED(m_Control->get_hwnd(&handle));
+    const HWND now = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    EXPECT_TRUE(!now || IsWindow(now)) << "a dead handle";
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_I4;
+    V_I4(&value) = 42;
+    ASSERT_HRESULT_SUCCEEDED(m_Control->put_value(value));
+    VARIANT read;
+    VariantInit(&read);
+    ASSERT_HRESULT_SUCCEEDED(m_Control->get_value(&read));
+    ASSERT_HRESULT_SUCCEEDED(VariantChangeType(&read, &read, 0, VT_R8));
+    EXPECT_EQ(42.0, V_R8(&read));
 }
 
 // Drawn by a container that prints or shows a design view, placed or not:

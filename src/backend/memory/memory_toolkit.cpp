@@ -22,7 +22,16 @@ std::unique_ptr<quillomet::Image> MemoryToolkit::CreateImage(ImageEvents* events
                                                              bool visible) {
     auto image = std::make_unique<MemoryImage>(events, geometry, glyph, visible);
     m_Images.push_back(image.get());
+    if (!visible)
+        m_Holders.emplace_back(glyph, image.get());
     return image;
+}
+
+MemoryImage& MemoryToolkit::HiddenImage(Glyph glyph) const {
+    for (const auto& [made, image] : m_Holders)
+        if (made == glyph)
+            return *image;
+    throw std::out_of_range("no hidden image with that glyph was made");
 }
 
 std::unique_ptr<quillomet::Timer> MemoryToolkit::CreateTimer(TimerEvents& events,

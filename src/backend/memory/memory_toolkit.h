@@ -52,8 +52,11 @@ public:
     // The spinner and timer exist once the control has made them.
     bool HasSpinner() const { return m_Spinner != nullptr; }
     MemorySpinner& Spinner() const { return *m_Spinner; }
-    // The images in the order made: the drop button, then the two holders.
+    // The images in the order made: the drop button first.
     MemoryImage& Image(std::size_t index) const { return *m_Images.at(index); }
+    std::size_t ImageCount() const { return m_Images.size(); }
+    // The image made with `glyph` that starts hidden (a picture holder).
+    MemoryImage& HiddenImage(Glyph glyph) const;
     bool HasTimer() const { return m_Timer != nullptr; }
     MemoryTimer& Timer() const { return *m_Timer; }
 
@@ -80,6 +83,7 @@ private:
     MemoryTextBox* m_TextBox = nullptr;
     MemorySpinner* m_Spinner = nullptr;
     std::vector<MemoryImage*> m_Images;
+    std::vector<std::pair<Glyph, MemoryImage*>> m_Holders;
     MemoryTimer* m_Timer = nullptr;
     std::int32_t m_NextHandle = 0x10010;
 };

@@ -4,15 +4,6 @@
 
 namespace quillomet::win32 {
 
-// The control's own window, parent of its children. It is made on first
-// need: a control a container places before anything asked for a window is
-// made where it belongs, at its final place, with its children in their
-// final state. On a form that holds many windows every window operation
-// (a move, a new parent, showing) costs about as much as making a window,
-// so making it in place once is what keeps a form of many controls quick.
-// A window made before it has a place lives hidden, parked under a
-// message-only window of its thread, so a control created by a script
-// works fully without being shown and costs no top-level window.
 // Who answers for the control's windows: the object the control is. It is
 // kept alive while one of its windows handles a message, and hears of the
 // focus reaching or leaving the control.
@@ -51,6 +42,15 @@ protected:
     ~CompositeContent() = default;
 };
 
+// The control's own window, parent of its children. It is made on first
+// need: a control a container places before anything asked for a window is
+// made where it belongs, at its final place, with its children in their
+// final state. On a form that holds many windows every window operation
+// (a move, a new parent, showing) costs about as much as making a window,
+// so making it in place once is what keeps a form of many controls quick.
+// A window made before it has a place lives hidden, parked under a
+// message-only window of its thread, so a control created by a script
+// works fully without being shown and costs no top-level window.
 class CompositeWindow {
 public:
     // One of the window's children: a child window that reports to its

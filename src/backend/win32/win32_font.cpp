@@ -11,9 +11,10 @@
 
 namespace quillomet::win32 {
 
-// Made afresh on every call (a control copies it anyway). A font kept per
-// thread would outlive the thread's apartment and, as a C++ thread_local
-// with a destructor, keep the library from ever being freed.
+// Made afresh on every call: a control takes the thread's shared copy of it
+// (see SharedCopy), which goes with the thread's last control. A font kept
+// in a C++ thread_local would, with its destructor, keep the library from
+// ever being freed.
 std::shared_ptr<Win32Font> Win32Font::Default() {
     FONTDESC description{sizeof description};
     description.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");

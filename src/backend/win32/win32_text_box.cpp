@@ -64,6 +64,13 @@ Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const
     }
 }
 
+// Still the control's child, now of no window: the dead one's handle no
+// longer finds it.
+void Win32TextBox::ForgetEdit() {
+    m_Edit = nullptr;
+    m_EditProcedure = nullptr;
+}
+
 Win32TextBox::~Win32TextBox() {
     m_FontWatcher.reset();
     m_Parent.Detach(*this); // what the EDIT sends while it goes is not heard
@@ -397,8 +404,14 @@ LRESULT CALLBACK Win32TextBox::WindowProc(HWND window, UINT message, WPARAM wPar
     auto* self = FieldOf(window);
     if (!self) // the field let the window go: the class's own procedure
         return CallWindowProcW(ClassProcedure(window), window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) // destroyed by someone else: the field lets go
-        self->m_Parent.Detach(*self);
+    if (message == WM_NCDESTROY) {
+        // Destroyed by someone else (a host destroying its form first): the
+        // field lets the window go and makes a new one if its control gets
+        // a window again. The EDIT's own procedure has the last message.
+        const WNDPROC procedure = self->m_EditProcedure;
+        self->ForgetEdit();
+        return CallWindowProcW(procedure, window, message, wParam, lParam);
+    }
     try {
         const StandardFloatingPoint standardFloatingPoint;
         const CompositeWindow::Hold hold(self->m_Parent);

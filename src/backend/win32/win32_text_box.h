@@ -58,6 +58,7 @@ public:
 
 private:
     static Win32TextBox* FieldOf(HWND edit);
+    void ForgetEdit();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     // The EDIT's own handling of a message.
     LRESULT CallEdit(UINT message, WPARAM wParam, LPARAM lParam);

@@ -36,8 +36,8 @@ public:
         m_Parent.Attach(*this);
     }
     ~Win32Spinner() override {
+        m_Parent.Detach(*this); // what the window sends while it goes is not heard
         DestroyUpDown();
-        m_Parent.Detach(*this);
     }
 
     void SetVisible(bool visible) override {
@@ -300,8 +300,6 @@ public:
     bool Shown() const { return m_Visible; }
     bool Enabled() const { return m_Enabled; }
     ImageEvents* Events() const { return m_Events; }
-    // The toolkit's next image, in the order they were made.
-    Win32Image* m_NextImage = nullptr;
 
     // Stretched to its size.
     void Paint(HDC dc) const {
@@ -326,6 +324,9 @@ private:
         if (window && IsWindowVisible(window))
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
     }
+
+    friend class Win32Toolkit;
+    Win32Image* m_NextImage = nullptr; // the toolkit's next, in the order made
 
     Win32Toolkit& m_Toolkit;
     ImageEvents* m_Events;

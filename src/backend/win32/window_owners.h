@@ -14,11 +14,11 @@ namespace quillomet::win32 {
 class Win32Font;
 
 // What the library keeps per thread for its windows: which object owns
-// each, where controls without a container wait, and a memory DC to measure
-// text on. Kept in a system TLS slot and released from the library's entry
-// point, not by a C++ thread_local destructor: at a thread's end those may
-// run after the thread's TLS is gone, and destroying windows from them
-// reaches back into it. A thread's own windows the system destroys with it.
+// each, where controls without a container wait, a memory DC to measure
+// text on, and the fonts its controls share. Kept in a system TLS slot and released from the
+// library's entry point, not by a C++ thread_local destructor: at a thread's end those may run
+// after the thread's TLS is gone, and destroying windows from them reaches back into it. A thread's
+// own windows the system destroys with it.
 class ThreadWindows {
 public:
     // From the library's entry point.
