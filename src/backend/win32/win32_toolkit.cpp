@@ -189,15 +189,24 @@ public:
         return picture;
     }
 
-    explicit Win32Picture(Glyph glyph) {
-        const int id = glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
-        m_Bitmap.reset(static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
-                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    explicit Win32Picture(Glyph glyph) : m_Glyph(glyph) {}
+    // Loaded when first painted: a control placed where it is not seen yet
+    // pays nothing for its glyph. Controls of several threads may paint it.
+    HBITMAP Bitmap() const {
+        const auto held = m_Loading.Hold();
+        if (!m_Bitmap) {
+            const int id = m_Glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
+            m_Bitmap.reset(
+                static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
+                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        }
+        return m_Bitmap.get();
     }
-    HBITMAP Bitmap() const { return m_Bitmap.get(); }
 
 private:
-    com::unique_hbitmap m_Bitmap;
+    const Glyph m_Glyph;
+    mutable com::SlimLock m_Loading;
+    mutable com::unique_hbitmap m_Bitmap;
 };
 
 class Win32Timer final : public Timer, private CompositeWindow::Child {
