@@ -11,11 +11,15 @@
 
 namespace quillomet::win32 {
 
-// Made afresh on every call: a control takes the thread's shared copy of it
-// (see SharedCopy), which goes with the thread's last control. A font kept
-// in a C++ thread_local would, with its destructor, keep the library from
-// ever being freed.
+// The thread's shared copy (see SharedCopy), made once and gone with the
+// thread's last control: reading a new font's attributes would make the
+// system realise it, which costs the first control of a process most of
+// its initialisation. Kept where the shared fonts are, not in a C++
+// thread_local, whose destructor would keep the library from being freed.
 std::shared_ptr<Win32Font> Win32Font::Default() {
+    std::weak_ptr<Win32Font>& kept = ThreadWindows::Current().DefaultFont();
+    if (auto font = kept.lock())
+        return font;
     FONTDESC description{sizeof description};
     description.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
     description.cySize.int64 = 82500; // 8.25 points, in ten-thousandths
@@ -23,7 +27,11 @@ std::shared_ptr<Win32Font> Win32Font::Default() {
     description.sCharset = DEFAULT_CHARSET;
     com::com_ptr<IFont> font;
     com::ThrowIfFailed(OleCreateFontIndirect(&description, IID_IFont, font.put_void()));
-    return std::make_shared<Win32Font>(std::move(font));
+    auto shared = std::make_shared<Win32Font>(std::move(font));
+    shared->m_Shared = true;
+    ThreadWindows::Current().SharedFonts().push_back(shared);
+    kept = shared;
+    return shared;
 }
 
 std::shared_ptr<Win32Font> Win32Font::FromUnknown(IUnknown* object) {
@@ -80,7 +88,7 @@ struct Attributes {
 
 bool Win32Font::SameAs(const FontObject& other) const {
     const auto* font = dynamic_cast<const Win32Font*>(&other);
-    return font && Attributes(m_Font.get()) == Attributes(font->m_Font.get());
+    return font == this || (font && Attributes(m_Font.get()) == Attributes(font->m_Font.get()));
 }
 
 // Kept per thread, as fonts belong to their apartment; the last control
@@ -88,6 +96,10 @@ bool Win32Font::SameAs(const FontObject& other) const {
 FontRef Win32Font::SharedCopy() const {
     auto& fonts = ThreadWindows::Current().SharedFonts();
     std::erase_if(fonts, [](const std::weak_ptr<Win32Font>& font) { return font.expired(); });
+    if (m_Shared) // one of them already
+        for (const auto& entry : fonts)
+            if (auto font = entry.lock(); font.get() == this)
+                return font;
     const Attributes wanted(m_Font.get());
     for (const auto& entry : fonts)
         if (auto font = entry.lock(); font && Attributes(font->m_Font.get()) == wanted)

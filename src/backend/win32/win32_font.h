@@ -16,7 +16,8 @@ class Win32Font final : public FontObject {
 public:
     explicit Win32Font(com::com_ptr<IFont> font) : m_Font(std::move(font)) {}
 
-    // A new MS Sans Serif 8.25 pt, for a control without a host font.
+    // The thread's shared MS Sans Serif 8.25 pt (a shared copy, never handed
+    // out), for controls whose host gives no font.
     static std::shared_ptr<Win32Font> Default();
     // The font behind an automation object, or null when it is none.
     static std::shared_ptr<Win32Font> FromUnknown(IUnknown* object);

@@ -39,6 +39,8 @@ public:
     HDC MeasuringDc();
     // The fonts the thread's controls share (see FontObject::SharedCopy).
     std::vector<std::weak_ptr<Win32Font>>& SharedFonts() { return m_SharedFonts; }
+    // The shared default font, for controls whose host has none.
+    std::weak_ptr<Win32Font>& DefaultFont() { return m_DefaultFont; }
 
 private:
     ThreadWindows() = default;
@@ -49,6 +51,7 @@ private:
     HWND m_Parking = nullptr;
     com::unique_hdc m_MeasuringDc;
     std::vector<std::weak_ptr<Win32Font>> m_SharedFonts;
+    std::weak_ptr<Win32Font> m_DefaultFont;
 };
 
 // Which object owns a window, kept on the window's own thread. A window
