@@ -7,6 +7,7 @@
 #include "win32com/gdi_objects.h"
 #include "win32com/unique_bstr.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -70,6 +71,20 @@ protected:
         return window;
     }
     HWND Field() { return quillomet::testing::FieldOf(m_Control.get()); }
+    // Draws the control as a container that prints does, into a 120 x 24
+    // bitmap, and hands the bitmap's DC to `inspect`.
+    void DrawOffScreen(const std::function<void(HDC)>& inspect) {
+        Ref<IViewObject2> view;
+        m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+        const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+        const unique_hbitmap bitmap(
+            CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
+        const unique_select_object selected(memory.get(), bitmap.get());
+        RECTL bounds{0, 0, 120, 24};
+        ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                            memory.get(), &bounds, nullptr, nullptr, 0));
+        inspect(memory.get());
+    }
     std::wstring FieldText() { return quillomet::testing::WindowText(Field()); }
 
     quillomet::testing::Library m_Library;
@@ -238,17 +253,7 @@ TEST_F(SiteTest, ControlsShareTheirFontUntilOneHandsItOut) {
     ASSERT_NE(0, fontOf(Field()));
     EXPECT_EQ(fontOf(Field()), fontOf(otherField));
     // Drawn by the host, the font is only read: still shared.
-    Ref<IViewObject2> view;
-    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
-    {
-        const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
-        const unique_hbitmap bitmap(
-            CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
-        const unique_select_object selected(memory.get(), bitmap.get());
-        RECTL bounds{0, 0, 120, 24};
-        ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
-                                            memory.get(), &bounds, nullptr, nullptr, 0));
-    }
+    DrawOffScreen([](HDC) {});
     EXPECT_EQ(fontOf(Field()), fontOf(otherField));
 
     Ref<IFontDisp> fontDisp;
@@ -311,24 +316,17 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
         V_VT(&value) = VT_I4;
         V_I4(&value) = placed ? 888888 : 777777;
         m_Control->put_value(value);
-        Ref<IViewObject2> view;
-        m_Control->QueryInterface(IID_IViewObject2, view.put_void());
-        {
-            const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
-            const unique_hbitmap bitmap(
-                CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
-            const unique_select_object selected(memory.get(), bitmap.get());
-            RECTL bounds{0, 0, 120, 24};
-            ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
-                                                memory.get(), &bounds, nullptr, nullptr, 0));
-            const COLORREF background = GetPixel(memory.get(), 1, 1);
+        DrawOffScreen([&](HDC memory) {
+            const COLORREF background = GetPixel(memory, 1, 1);
             int inked = 0;
             for (int x = 0; x < 120; ++x)
                 for (int y = 0; y < 24; ++y)
-                    inked += GetPixel(memory.get(), x, y) != background;
+                    inked += GetPixel(memory, x, y) != background;
             EXPECT_GT(inked, 20); // the digits were drawn
             EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
-        }
+        });
+        Ref<IViewObject2> view;
+        m_Control->QueryInterface(IID_IViewObject2, view.put_void());
         SIZEL extent{};
         EXPECT_HRESULT_SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
         EXPECT_GT(extent.cx, 0);

@@ -17,7 +17,8 @@ namespace quillomet::win32 {
 // its initialisation. Kept where the shared fonts are, not in a C++
 // thread_local, whose destructor would keep the library from being freed.
 std::shared_ptr<Win32Font> Win32Font::Default() {
-    std::weak_ptr<Win32Font>& kept = ThreadWindows::Current().DefaultFont();
+    ThreadWindows& thread = ThreadWindows::Current();
+    std::weak_ptr<Win32Font>& kept = thread.DefaultFont();
     if (auto font = kept.lock())
         return font;
     FONTDESC description{sizeof description};
@@ -29,7 +30,7 @@ std::shared_ptr<Win32Font> Win32Font::Default() {
     com::ThrowIfFailed(OleCreateFontIndirect(&description, IID_IFont, font.put_void()));
     auto shared = std::make_shared<Win32Font>(std::move(font));
     shared->m_Shared = true;
-    ThreadWindows::Current().SharedFonts().push_back(shared);
+    thread.SharedFonts().push_back(shared);
     kept = shared;
     return shared;
 }
