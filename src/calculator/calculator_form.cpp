@@ -10,7 +10,10 @@ namespace {
 
 constexpr std::int16_t Shift = 1;
 constexpr std::int16_t Ctrl = 2;
+constexpr std::int16_t Alt = 4;
 constexpr std::int16_t KeyEscape = 27;
+constexpr std::int16_t KeyUp = 38;
+constexpr std::int16_t KeyF4 = 115;
 
 } // namespace
 
@@ -110,6 +113,12 @@ void CalculatorForm::OnKeyDown(std::int16_t keyCode, std::int16_t shift) {
 // The keyboard map: main-keyboard and keypad digits and operators; Ctrl
 // itself is "=", so Ctrl+C copies the evaluated result.
 void CalculatorForm::PressKey(std::int16_t keyCode, std::int16_t shift) {
+    // Closed as a drop-down list closes: F4 (also with Alt, which would
+    // otherwise close the window behind the calculator's back) and Alt+Up.
+    if (keyCode == KeyF4 || (keyCode == KeyUp && (shift & Alt) != 0)) {
+        RequestClose();
+        return;
+    }
     if (shift == Shift && keyCode == 56)
         keyCode = 88; // Shift+8, "*" on common layouts
     if (keyCode >= 48 && keyCode <= 57) {

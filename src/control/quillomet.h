@@ -132,6 +132,7 @@ private:
         void OnClipboardCommand(ClipboardCommand command) override {
             c.OnTxtNumberClipboard(command);
         }
+        bool OnMouseWheel(std::int32_t delta) override { return c.OnTxtNumberMouseWheel(delta); }
     };
     struct SpinnerSink final : SpinnerEvents {
         Quillomet& c;
@@ -176,6 +177,8 @@ private:
     void OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift);
     void OnTxtNumberClick();
     void OnTxtNumberClipboard(ClipboardCommand command);
+    bool OnTxtNumberMouseWheel(std::int32_t delta);
+    void OnKeyLeftToTheControl(std::int16_t keyCode, std::int16_t shift);
     // Spinner and timer (stepping).
     void OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y);
     void OnUpDown1MouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
@@ -203,6 +206,10 @@ private:
     void ReleaseCalculator();
     void StepUp();
     void StepDown();
+    void StepPage(bool up);
+    bool MayStepUp();
+    bool MayStepDown(double& floor);
+    void HighlightAfterSteps();
     void StopSpinning();
     Spinner& UpDown1();
     Timer& Timer1();
@@ -247,6 +254,10 @@ private:
     // (opened the calculator, say) to the key's release: its character is
     // not taken and its release closes nothing.
     bool m_KeyLeftTheEdit = false;
+    // From the keypad's decimal key going down to its character.
+    bool m_KeypadDecimal = false;
+    // Wheel turns not yet making a whole step, in the direction of the last.
+    std::int32_t m_WheelDelta = 0;
     bool m_Locked = false;
     bool m_Calculator = false;
     bool m_UseMaxMinValues = false;

@@ -32,6 +32,8 @@ void Quillomet::OnTxtNumberGotFocus() {
 }
 
 void Quillomet::OnTxtNumberLostFocus() {
+    m_WheelDelta = 0; // part of a notch belongs to one visit
+    m_KeypadDecimal = false;
     TextBoxFocusLoss();
 }
 

@@ -35,6 +35,10 @@ bool Quillomet::MakesTooManyDigits(char digit) const {
 // Admits only what can form a number, where it may stand. A code left at 0
 // never reaches the field; only a refusal for length is audible.
 void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
+    // The keypad's decimal key is a point in a number, also where the
+    // keyboard layout types a comma with it.
+    if (std::exchange(m_KeypadDecimal, false) && keyAscii != 0)
+        keyAscii = key::Point;
     // The key's KeyDown handler took the edit away (it opened the
     // calculator, say): its character has no field to go into.
     if (m_Locked || m_KeyLeftTheEdit) {
@@ -87,7 +91,9 @@ void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
 }
 
 void Quillomet::OnTxtNumberKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
-    if (m_UpDownFunction) {
+    // The arrows step before the host hears of them; with Alt they are
+    // the calculator's keys and never step.
+    if (m_UpDownFunction && (shift & shift::Alt) == 0) {
         if (keyCode == key::Up)
             StepUp();
         else if (keyCode == key::Down)
@@ -99,6 +105,28 @@ void Quillomet::OnTxtNumberKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
     const bool editing = m_GotFocus;
     RaiseKeyEvent(EventId::KeyDown, keyCode, shift);
     m_KeyLeftTheEdit = editing && !m_GotFocus;
+    m_KeypadDecimal = keyCode == key::KeypadDecimal;
+    if (!m_KeyLeftTheEdit)
+        OnKeyLeftToTheControl(keyCode, shift);
+}
+
+// The keys a host hears of first: what its KeyDown handler leaves in the
+// code (0 cancels) is what acts. F4 and Alt+Down open the calculator as a
+// drop-down field's list opens, Alt+Up closes it, and the Page keys step
+// ten increments at once.
+void Quillomet::OnKeyLeftToTheControl(std::int16_t keyCode, std::int16_t shift) {
+    const bool alt = (shift & shift::Alt) != 0;
+    if ((keyCode == key::F4 && !alt) || (keyCode == key::Down && alt)) {
+        if (m_Calculator) {
+            ShowCalculator();
+            // Its release belongs to the calculator now, which it must not close.
+            m_KeyLeftTheEdit = true;
+        }
+    } else if (keyCode == key::Up && alt) {
+        CloseCalculator();
+    } else if (m_UpDownFunction && !alt && (keyCode == key::PageUp || keyCode == key::PageDown)) {
+        StepPage(keyCode == key::PageUp);
+    }
 }
 
 void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
@@ -108,13 +136,13 @@ void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
         RaiseKeyEvent(EventId::KeyUp, keyCode, shift);
         return;
     }
+    m_KeypadDecimal = false;
     CloseCalculator();
-    if (m_UpDownFunction && (keyCode == key::Up || keyCode == key::Down)) {
+    const bool steppingKey = keyCode == key::Up || keyCode == key::Down || keyCode == key::PageUp ||
+                             keyCode == key::PageDown;
+    if (m_UpDownFunction && steppingKey && (shift & shift::Alt) == 0) {
         StopRepeating();
-        if (m_GotFocus) {
-            m_SkipFocus = false;
-            Highlight();
-        }
+        HighlightAfterSteps();
     }
     // Ctrl alone: the clipboard keys act on the whole text, also when the
     // field is locked; the lock is for typed characters.

@@ -3,6 +3,7 @@
 #include "control/quillomet.h"
 #include "control/value_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 // The spinner and the arrow keys: steps of UpDownIncrement that snap to its
@@ -45,14 +46,41 @@ bool Quillomet::Holdable(double next) {
 
 // An increment of 0 moves nothing, so such a step is ignored rather than
 // dividing by zero.
+// Below the maximum when the range holds; a step that finds the maximum
+// stops the repeat.
+bool Quillomet::MayStepUp() {
+    if (m_UseMaxMinValues && !(Value().ToDouble() < MemberValue(m_MaxValue))) {
+        StopRepeating();
+        return false;
+    }
+    return true;
+}
+
+// Above the floor (0 for a positive-only control) when the range holds. A
+// positive-only control at 0 does not step and leaves the repeat running.
+bool Quillomet::MayStepDown(double& floor) {
+    floor = 0;
+    if (m_PositiveOnly) {
+        if (Value().ToDouble() == 0)
+            return false;
+    } else {
+        // The minimum as a whole number, half to even; not confined to 16
+        // bits, so a minimum beyond them is a floor like any other.
+        floor = std::nearbyint(MemberValue(m_MinValue));
+    }
+    if (m_UseMaxMinValues && !(Value().ToDouble() > floor)) {
+        StopRepeating();
+        return false;
+    }
+    return true;
+}
+
 void Quillomet::StepUp() {
     if (m_UpDownIncrement == 0)
         return;
     ScopedStep step(m_Stepping);
-    if (m_UseMaxMinValues && !(Value().ToDouble() < MemberValue(m_MaxValue))) {
-        StopRepeating();
+    if (!MayStepUp())
         return;
-    }
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
     if (!Holdable((r > 0 ? Value().ToDouble() - r : Value().ToDouble()) + m_UpDownIncrement))
         return;
@@ -66,18 +94,8 @@ void Quillomet::StepDown() {
         return;
     ScopedStep step(m_Stepping);
     double floor = 0;
-    if (m_PositiveOnly) {
-        if (Value().ToDouble() == 0)
-            return;
-    } else {
-        // The minimum as a whole number, half to even; not confined to 16
-        // bits, so a minimum beyond them is a floor like any other.
-        floor = std::nearbyint(MemberValue(m_MinValue));
-    }
-    if (m_UseMaxMinValues && !(Value().ToDouble() > floor)) {
-        StopRepeating();
+    if (!MayStepDown(floor))
         return;
-    }
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
     if (!Holdable(r > 0 ? Value().ToDouble() - r : Value().ToDouble() - m_UpDownIncrement))
         return;
@@ -85,6 +103,63 @@ void Quillomet::StepDown() {
         SetValue(Value().ToDouble() - r);
     else
         SetValue(Value().ToDouble() - m_UpDownIncrement);
+}
+
+// Page Up and Page Down: from the number snapped as the arrows snap it,
+// ten increments in one write, so the host hears one Change. The write's
+// range rule holds the result; a positive-only control stops at 0, where a
+// negative number would lose its sign.
+void Quillomet::StepPage(bool up) {
+    if (m_UpDownIncrement == 0)
+        return;
+    ScopedStep step(m_Stepping);
+    double floor = 0;
+    if (up ? !MayStepUp() : !MayStepDown(floor))
+        return;
+    const double value = Value().ToDouble();
+    const double r = Remainder(value, m_UpDownIncrement);
+    const double snapped = r > 0 ? value - r : value;
+    const double increments = static_cast<double>(key::PageSteps) * m_UpDownIncrement;
+    double next = up ? snapped + increments : snapped - increments;
+    if (!up && m_PositiveOnly)
+        next = std::max(next, 0.0);
+    if (Holdable(next))
+        SetValue(next);
+}
+
+// The wheel over the focused field steps as the arrows do, a step a notch,
+// and raises no key events. A field without the focus leaves it, so that
+// scrolling a form never changes a number.
+bool Quillomet::OnTxtNumberMouseWheel(std::int32_t delta) {
+    if (!(m_UpDownFunction && m_Enabled && m_GotFocus)) {
+        m_WheelDelta = 0;
+        return false;
+    }
+    if ((delta > 0) != (m_WheelDelta > 0))
+        m_WheelDelta = 0; // turned back: what was left of the other way goes
+    m_WheelDelta += delta;
+    bool stepped = false;
+    while (m_GotFocus && (m_WheelDelta >= key::WheelNotch || m_WheelDelta <= -key::WheelNotch)) {
+        if (m_WheelDelta > 0) {
+            m_WheelDelta -= key::WheelNotch;
+            StepUp();
+        } else {
+            m_WheelDelta += key::WheelNotch;
+            StepDown();
+        }
+        stepped = true;
+    }
+    if (stepped)
+        HighlightAfterSteps();
+    return true;
+}
+
+// The stepped number back in its plain form, selected, in a focused field.
+void Quillomet::HighlightAfterSteps() {
+    if (m_GotFocus) {
+        m_SkipFocus = false;
+        Highlight();
+    }
 }
 
 void Quillomet::OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
@@ -102,10 +177,7 @@ void Quillomet::OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, fl
 
 void Quillomet::OnUpDown1MouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
     StopSpinning();
-    if (m_GotFocus) {
-        m_SkipFocus = false;
-        Highlight();
-    }
+    HighlightAfterSteps();
     RaiseMouseEvent(EventId::MouseUp, button, shift, x, y);
     RaiseEvent(EventId::Click);
 }

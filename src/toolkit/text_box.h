@@ -35,6 +35,11 @@ public:
     virtual void OnClick() = 0;
     virtual void OnDblClick() = 0;
     virtual void OnClipboardCommand(ClipboardCommand command) = 0;
+    // The wheel turned over the field (delta in the system's units, 120 a
+    // notch, positive away from the user). Returns whether the control
+    // took it; a turn it leaves goes on to the window behind, so that a
+    // form scrolls.
+    virtual bool OnMouseWheel(std::int32_t delta) = 0;
 
 protected:
     ~TextBoxEvents() = default;

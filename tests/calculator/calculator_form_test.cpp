@@ -1,6 +1,9 @@
 #include "calculator/calculator_state.h"
 #include "control/control_fixture.h"
 
+#include <utility>
+#include <vector>
+
 namespace quillomet {
 namespace {
 
@@ -75,15 +78,24 @@ TEST_F(CalculatorWindowTest, OperatorsHandBackAndClosingKeepsWhatWasHanded) {
 }
 
 TEST_F(CalculatorWindowTest, EveryWayOfClosingHighlightsTheOwner) {
-    enum Closing { Escape, Deactivation, WatchTimer, Hide, Toggle };
+    enum Closing { Escape, F4, AltF4, AltUp, Deactivation, WatchTimer, Hide, Toggle };
     control.SetValue(-5.0);
-    for (Closing closing : {Escape, Deactivation, WatchTimer, Hide, Toggle}) {
+    for (Closing closing : {Escape, F4, AltF4, AltUp, Deactivation, WatchTimer, Hide, Toggle}) {
         SCOPED_TRACE(closing);
         Open();
         EXPECT_FALSE(control.GotFocus());
         switch (closing) {
         case Escape:
             Window()->Press(27);
+            break;
+        case F4:
+            Window()->Press(115);
+            break;
+        case AltF4:
+            Window()->Press(115, 4);
+            break;
+        case AltUp:
+            Window()->Press(38, 4);
             break;
         case Deactivation:
             Window()->ActivateElsewhere();
@@ -104,6 +116,19 @@ TEST_F(CalculatorWindowTest, EveryWayOfClosingHighlightsTheOwner) {
         EXPECT_TRUE(control.GotFocus());
         EXPECT_EQ("-5.00", Shown()); // plain form, selected
         EXPECT_EQ(5, Field().SelLength());
+        Field().LoseFocus();
+    }
+}
+
+// Up without Alt and Alt with other keys are no closing keys.
+TEST_F(CalculatorWindowTest, OnlyTheDropDownKeysClose) {
+    for (const auto& [keyCode, shift] :
+         std::vector<std::pair<std::int16_t, std::int16_t>>{{38, 0}, {40, 4}, {18, 4}, {114, 0}}) {
+        SCOPED_TRACE(keyCode);
+        Open();
+        Window()->Press(keyCode, shift);
+        EXPECT_NE(nullptr, Window());
+        control.HideCalculator();
         Field().LoseFocus();
     }
 }

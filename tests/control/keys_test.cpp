@@ -310,6 +310,90 @@ TEST_F(KeysTest, ArrowKeysWithSpinnerStepAndReselect) {
     EXPECT_EQ((std::vector<EventId>{EventId::Change, EventId::KeyDown, EventId::KeyUp}), Events());
 }
 
+// Alt makes the arrows the calculator's keys: they never step, and the host
+// hears them with Alt in the shift state.
+TEST_F(KeysTest, AltArrowsNeverStep) {
+    control.SetUpDownFunction(true);
+    control.SetCalculator(false);
+    control.SetValue(5.0);
+    FocusIn();
+    for (const std::int16_t arrow : {key::Up, key::Down}) {
+        host.ClearRecords();
+        Field().PressKey(arrow, shift::Alt);
+        EXPECT_EQ(Variant(5.0), control.Value());
+        EXPECT_EQ((std::vector<EventId>{EventId::KeyDown, EventId::KeyUp}), Events());
+        EXPECT_EQ(Variant(shift::Alt), host.m_Events.front().arguments[1]);
+    }
+}
+
+// The drop-down keys open the calculator of a control that shows its button;
+// the key's release leaves it open, and Alt+Up in the field closes it.
+TEST_F(KeysTest, DropDownKeysOpenTheCalculator) {
+    const struct {
+        bool calculator;
+        std::int16_t keyCode, shift;
+        bool opens;
+    } rows[] = {
+        {true, key::F4, shift::None, true},    {true, key::Down, shift::Alt, true},
+        {true, key::F4, shift::Shift, true},   {true, key::F4, shift::Alt, false}, // the host's
+        {true, key::Down, shift::None, false}, {false, key::F4, shift::None, false},
+        {false, key::Down, shift::Alt, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.keyCode << " shift " << row.shift);
+        control.SetCalculator(row.calculator);
+        FocusIn();
+        Field().PressKey(row.keyCode, row.shift);
+        EXPECT_EQ(row.opens, CalculatorState::ForThisThread().m_Showing);
+        control.HideCalculator();
+        FocusOut();
+    }
+    control.SetCalculator(true);
+    FocusIn();
+    control.ShowCalculator();
+    Field().KeyDown(key::Up, shift::Alt); // the field heard it first
+    EXPECT_FALSE(CalculatorState::ForThisThread().m_Showing);
+}
+
+// For the keys the control added, the host goes first: what its KeyDown
+// handler leaves in the code is what acts.
+TEST_F(KeysTest, HostsKeyDownHandlerDecidesTheNewKeys) {
+    control.SetUpDownFunction(true);
+    control.SetValue(50.0);
+    FocusIn();
+    host.m_OnEvent = [](EventId event, std::span<Variant> arguments) {
+        if (event != EventId::KeyDown)
+            return;
+        if (arguments[0] == Variant(key::F4))
+            arguments[0] = std::int16_t{0};
+        else if (arguments[0] == Variant(key::PageUp))
+            arguments[0] = key::PageDown;
+    };
+    Field().PressKey(key::F4);
+    EXPECT_FALSE(CalculatorState::ForThisThread().m_Showing);
+    Field().PressKey(key::PageUp);
+    EXPECT_EQ(Variant(40.0), control.Value());
+}
+
+// A layout with a decimal comma types "," with the keypad's decimal key: the
+// field takes it as the point, and the host hears a point. A comma typed
+// any other way is still refused.
+TEST_F(KeysTest, KeypadDecimalKeyTypesAPoint) {
+    FocusIn();
+    Field().TypeText("12");
+    Field().KeyDown(key::KeypadDecimal);
+    Field().TypeChar(',');
+    Field().KeyUp(key::KeypadDecimal);
+    Field().TypeText("5,");
+    EXPECT_EQ("12.5", Shown());
+    EXPECT_EQ((std::vector<std::int16_t>{'1', '2', '.', '5'}), KeyPressCodes());
+    // Its release ends it: a character arriving later is what it is.
+    Field().KeyDown(key::KeypadDecimal);
+    Field().KeyUp(key::KeypadDecimal);
+    Field().TypeChar(',');
+    EXPECT_EQ("12.5", Shown());
+}
+
 TEST_F(KeysTest, MouseEventsPassOnTheChildsArguments) {
     host.m_OnEvent = [](EventId event, std::span<Variant> arguments) {
         if (event == EventId::MouseDown)

@@ -47,6 +47,113 @@ TEST_F(SteppingTest, StepsSnapToMultiples) {
     }
 }
 
+// Page Up and Page Down: from the number snapped as the arrows snap it, ten
+// increments in one write.
+TEST_F(SteppingTest, PageKeysStepTenIncrementsInOneWrite) {
+    const struct {
+        std::int16_t increment;
+        double start;
+        std::int16_t key;
+        double result;
+    } rows[] = {
+        {5, 7, key::PageUp, 55},     {5, 7, key::PageDown, -45},
+        {5, 10, key::PageUp, 60},    {1, 2.5, key::PageUp, 12.5}, // 2.5 rounds to 2: remainder 0
+        {5, -7, key::PageDown, -57},                              // negatives do not snap
+        {5, 0, key::PageDown, -50},  {-5, 10, key::PageUp, -40},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.start << " by " << row.increment);
+        Start(row.start, row.increment);
+        FocusIn();
+        host.ClearRecords();
+        Field().KeyDown(row.key);
+        EXPECT_EQ(row.result, Number());
+        EXPECT_EQ(1, host.Changes());
+        Field().KeyUp(row.key);
+        EXPECT_EQ(static_cast<std::int32_t>(Shown().size()), Field().SelLength()); // re-selected
+        FocusOut();
+    }
+}
+
+TEST_F(SteppingTest, PageKeysKeepTheArrowsRangeRules) {
+    const struct {
+        bool useRange, positiveOnly;
+        double start;
+        std::int16_t key;
+        double result;
+        int changes;
+    } rows[] = {
+        {true, false, 95, key::PageUp, 100, 2},      // 105, then clamped
+        {true, false, 100, key::PageUp, 100, 0},     // at the maximum
+        {true, false, 20, key::PageDown, 10.5, 2},   // 10, then clamped
+        {true, false, 10.4, key::PageDown, 10.5, 2}, // the floor is 10
+        {false, true, 5, key::PageDown, 0, 1},       // not below 0, where the sign would go
+        {false, true, 0, key::PageDown, 0, 0},
+        {false, false, 95, key::PageUp, 105, 1}, // no range: no limit
+    };
+    control.SetMaxValue(100);
+    control.SetMinValue(10.5);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.start << " range " << row.useRange);
+        control.SetUseMaxMinValues(row.useRange);
+        control.SetPositiveOnly(row.positiveOnly);
+        Start(row.start, 1);
+        Field().PressKey(row.key);
+        EXPECT_EQ(row.result, Number());
+        EXPECT_EQ(row.changes, host.Changes());
+    }
+}
+
+TEST_F(SteppingTest, PageKeysNeedTheSpinnerAndNoAlt) {
+    Start(50, 1);
+    Field().PressKey(key::PageUp, shift::Alt);
+    EXPECT_EQ(50, Number());
+    control.SetUpDownFunction(false);
+    Field().PressKey(key::PageUp);
+    EXPECT_EQ(50, Number());
+    EXPECT_EQ(0, host.Changes());
+}
+
+// The wheel steps the focused field a step a notch, raising no key events;
+// a field without the focus leaves the wheel to the form.
+TEST_F(SteppingTest, WheelStepsOnlyTheFocusedField) {
+    Start(10, 1);
+    EXPECT_FALSE(Field().Wheel(120));
+    EXPECT_EQ(10, Number());
+
+    FocusIn();
+    host.ClearRecords();
+    const struct {
+        std::vector<std::int32_t> turns;
+        double result;
+    } rows[] = {
+        {{120}, 11},     {{-240}, 8},         {{60, 60}, 11}, {{40, 40, 40}, 11},
+        {{60, -60}, 10}, {{90, -90, -60}, 9}, // turned back: what was left the other way goes
+        {{360}, 13},     {{-60, -120}, 9},    // one step, half a notch left over
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.result);
+        Start(10, 1);
+        FocusIn();
+        host.ClearRecords();
+        for (const std::int32_t turn : row.turns)
+            EXPECT_TRUE(Field().Wheel(turn));
+        EXPECT_EQ(row.result, Number());
+        for (const EventId event : Events())
+            EXPECT_EQ(EventId::Change, event);
+        if (row.result != 10) { // re-selected in its plain form
+            EXPECT_EQ(static_cast<std::int32_t>(Shown().size()), Field().SelLength());
+        }
+        FocusOut();
+    }
+
+    Start(10, 1);
+    control.SetUpDownFunction(false);
+    FocusIn();
+    EXPECT_FALSE(Field().Wheel(120));
+    EXPECT_EQ(10, Number());
+}
+
 TEST_F(SteppingTest, RangeStopsTheSteps) {
     control.SetMaxValue(100);
     control.SetMinValue(10.5);

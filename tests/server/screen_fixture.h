@@ -121,6 +121,28 @@ protected:
         SendMessageW(Field(), WM_KEYUP, key, 0);
         Pump();
     }
+    // A key with Alt held, as the system sends it: WM_SYSKEYDOWN and UP,
+    // to the window with the focus (the calculator's, once it opened).
+    void AltKey(UINT key) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_MENU] = 0x80;
+        SetKeyboardState(state);
+        SendMessageW(GetFocus(), WM_SYSKEYDOWN, key, 1 << 29);
+        SendMessageW(GetFocus(), WM_SYSKEYUP, key, 1 << 29);
+        state[VK_MENU] = 0;
+        SetKeyboardState(state);
+        Pump();
+    }
+    // The wheel turned over `window` (delta in notches of 120), as the
+    // system sends it to the window with the focus.
+    void Wheel(HWND window, int delta) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), at);
+        Pump();
+    }
     void SetClipboard(const wchar_t* text) {
         OpenClipboard(m_Form);
         EmptyClipboard();

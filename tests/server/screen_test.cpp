@@ -202,6 +202,124 @@ TEST_F(ScreenTest, ArrowKeysStepTheValue) {
     EXPECT_EQ(L"0.00", Text()); // re-selected in its plain form
 }
 
+// Page Up and Page Down step ten increments; Alt with the arrows never steps.
+TEST_F(ScreenTest, PageKeysStepTenIncrements) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    m_Control->put_Calculator(VARIANT_FALSE);
+    m_Control->put_UpDownIncrement(5);
+    SetValue(7);
+    SetFocus(Field());
+    Pump();
+    Key(VK_PRIOR);
+    EXPECT_EQ(55, Value());
+    EXPECT_EQ(L"55.00", Text()); // re-selected in its plain form
+    Key(VK_NEXT);
+    Key(VK_NEXT);
+    EXPECT_EQ(-45, Value());
+    AltKey(VK_UP);
+    AltKey(VK_DOWN);
+    EXPECT_EQ(-45, Value());
+}
+
+// The wheel steps only the focused field, and only while the pointer is over
+// the control: elsewhere it is the form's, to scroll.
+TEST_F(ScreenTest, WheelStepsTheFocusedFieldOnly) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    SetValue(10);
+    SetFocus(m_Next);
+    Pump();
+    SendMessageW(Field(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    Pump();
+    EXPECT_EQ(10, Value()); // no focus: the turn is not the field's
+    SetFocus(Field());
+    Pump();
+    const int keyDowns = m_Sink.Count(4);
+    Wheel(GetParent(Field()), WHEEL_DELTA);
+    EXPECT_EQ(11, Value());
+    Wheel(GetParent(Field()), -2 * WHEEL_DELTA);
+    EXPECT_EQ(9, Value());
+    Wheel(GetParent(Field()), WHEEL_DELTA / 2);
+    Wheel(GetParent(Field()), WHEEL_DELTA / 2);
+    EXPECT_EQ(10, Value());
+    Wheel(m_Next, WHEEL_DELTA); // the pointer elsewhere
+    EXPECT_EQ(10, Value());
+    EXPECT_EQ(keyDowns, m_Sink.Count(4)); // the wheel is no key
+}
+
+// A layout with a decimal comma types "," with the keypad's decimal key: the
+// field takes a point.
+TEST_F(ScreenTest, KeypadDecimalKeyTypesAPointOnACommaLayout) {
+    SetFocus(Field());
+    Pump();
+    Type("12");
+    SendMessageW(Field(), WM_KEYDOWN, VK_DECIMAL, 0);
+    SendMessageW(Field(), WM_CHAR, L',', 0);
+    SendMessageW(Field(), WM_KEYUP, VK_DECIMAL, 0);
+    Type("5,");
+    EXPECT_EQ(L"12.5", Text());
+}
+
+// F4 and Alt+Down open the calculator, F4 and Alt+Up close it again, and
+// the host hears the Alt keys with Alt in the shift state.
+TEST_F(ScreenTest, DropDownKeysOpenAndCloseTheCalculator) {
+    m_Control->put_Calculator(VARIANT_TRUE);
+    SetValue(5);
+    SetFocus(Field());
+    Pump();
+    Key(VK_F4);
+    ASSERT_NE(nullptr, Calculator());
+    EXPECT_EQ(Calculator(), GetActiveWindow());
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_F4, 0);
+    RunUntil([] { return Calculator() == nullptr; }, 2000);
+    EXPECT_EQ(nullptr, Calculator());
+    VARIANT_BOOL focused = VARIANT_FALSE;
+    m_Control->get_GotFocus(&focused);
+    EXPECT_EQ(VARIANT_TRUE, focused); // highlighted again
+    // This form has no dialog manager to put the focus back where it was
+    // when it is active again; a host's form does.
+    SetFocus(Field());
+    Pump();
+
+    m_Sink.m_Events.clear();
+    m_Sink.m_Arguments.clear();
+    AltKey(VK_DOWN);
+    ASSERT_NE(nullptr, Calculator());
+    ASSERT_EQ(4, m_Sink.m_Events.front()); // KeyDown first, with Alt
+    EXPECT_EQ(VK_DOWN, V_I2(&m_Sink.m_Arguments.front()[0]));
+    EXPECT_EQ(4, V_I2(&m_Sink.m_Arguments.front()[1]));
+    AltKey(VK_UP); // to the calculator, which has the focus
+    RunUntil([] { return Calculator() == nullptr; }, 2000);
+    EXPECT_EQ(nullptr, Calculator());
+    EXPECT_EQ(5, Value()); // the Alt arrows stepped nothing
+}
+
+// The calculator's buttons are reached by Tab and Shift+Tab, as in a dialog,
+// and moving among them keeps it open.
+TEST_F(ScreenTest, CalculatorButtonsAreReachedByTab) {
+    m_Control->ShowCalculator();
+    Pump();
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    const HWND first = GetFocus();
+    ASSERT_TRUE(IsChild(Calculator(), first));
+    SendMessageW(first, WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    const HWND second = GetFocus();
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(IsChild(Calculator(), second));
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(second, WM_KEYDOWN, VK_TAB, 0);
+    state[VK_SHIFT] = 0;
+    SetKeyboardState(state);
+    Pump();
+    EXPECT_EQ(first, GetFocus());
+    EXPECT_NE(nullptr, Calculator());
+    m_Control->HideCalculator();
+}
+
 // Held on its upper half, the spinner steps at once, again after 700 ms,
 // then every 50 ms, and stops at the maximum.
 // Forms are usually filled while hidden and shown afterwards: the field

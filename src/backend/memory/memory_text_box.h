@@ -55,6 +55,8 @@ public:
     // A clipboard road other than the Ctrl keys (Shift+Insert, a menu).
     void Clipboard(ClipboardCommand command) { m_Events.OnClipboardCommand(command); }
     void DblClick() { m_Events.OnDblClick(); }
+    // The wheel turned over the field; whether the control took it.
+    bool Wheel(std::int32_t delta) { return m_Events.OnMouseWheel(delta); }
 
     bool HasFocus() const { return m_HasFocus; }
     Alignment GetAlignment() const { return m_Alignment; }

@@ -163,11 +163,32 @@ LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM
                 }
         break;
     case WM_KEYDOWN:
+        // Tab and Shift+Tab move among the buttons, as in a dialog; the
+        // window has no dialog manager to do it.
+        if (wParam == VK_TAB) {
+            const HWND focus = GetFocus();
+            const HWND from = IsChild(window, focus) ? focus : nullptr;
+            if (HWND next = GetNextDlgTabItem(window, from, GetKeyState(VK_SHIFT) < 0))
+                SetFocus(next);
+            return 0;
+        }
         m_Events.OnKeyDown(static_cast<std::int16_t>(wParam), ShiftState());
         return 0;
     case WM_KEYUP:
         m_Events.OnKeyUp(static_cast<std::int16_t>(wParam), ShiftState());
         return 0;
+    // Alt combinations: the map sees them with Alt in the shift state. Only
+    // F4 is kept from the system, whose Alt+F4 would destroy the window
+    // behind the calculator's back; the others go on (the Alt key itself
+    // and its menus).
+    case WM_SYSKEYDOWN:
+        m_Events.OnKeyDown(static_cast<std::int16_t>(wParam), ShiftState());
+        if (wParam == VK_F4)
+            return 0;
+        break;
+    case WM_SYSKEYUP:
+        m_Events.OnKeyUp(static_cast<std::int16_t>(wParam), ShiftState());
+        break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)
             m_Events.OnDeactivate();
@@ -217,10 +238,9 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
         const StandardFloatingPoint standardFloatingPoint;
         if (message == WM_NCHITTEST && child == self->m_Readout)
             return HTTRANSPARENT;
-        if (message == WM_KEYDOWN || message == WM_KEYUP) {
-            const HWND parent = GetParent(child);
-            SendMessageW(parent, message, wParam, lParam);
-            return 0; // the calculator handled it; the button does not
+        if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
+            message == WM_SYSKEYUP) {
+            return SendMessageW(GetParent(child), message, wParam, lParam);
         }
         if (message == WM_KILLFOCUS && !self->Inside(reinterpret_cast<HWND>(wParam))) {
             const LRESULT result = on_demand::DefSubclassProc(child, message, wParam, lParam);

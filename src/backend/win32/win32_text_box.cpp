@@ -434,7 +434,11 @@ LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return OnChar(message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
+    case WM_SYSKEYDOWN: // with Alt held, or F10
+    case WM_SYSKEYUP:
         return OnKey(message, wParam, lParam);
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
@@ -535,7 +539,7 @@ LRESULT Win32TextBox::OnChar(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT Win32TextBox::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     auto keyCode = static_cast<std::int16_t>(wParam);
     std::int16_t shift = ShiftState();
-    if (message == WM_KEYDOWN)
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
         m_Events.OnKeyDown(keyCode, shift);
     else
         m_Events.OnKeyUp(keyCode, shift);
@@ -553,6 +557,20 @@ LRESULT Win32TextBox::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
         }
     }
     return CallEdit(message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+}
+
+// Only a turn over the control's own window steps its number: where the
+// system sends the wheel to the focused window wherever the pointer is, a
+// turn elsewhere scrolls what lies under it, as the field's own procedure
+// hands it on to the form.
+LRESULT Win32TextBox::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    RECT own{};
+    const HWND window = m_Parent.Existing();
+    const POINT at = MousePoint(lParam); // on the screen
+    if (window && GetWindowRect(window, &own) && PtInRect(&own, at) &&
+        m_Events.OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam)))
+        return 0;
+    return CallEdit(WM_MOUSEWHEEL, wParam, lParam);
 }
 
 // Mouse events carry the field's own coordinates, in twips.

@@ -70,6 +70,7 @@ private:
     void ApplyFont();
     LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
     HWND ChildWindow() const override { return m_Edit; }
     void OnCommand(WORD code) override;
     HBRUSH OnControlColor(HDC dc) override;
