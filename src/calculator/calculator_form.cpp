@@ -119,6 +119,9 @@ void CalculatorForm::PressKey(std::int16_t keyCode, std::int16_t shift) {
         RequestClose();
         return;
     }
+    // Other Alt combinations are the system's (menus, typed character codes).
+    if ((shift & Alt) != 0)
+        return;
     if (shift == Shift && keyCode == 56)
         keyCode = 88; // Shift+8, "*" on common layouts
     if (keyCode >= 48 && keyCode <= 57) {

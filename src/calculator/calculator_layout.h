@@ -65,4 +65,51 @@ inline constexpr std::array<ControlPlacement, 20> Controls{{
      19},
 }};
 
+// What a screen reader calls the window and each key: the key's meaning,
+// where its caption is a sign.
+inline constexpr std::string_view SpokenWindowName = "Calculator";
+constexpr std::string_view SpokenName(CalculatorButton button) {
+    switch (button) {
+    case B::Number0:
+        return "0";
+    case B::Number1:
+        return "1";
+    case B::Number2:
+        return "2";
+    case B::Number3:
+        return "3";
+    case B::Number4:
+        return "4";
+    case B::Number5:
+        return "5";
+    case B::Number6:
+        return "6";
+    case B::Number7:
+        return "7";
+    case B::Number8:
+        return "8";
+    case B::Number9:
+        return "9";
+    case B::Decimal:
+        return "Decimal point";
+    case B::Operator0:
+        return "Divide";
+    case B::Operator1:
+        return "Add";
+    case B::Operator2:
+        return "Multiply";
+    case B::Operator3:
+        return "Subtract";
+    case B::Operator4:
+        return "Equals";
+    case B::Percent:
+        return "Percent";
+    case B::Cancel:
+        return "Clear";
+    case B::CancelEntry:
+        return "Clear entry";
+    }
+    return {};
+}
+
 } // namespace quillomet::calculator_layout

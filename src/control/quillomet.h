@@ -103,6 +103,13 @@ public:
     std::int16_t MaxChars() const { return m_MaxChars; }
     bool Spinning() const { return m_Spinning; }
 
+    // For assistive technology: the host's name for the control (its
+    // ambient DisplayName, else the extender's Name), and the spinner's
+    // halves and the drop button pressed as a click presses them.
+    std::string HostName();
+    void ClickSpinner(bool up);
+    void ClickCalcButton();
+
 private:
     // The table of persisted properties reads and sets the members.
     friend struct PersistedPropertyTable;

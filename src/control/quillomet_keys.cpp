@@ -200,6 +200,24 @@ void Quillomet::PasteText() {
     m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
 }
 
+// A press and release on the drop button, as the mouse makes them.
+void Quillomet::ClickCalcButton() {
+    std::int16_t button = mouse::Left, shift = shift::None;
+    float x = 0, y = 0;
+    OnCalcButtonMouseDown(button, shift, x, y);
+    OnCalcButtonMouseUp(button, shift, x, y);
+    RaiseEvent(EventId::Click);
+}
+
+std::string Quillomet::HostName() {
+    std::string name = m_Host.AmbientDisplayName();
+    if (name.empty())
+        if (const ExtenderRef extender = m_Host.Extender())
+            if (const Variant named = extender->GetProperty("Name"); named.IsString())
+                name = named.ToString();
+    return name;
+}
+
 void Quillomet::OnTxtNumberClick() {
     CloseCalculator();
     RaiseEvent(EventId::Click);

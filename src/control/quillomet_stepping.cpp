@@ -106,8 +106,9 @@ void Quillomet::StepDown() {
 }
 
 // Page Up and Page Down: from the number snapped as the arrows snap it,
-// ten increments in one write, so the host hears one Change. The write's
-// range rule holds the result; a positive-only control stops at 0, where a
+// ten increments in one write, so the host hears one Change: the result is
+// held within the range first (where the arrows' last step would overshoot
+// and be brought back), and a positive-only control stops at 0, where a
 // negative number would lose its sign.
 void Quillomet::StepPage(bool up) {
     if (m_UpDownIncrement == 0)
@@ -121,7 +122,10 @@ void Quillomet::StepPage(bool up) {
     const double snapped = r > 0 ? value - r : value;
     const double increments = static_cast<double>(key::PageSteps) * m_UpDownIncrement;
     double next = up ? snapped + increments : snapped - increments;
-    if (!up && m_PositiveOnly)
+    if (m_UseMaxMinValues) // towards the limit it approaches; crossed limits stay the range rule's
+        next =
+            up ? std::min(next, MemberValue(m_MaxValue)) : std::max(next, MemberValue(m_MinValue));
+    if (m_PositiveOnly)
         next = std::max(next, 0.0);
     if (Holdable(next))
         SetValue(next);
@@ -195,6 +199,15 @@ void Quillomet::OnTimer1Timer() {
     std::int16_t keyCode = m_SpinUp ? key::Up : key::Down;
     std::int16_t noShift = 0;
     OnTxtNumberKeyDown(keyCode, noShift);
+}
+
+// A press and release on one half, as the mouse makes them.
+void Quillomet::ClickSpinner(bool up) {
+    std::int16_t button = mouse::Left, shift = shift::None;
+    float x = 0;
+    float y = up ? 0.0f : static_cast<float>(UpDown1().Height());
+    OnUpDown1MouseDown(button, shift, x, y);
+    OnUpDown1MouseUp(button, shift, x, y);
 }
 
 void Quillomet::StopSpinning() {

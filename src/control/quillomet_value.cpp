@@ -179,6 +179,7 @@ void Quillomet::OnTxtNumberChange() {
     if (sameNumber)
         return;
     m_Host.PropertyChanged(keys::Value);
+    m_Toolkit.AnnounceValueChange();
     RaiseEvent(EventId::Change);
 }
 

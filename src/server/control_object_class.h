@@ -14,6 +14,7 @@
 #include "control/quillomet.h"
 #include "ordinalex.h"
 #include "server/connection_point.h"
+#include "server/control_accessible.h"
 #include "server/diagnostics.h"
 #include "server/persistence.h"
 #include "server/site_container.h"
@@ -95,12 +96,15 @@ class ControlObject final
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
                             IOleControl, IViewObject2, IQuillometDiagnostics>,
       private SiteOwner,
-      private win32::WindowOwner {
+      private win32::WindowOwner,
+      private AccessibleSource {
 public:
     ControlObject() : m_Container(*this), m_Control(m_Toolkit, m_Container) { ConnectWindow(); }
 
     ~ControlObject() override {
         DisconnectWindow();
+        if (m_Accessible)
+            m_Accessible->Disconnect(); // a screen reader may hold it longer
         if (m_Events)
             m_Events->Detach();
         if (m_PropertyNotify)
@@ -505,7 +509,14 @@ public:
     // --- IOleControl ------------------------------------------------------------
     STDMETHODIMP GetControlInfo(CONTROLINFO* info) noexcept override;
     STDMETHODIMP OnMnemonic(MSG*) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP OnAmbientPropertyChange(DISPID) noexcept override { return S_OK; }
+    // A host that renames the control tells of its DisplayName; a screen
+    // reader hears of the new name.
+    STDMETHODIMP OnAmbientPropertyChange(DISPID id) noexcept override {
+        if (id == DISPID_AMBIENT_DISPLAYNAME || id == DISPID_UNKNOWN)
+            if (const HWND window = m_Toolkit.Window().Existing())
+                NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+        return S_OK;
+    }
     STDMETHODIMP FreezeEvents(BOOL freeze) noexcept override;
 
     // --- IViewObject2 -----------------------------------------------------------
@@ -667,6 +678,13 @@ private:
     void WindowLostFocus(HWND next) override;
     void FocusEntered() override { m_Control.OnEnterFocus(); }
     void FocusLeft() override { m_Control.OnExitFocus(); }
+    LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam) override;
+    std::wstring AccessibleName() override;
+    // What the accessible object asks (control_object.cpp).
+    Quillomet& Control() override { return m_Control; }
+    win32::Win32Toolkit& Toolkit() override { return m_Toolkit; }
+    // Made on the first question, kept while the window lasts.
+    com::com_ptr<ControlAccessible> m_Accessible;
 
     // Embedding.
     HRESULT ActivateInPlace(bool uiActivate);

@@ -125,6 +125,19 @@ FontRef SiteContainer::AmbientFont() {
     return win32::Win32Font::Default();
 }
 
+std::string SiteContainer::AmbientDisplayName() {
+    if (auto ambient = m_Site.try_as<IDispatch>()) {
+        DISPPARAMS none{};
+        com::unique_variant result;
+        if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_DISPLAYNAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                      DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
+                                      nullptr)) &&
+            V_VT(result.get()) == VT_BSTR)
+            return BstrToUtf8(V_BSTR(result.get()));
+    }
+    return {};
+}
+
 ExtenderRef SiteContainer::Extender() {
     std::shared_ptr<DispatchExtender> host;
     if (auto controlSite = m_Site.try_as<IOleControlSite>()) {

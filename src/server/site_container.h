@@ -42,6 +42,7 @@ public:
 
     void PropertyChanged(std::string_view key) override { m_Owner.OnPropertyChanged(key); }
     FontRef AmbientFont() override;
+    std::string AmbientDisplayName() override;
     ExtenderRef Extender() override;
     std::int32_t Width() override { return m_Width; }
     std::int32_t Height() override { return m_Height; }

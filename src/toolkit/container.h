@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace quillomet {
@@ -57,6 +58,8 @@ public:
     // Marks the host's form as modified; delivered for every write.
     virtual void PropertyChanged(std::string_view key) = 0;
     virtual FontRef AmbientFont() = 0;
+    // The host's name for the control (its ambient DisplayName), or empty.
+    virtual std::string AmbientDisplayName() = 0;
     virtual ExtenderRef Extender() = 0;
 
     // Outer size and inner area in twips. A size write may run the

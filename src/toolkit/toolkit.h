@@ -35,6 +35,8 @@ public:
 
     // The system's default sound.
     virtual void Beep() = 0;
+    // Tells assistive technology (a screen reader) that the number changed.
+    virtual void AnnounceValueChange() = 0;
     virtual void ClearClipboard() = 0;
     virtual void SetClipboardText(std::string_view text) = 0;
     virtual std::string ClipboardText() = 0;

@@ -120,14 +120,17 @@ TEST_F(CalculatorWindowTest, EveryWayOfClosingHighlightsTheOwner) {
     }
 }
 
-// Up without Alt and Alt with other keys are no closing keys.
+// Up without Alt and Alt with other keys are no closing keys; Alt with a
+// key of the map is the system's (menus, typed codes) and types nothing.
 TEST_F(CalculatorWindowTest, OnlyTheDropDownKeysClose) {
-    for (const auto& [keyCode, shift] :
-         std::vector<std::pair<std::int16_t, std::int16_t>>{{38, 0}, {40, 4}, {18, 4}, {114, 0}}) {
+    for (const auto& [keyCode, shift] : std::vector<std::pair<std::int16_t, std::int16_t>>{
+             {38, 0}, {40, 4}, {18, 4}, {114, 0}, {53, 4}, {101, 4}, {67, 4}, {107, 4}}) {
         SCOPED_TRACE(keyCode);
         Open();
+        Window()->Press('9');
         Window()->Press(keyCode, shift);
         EXPECT_NE(nullptr, Window());
+        EXPECT_EQ("9.", Window()->Readout());
         control.HideCalculator();
         Field().LoseFocus();
     }

@@ -83,10 +83,10 @@ TEST_F(SteppingTest, PageKeysKeepTheArrowsRangeRules) {
         double result;
         int changes;
     } rows[] = {
-        {true, false, 95, key::PageUp, 100, 2},      // 105, then clamped
+        {true, false, 95, key::PageUp, 100, 1},      // held at the maximum: one write
         {true, false, 100, key::PageUp, 100, 0},     // at the maximum
-        {true, false, 20, key::PageDown, 10.5, 2},   // 10, then clamped
-        {true, false, 10.4, key::PageDown, 10.5, 2}, // the floor is 10
+        {true, false, 20, key::PageDown, 10.5, 1},   // held at the minimum
+        {true, false, 10.4, key::PageDown, 10.5, 0}, // held at 10.5 already: no Change
         {false, true, 5, key::PageDown, 0, 1},       // not below 0, where the sign would go
         {false, true, 0, key::PageDown, 0, 0},
         {false, false, 95, key::PageUp, 105, 1}, // no range: no limit
@@ -102,6 +102,12 @@ TEST_F(SteppingTest, PageKeysKeepTheArrowsRangeRules) {
         EXPECT_EQ(row.result, Number());
         EXPECT_EQ(row.changes, host.Changes());
     }
+    // A negative increment steps a positive-only control down with Page Up.
+    control.SetUseMaxMinValues(false);
+    control.SetPositiveOnly(true);
+    Start(5, -1);
+    Field().PressKey(key::PageUp);
+    EXPECT_EQ(0, Number());
 }
 
 TEST_F(SteppingTest, PageKeysNeedTheSpinnerAndNoAlt) {

@@ -54,6 +54,8 @@ set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)
 
 quillomet_ocx_test(server_screen screen_test)
 
+quillomet_ocx_test(server_accessibility accessibility_test oleacc)
+
 quillomet_ocx_test(server_lifetime lifetime_test)
 target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 

@@ -228,7 +228,12 @@ TEST_F(ScreenTest, WheelStepsTheFocusedFieldOnly) {
     SetValue(10);
     SetFocus(m_Next);
     Pump();
-    SendMessageW(Field(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    // As a system that sends the wheel to the window under the pointer does.
+    RECT control{};
+    GetWindowRect(GetParent(Field()), &control);
+    SendMessageW(
+        Field(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+        MAKELPARAM((control.left + control.right) / 2, (control.top + control.bottom) / 2));
     Pump();
     EXPECT_EQ(10, Value()); // no focus: the turn is not the field's
     SetFocus(Field());
@@ -316,6 +321,14 @@ TEST_F(ScreenTest, CalculatorButtonsAreReachedByTab) {
     SetKeyboardState(state);
     Pump();
     EXPECT_EQ(first, GetFocus());
+    EXPECT_NE(nullptr, Calculator());
+    // Space presses the key that has the focus.
+    const HWND seven = quillomet::testing::CalculatorButton(L"7");
+    SetFocus(seven);
+    SendMessageW(seven, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(seven, WM_KEYUP, VK_SPACE, 0);
+    Pump();
+    EXPECT_EQ(L"7.", Readout());
     EXPECT_NE(nullptr, Calculator());
     m_Control->HideCalculator();
 }

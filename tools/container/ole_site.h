@@ -56,6 +56,8 @@ public:
     RECT m_Position{10, 10, 10 + 116, 10 + 20};
     RECT m_CorrectedTo{};
     IFontDisp* m_AmbientFont = nullptr;
+    // The host's name for the control; none when empty.
+    std::wstring m_DisplayName;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
@@ -158,11 +160,18 @@ public:
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
-        Note(id == DISPID_AMBIENT_FONT ? "Ambient Font" : "Ambient other");
+        Note(id == DISPID_AMBIENT_FONT          ? "Ambient Font"
+             : id == DISPID_AMBIENT_DISPLAYNAME ? "Ambient DisplayName"
+                                                : "Ambient other");
         if (id == DISPID_AMBIENT_FONT && m_AmbientFont && result) {
             V_VT(result) = VT_DISPATCH;
             V_DISPATCH(result) = m_AmbientFont;
             m_AmbientFont->AddRef();
+            return S_OK;
+        }
+        if (id == DISPID_AMBIENT_DISPLAYNAME && !m_DisplayName.empty() && result) {
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = SysAllocString(m_DisplayName.c_str());
             return S_OK;
         }
         return DISP_E_MEMBERNOTFOUND;
@@ -177,20 +186,29 @@ public:
         return unexpected;
     }
 
-    // The host-side object of the control: its TabStop, by name.
+    // The host-side object of the control: its TabStop and Name, by name.
     class Extender final : public PlainDispatch {
     public:
         bool m_TabStop = true;
+        std::wstring m_Name = L"Quillomet1";
         STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
-            if (_wcsicmp(names[0], L"TabStop") != 0)
+            if (_wcsicmp(names[0], L"TabStop") == 0)
+                ids[0] = 1;
+            else if (_wcsicmp(names[0], L"Name") == 0)
+                ids[0] = 2;
+            else
                 return DISP_E_UNKNOWNNAME;
-            ids[0] = 1;
             return S_OK;
         }
         STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                             UINT*) override {
-            if (id != 1 || !result)
+            if (!result || (id != 1 && id != 2))
                 return DISP_E_MEMBERNOTFOUND;
+            if (id == 2) {
+                V_VT(result) = VT_BSTR;
+                V_BSTR(result) = SysAllocString(m_Name.c_str());
+                return S_OK;
+            }
             V_VT(result) = VT_BOOL;
             V_BOOL(result) = m_TabStop ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;

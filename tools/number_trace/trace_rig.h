@@ -56,6 +56,7 @@ public:
 
     void PropertyChanged(std::string_view key) override;
     quillomet::FontRef AmbientFont() override { return m_Inner.AmbientFont(); }
+    std::string AmbientDisplayName() override { return m_Inner.AmbientDisplayName(); }
     quillomet::ExtenderRef Extender() override { return m_Extender; }
     std::int32_t Width() override { return m_Inner.Width(); }
     std::int32_t Height() override { return m_Inner.Height(); }

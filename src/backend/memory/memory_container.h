@@ -39,6 +39,7 @@ public:
 
     void PropertyChanged(std::string_view key) override;
     FontRef AmbientFont() override { return m_AmbientFont; }
+    std::string AmbientDisplayName() override { return m_DisplayName; }
     ExtenderRef Extender() override { return m_Extender; }
     // Lets the extender reach the control's members by name.
     void Attach(Quillomet& control) { m_Extender->m_Control = &control; }
@@ -58,6 +59,7 @@ public:
     void ClearRecords();
 
     FontRef m_AmbientFont = std::make_shared<MemoryFont>();
+    std::string m_DisplayName;
     std::shared_ptr<MemoryExtender> m_Extender = std::make_shared<MemoryExtender>();
     std::int32_t m_Width = 1740;
     std::int32_t m_Height = 300;

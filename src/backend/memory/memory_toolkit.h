@@ -27,6 +27,7 @@ public:
                                                   std::int32_t intervalMilliseconds) override;
 
     void Beep() override { ++m_Beeps; }
+    void AnnounceValueChange() override { ++m_ValueAnnouncements; }
     void ClearClipboard() override { m_Clipboard.clear(); }
     void SetClipboardText(std::string_view text) override { m_Clipboard.assign(text); }
     std::string ClipboardText() override { return m_Clipboard; }
@@ -63,6 +64,7 @@ public:
     MemoryClock m_Clock;
     std::string m_Clipboard;
     int m_Beeps = 0;
+    int m_ValueAnnouncements = 0;
     int m_TabsSent = 0;
     int m_Pumps = 0;
     // What a queued Tab does when the pump delivers it (moves the focus on).

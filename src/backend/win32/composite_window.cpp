@@ -221,6 +221,11 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         EndPaint(m_Window, &ps);
         return 0;
     }
+    case WM_GETOBJECT:
+        if (m_Owner)
+            if (const LRESULT object = m_Owner->AccessibleObject(wParam, lParam))
+                return object;
+        break;
     case WM_SETFOCUS:
         if (m_Owner)
             m_Owner->WindowGotFocus(reinterpret_cast<HWND>(wParam));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace quillomet::win32 {
 
 // Who answers for the control's windows: the object the control is. It is
@@ -20,6 +22,10 @@ public:
     // The focus crossed the control's boundary at its field.
     virtual void FocusEntered() = 0;
     virtual void FocusLeft() = 0;
+    // WM_GETOBJECT's answer for the control's window (0: the system's).
+    virtual LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam) = 0;
+    // What a screen reader calls the control, and so its field.
+    virtual std::wstring AccessibleName() = 0;
 
 protected:
     ~WindowOwner() = default;

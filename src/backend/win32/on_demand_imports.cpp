@@ -19,6 +19,7 @@ Function* Lookup(const wchar_t* library, const char* name) noexcept {
 
 constexpr wchar_t CommonControls[] = L"comctl32.dll";
 constexpr wchar_t Shell[] = L"shell32.dll";
+constexpr wchar_t Accessibility[] = L"oleacc.dll";
 
 } // namespace
 
@@ -55,6 +56,22 @@ HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
     // The failure ShellExecute reports when a library it needs is missing.
     return function ? function(owner, verb, file, parameters, directory, show)
                     : reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+}
+
+// A window that cannot answer leaves WM_GETOBJECT unanswered: 0.
+LRESULT LresultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) noexcept {
+    static const auto function =
+        Lookup<decltype(::LresultFromObject)>(Accessibility, "LresultFromObject");
+    return function ? function(iid, wParam, object) : 0;
+}
+
+HRESULT CreateStdAccessibleObject(HWND window, LONG objectId, REFIID iid, void** object) noexcept {
+    static const auto function =
+        Lookup<decltype(::CreateStdAccessibleObject)>(Accessibility, "CreateStdAccessibleObject");
+    if (object)
+        *object = nullptr;
+    return function ? function(window, objectId, iid, object)
+                    : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
 }
 
 } // namespace quillomet::win32::on_demand

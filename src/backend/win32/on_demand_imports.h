@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 // The functions of system libraries that only some controls ever need: the
-// common controls (the spinner, the calculator's keys) and the shell (the
-// about box's links). Importing them would load those libraries, and the
+// common controls (the spinner, the calculator's keys), the shell (the
+// about box's links) and active accessibility (a screen reader's first
+// question). Importing them would load those libraries, and the
 // libraries they bring, into every process that loads the control, which
 // is most of the time it takes to load; they are loaded from the system
 // directory when first called instead, and then stay for the process, as
@@ -20,5 +22,7 @@ BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) noex
 LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
                         const wchar_t* parameters, const wchar_t* directory, int show) noexcept;
+LRESULT LresultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) noexcept;
+HRESULT CreateStdAccessibleObject(HWND window, LONG objectId, REFIID iid, void** object) noexcept;
 
 } // namespace quillomet::win32::on_demand

@@ -1,5 +1,6 @@
 #include "backend/win32/win32_calculator_window.h"
 
+#include "backend/win32/accessible_proxy.h"
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
 #include "backend/win32/on_demand_imports.h"
@@ -18,6 +19,13 @@ namespace layout = calculator_layout;
 
 COLORREF Rgb(OleColor color) {
     return static_cast<COLORREF>(color & 0x00FFFFFF);
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
 }
 
 void RegisterClassOnce() {
@@ -221,6 +229,15 @@ LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM
         break;
     case WM_CTLCOLORBTN:
         return reinterpret_cast<LRESULT>(m_Background.get());
+    // The window has no caption: a screen reader hears its name from here,
+    // and the readout as its value.
+    case WM_GETOBJECT:
+        if (const LRESULT object =
+                AnswerNamed(window, wParam, lParam,
+                            {Utf8ToWide(layout::SpokenWindowName), 0,
+                             m_Readout ? WindowText(m_Readout) : std::wstring()}))
+            return object;
+        break;
     default:
         break;
     }
@@ -238,6 +255,17 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
         const StandardFloatingPoint standardFloatingPoint;
         if (message == WM_NCHITTEST && child == self->m_Readout)
             return HTTRANSPARENT;
+        // Each key named by its meaning rather than by its caption.
+        if (message == WM_GETOBJECT)
+            for (const auto& [button, id] : self->m_Buttons)
+                if (button == child)
+                    if (const LRESULT object = AnswerNamed(
+                            child, wParam, lParam,
+                            {Utf8ToWide(layout::SpokenName(id)), ROLE_SYSTEM_PUSHBUTTON}))
+                        return object;
+        // Space presses the key that has the focus, as on any button.
+        if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_SPACE)
+            return on_demand::DefSubclassProc(child, message, wParam, lParam);
         if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
             message == WM_SYSKEYUP) {
             return SendMessageW(GetParent(child), message, wParam, lParam);

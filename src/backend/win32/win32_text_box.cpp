@@ -1,5 +1,6 @@
 #include "backend/win32/win32_text_box.h"
 
+#include "backend/win32/accessible_proxy.h"
 #include "backend/win32/floating_point.h"
 #include "backend/win32/mouse_message.h"
 #include "backend/win32/screen_units.h"
@@ -463,6 +464,16 @@ LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_CONTEXTMENU:
         return OnContextMenu(lParam);
+    // What a screen reader reads while typing: the system's own object for
+    // the field (caret and selection), under the control's name.
+    case WM_GETOBJECT:
+        if (WindowOwner* owner = m_Parent.Owner();
+            owner && static_cast<LONG>(lParam) == OBJID_CLIENT)
+            if (const LRESULT object =
+                    AnswerNamed(m_Edit, wParam, lParam,
+                                {owner->AccessibleName(), ROLE_SYSTEM_TEXT, WideText()}))
+                return object;
+        return CallEdit(message, wParam, lParam);
     default:
         return CallEdit(message, wParam, lParam);
     }

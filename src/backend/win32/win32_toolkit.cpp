@@ -70,6 +70,7 @@ public:
         m_Geometry.height = twips;
         Place();
     }
+    HWND Handle() const { return m_Window; }
 
 private:
     void CreateUpDown() {
@@ -407,6 +408,18 @@ void Win32Toolkit::Show() {
     ShowWindow(m_Window.Existing(), SW_SHOWNA);
 }
 
+HWND Win32Toolkit::SpinnerWindow() const {
+    return m_Spinner ? m_Spinner->Handle() : nullptr;
+}
+
+// The drop button is the image that hears its mouse.
+std::optional<RECT> Win32Toolkit::DropButtonPlace() const {
+    for (const Win32Image* image = m_Images; image; image = image->m_NextImage)
+        if (image->Events() && image->Shown())
+            return image->PixelRect();
+    return std::nullopt;
+}
+
 // Kept in the order they were made: later ones paint over earlier ones.
 void Win32Toolkit::AddImage(Win32Image* image) {
     Win32Image** link = &m_Images;
@@ -480,6 +493,12 @@ bool Win32Toolkit::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
         return false;
     }
     return true;
+}
+
+// As the field itself would for its text: the control's object changed value.
+void Win32Toolkit::AnnounceValueChange() {
+    if (const HWND window = m_Window.Existing())
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Win32Toolkit::Beep() {

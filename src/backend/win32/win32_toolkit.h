@@ -4,6 +4,8 @@
 #include "backend/win32/win32_text_box.h"
 #include "toolkit/toolkit.h"
 
+#include <optional>
+
 namespace quillomet::win32 {
 
 class Win32Image;
@@ -24,6 +26,7 @@ public:
     std::unique_ptr<Timer> CreateTimer(TimerEvents& events, std::int32_t interval) override;
 
     void Beep() override;
+    void AnnounceValueChange() override;
     void ClearClipboard() override;
     void SetClipboardText(std::string_view text) override;
     std::string ClipboardText() override;
@@ -48,6 +51,10 @@ public:
     // visible at once: on a form of many windows showing one costs about as
     // much as making it, so it is done in the making.
     void Show();
+    // For assistive technology: the spinner's window, and the drop button's
+    // place in the control's window; none while they are not shown.
+    HWND SpinnerWindow() const;
+    std::optional<RECT> DropButtonPlace() const;
     // The windowless images, for painting and hit-testing.
     void AddImage(Win32Image* image);
     void RemoveImage(Win32Image* image);
