@@ -1,6 +1,5 @@
 #include "server/control_accessible.h"
 
-#include "backend/win32/floating_point.h"
 #include "backend/win32/win32_toolkit.h"
 #include "control/quillomet.h"
 #include "win32com/error.h"
@@ -32,18 +31,6 @@ RECT LowerHalf(RECT r) {
     r.top += (r.bottom - r.top) / 2;
     return r;
 }
-
-// Holds the control for the length of an action.
-class Retained {
-public:
-    explicit Retained(AccessibleSource& source) : m_Source(source) { m_Source.Retain(); }
-    ~Retained() { m_Source.Relinquish(); }
-    Retained(const Retained&) = delete;
-    Retained& operator=(const Retained&) = delete;
-
-private:
-    AccessibleSource& m_Source;
-};
 
 } // namespace
 
@@ -335,21 +322,20 @@ STDMETHODIMP ControlAccessible::accNavigate(LONG direction, VARIANT start, VARIA
     return com::ToHresult();
 }
 
-// Through the control's own handlers, as a click on the part.
+// Through the control's own handlers, as a click on the part, from the
+// message loop: the host's events (and the calculator opening) do not run
+// inside the screen reader's call, which returns at once.
 STDMETHODIMP ControlAccessible::accDoDefaultAction(VARIANT child) noexcept try {
-    const win32::StandardFloatingPoint standardFloatingPoint;
     const Part part = PartOf(child);
     if (part == Part::Self || part == Part::Field)
         return DISP_E_MEMBERNOTFOUND;
     AccessibleSource& source = Source();
-    const Retained retained(source);
     if (!source.Control().Enabled())
         return E_ACCESSDENIED;
-    if (part == Part::Calculator)
-        source.Control().ClickCalcButton();
-    else
-        source.Control().ClickSpinner(part == Part::Increase);
-    return S_OK;
+    const DefaultAction action = part == Part::Calculator ? DefaultAction::OpenCalculator
+                                 : part == Part::Increase ? DefaultAction::Increase
+                                                          : DefaultAction::Decrease;
+    return source.PostDefaultAction(action) ? S_OK : E_FAIL;
 } catch (...) {
     return com::ToHresult();
 }

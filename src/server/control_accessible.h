@@ -12,14 +12,16 @@ namespace win32 {
 class Win32Toolkit;
 }
 
+// A part's default action, as posted to the control's window.
+enum class DefaultAction : WPARAM { Increase = 1, Decrease, OpenCalculator };
+
 // What the control's accessible object asks of the control it stands for.
 class AccessibleSource {
 public:
-    // Held for the length of an action whose events a host may answer by
-    // releasing the control.
-    virtual void Retain() = 0;
-    virtual void Relinquish() = 0;
     virtual std::wstring AccessibleName() = 0;
+    // Runs the action from the message loop, as a click would arrive; false
+    // when it cannot be posted.
+    virtual bool PostDefaultAction(DefaultAction action) = 0;
     virtual Quillomet& Control() = 0;
     virtual win32::Win32Toolkit& Toolkit() = 0;
 

@@ -35,6 +35,23 @@ LRESULT ControlObject::AccessibleObject(WPARAM wParam, LPARAM lParam) try {
     return 0;
 }
 
+// A screen reader's default action, arriving as a click would; a control
+// disabled meanwhile takes it as a disabled control takes a click.
+void ControlObject::PostedAction(WPARAM action) {
+    switch (static_cast<DefaultAction>(action)) {
+    case DefaultAction::Increase:
+        m_Control.ClickSpinner(true);
+        break;
+    case DefaultAction::Decrease:
+        m_Control.ClickSpinner(false);
+        break;
+    case DefaultAction::OpenCalculator:
+        if (m_Control.Enabled())
+            m_Control.ClickCalcButton();
+        break;
+    }
+}
+
 namespace {
 
 // The text of a label placed just before the control among its siblings, as

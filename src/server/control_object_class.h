@@ -680,6 +680,10 @@ private:
     void FocusLeft() override { m_Control.OnExitFocus(); }
     LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam) override;
     std::wstring AccessibleName() override;
+    void PostedAction(WPARAM action) override;
+    bool PostDefaultAction(DefaultAction action) override {
+        return m_Toolkit.Window().Post(static_cast<WPARAM>(action));
+    }
     // What the accessible object asks (control_object.cpp).
     Quillomet& Control() override { return m_Control; }
     win32::Win32Toolkit& Toolkit() override { return m_Toolkit; }

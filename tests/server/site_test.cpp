@@ -253,7 +253,7 @@ TEST_F(SiteTest, ControlsShareTheirFontUntilOneHandsItOut) {
     ASSERT_NE(0, fontOf(Field()));
     EXPECT_EQ(fontOf(Field()), fontOf(otherField));
     // Drawn by the host, the font is only read: still shared.
-    DrawOffScreen([](HDC) {});
+    ASSERT_NO_FATAL_FAILURE(DrawOffScreen([](HDC) {}));
     EXPECT_EQ(fontOf(Field()), fontOf(otherField));
 
     Ref<IFontDisp> fontDisp;
@@ -316,7 +316,7 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
         V_VT(&value) = VT_I4;
         V_I4(&value) = placed ? 888888 : 777777;
         m_Control->put_value(value);
-        DrawOffScreen([&](HDC memory) {
+        ASSERT_NO_FATAL_FAILURE(DrawOffScreen([&](HDC memory) {
             const COLORREF background = GetPixel(memory, 1, 1);
             int inked = 0;
             for (int x = 0; x < 120; ++x)
@@ -324,7 +324,7 @@ TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
                     inked += GetPixel(memory, x, y) != background;
             EXPECT_GT(inked, 20); // the digits were drawn
             EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
-        });
+        }));
         Ref<IViewObject2> view;
         m_Control->QueryInterface(IID_IViewObject2, view.put_void());
         SIZEL extent{};

@@ -12,6 +12,8 @@ namespace quillomet::win32 {
 namespace {
 
 constexpr wchar_t ClassName[] = L"QuillometComposite";
+// The class is ours, so WM_APP's range is.
+constexpr UINT PostedActionMessage = WM_APP + 1;
 
 } // namespace
 
@@ -115,6 +117,10 @@ void CompositeWindow::SetParentWindow(HWND parent) {
                 : (IsWindow(m_LeftAfter) && GetParent(m_LeftAfter) == parent) ? m_LeftAfter
                                                                               : HWND_BOTTOM;
     SetWindowPos(m_Window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool CompositeWindow::Post(WPARAM action) {
+    return m_Window && PostMessageW(m_Window, PostedActionMessage, action, 0);
 }
 
 void CompositeWindow::Attach(Child& child) {
@@ -221,6 +227,10 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         EndPaint(m_Window, &ps);
         return 0;
     }
+    case PostedActionMessage:
+        if (m_Owner)
+            m_Owner->PostedAction(wParam);
+        return 0;
     case WM_GETOBJECT:
         if (m_Owner)
             if (const LRESULT object = m_Owner->AccessibleObject(wParam, lParam))

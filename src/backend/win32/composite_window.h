@@ -24,6 +24,8 @@ public:
     virtual void FocusLeft() = 0;
     // WM_GETOBJECT's answer for the control's window (0: the system's).
     virtual LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam) = 0;
+    // What the owner posted to its window (CompositeWindow::Post) arrives.
+    virtual void PostedAction(WPARAM action) = 0;
     // What a screen reader calls the control, and so its field.
     virtual std::wstring AccessibleName() = 0;
 
@@ -114,6 +116,9 @@ public:
     Child* ChildWith(HWND window) const;
 
     void SetOwner(WindowOwner* owner) { m_Owner = owner; }
+    // Has the owner hear of `action` from the message loop, after whatever
+    // is running now has returned; false without a window.
+    bool Post(WPARAM action);
     WindowOwner* Owner() const { return m_Owner; }
 
     // Keeps the window's owner alive while a message is being handled.
