@@ -3,4 +3,3 @@
 // Bitmaps the control draws with.
 #define IDB_TOOLBOX 30000
 #define IDB_CALCULATOR 101
-#define IDB_CALCULATOR_GREY 102

@@ -56,6 +56,17 @@ quillomet_ocx_test(server_screen screen_test)
 
 quillomet_ocx_test(server_accessibility accessibility_test oleacc)
 
+# The control's pixels at the screen's pixels per inch: 96 in the suite's
+# prefix, 144 and 192 in prefixes of their own.
+quillomet_ocx_test(server_dpi_96 dpi_test oleacc)
+foreach(dpi 144 192)
+  add_test(NAME server_dpi_${dpi}
+    COMMAND ${CMAKE_COMMAND} -E env QUILLOMET_LOGPIXELS=${dpi}
+            bash ${CMAKE_CURRENT_LIST_DIR}/fresh_prefix.sh ${typelib_platform}
+            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:dpi_test> ${ocx} --gtest_brief=1)
+  set_tests_properties(server_dpi_${dpi} PROPERTIES TIMEOUT 240)
+endforeach()
+
 quillomet_ocx_test(server_lifetime lifetime_test)
 target_include_directories(lifetime_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 

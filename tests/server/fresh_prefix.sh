@@ -17,4 +17,12 @@ trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; rm -rf "$tmp
 "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
   >/dev/null 2>&1
+# A screen of other pixels per inch (QUILLOMET_LOGPIXELS): set before the
+# first window, and read by a wine server started afresh.
+if [ -n "${QUILLOMET_LOGPIXELS:-}" ]; then
+  "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$QUILLOMET_LOGPIXELS" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+fi
 timeout -k 5 120 "$loader" "$@"

@@ -1,8 +1,11 @@
 // Draws the control's pictures as 24-bit bitmaps: the toolbox image
-// (16 x 15) and the drop button's calculator glyph (33 x 33), coloured and
-// grey. Run it to regenerate src/server/resources/*.bmp:
-//   g++ -std=c++20 -o make_glyphs tools/glyphs/make_glyphs.cpp
+// (16 x 15) and the calculator glyph at its design size (33 x 33) for the
+// about box; the drop button draws the same glyph itself, at its own size.
+// Run it to regenerate src/server/resources/*.bmp:
+//   g++ -std=c++20 -I src -o make_glyphs tools/glyphs/make_glyphs.cpp
 //   ./make_glyphs src/server/resources
+#include "common/calculator_glyph.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -11,9 +14,7 @@
 
 namespace {
 
-struct Rgb {
-    std::uint8_t r, g, b;
-};
+using namespace quillomet::calculator_glyph;
 
 class Picture {
 public:
@@ -34,17 +35,6 @@ public:
         Fill(left, top, 1, height, light);
         Fill(left, top + height - 1, width, 1, dark);
         Fill(left + width - 1, top, 1, height, dark);
-    }
-
-    Picture Grey() const {
-        Picture grey = *this;
-        for (Rgb& p : grey.m_Pixels) {
-            const auto level = static_cast<std::uint8_t>((p.r * 30 + p.g * 59 + p.b * 11) / 100);
-            // Lighter, as disabled pictures are.
-            const auto soft = static_cast<std::uint8_t>(level / 2 + 96);
-            p = {soft, soft, soft};
-        }
-        return grey;
     }
 
     // An uncompressed bottom-up DIB with a 40-byte header.
@@ -96,21 +86,11 @@ private:
     std::vector<Rgb> m_Pixels;
 };
 
-constexpr Rgb Face{192, 192, 192}, Light{255, 255, 255}, Dark{96, 96, 96}, Black{0, 0, 0};
-constexpr Rgb Display{24, 56, 40}, Digits{120, 230, 140}, Key{232, 232, 232},
-    Operator{70, 110, 200};
-
-// A calculator: a dark display strip above a 3 x 4 grid of keys, the right
-// column blue for the operators, on a raised button face.
 Picture Calculator() {
-    Picture p(33, 33, Face);
-    p.Raised(0, 0, 33, 33, Face, Light, Dark);
-    p.Fill(4, 3, 25, 7, Display);
-    p.Fill(17, 5, 10, 3, Digits);
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 3; ++column)
-            p.Raised(4 + column * 9, 12 + row * 5, 7, 4, column == 2 ? Operator : Key, Light,
-                     Black);
+    Picture p(Grid, Grid, Face);
+    Paint([&](int left, int top, int width, int height, Rgb colour) {
+        p.Fill(left, top, width, height, colour);
+    });
     return p;
 }
 
@@ -132,9 +112,7 @@ Picture Toolbox() {
 int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : ".";
     Toolbox().Save(dir + "/toolbox.bmp");
-    const Picture calculator = Calculator();
-    calculator.Save(dir + "/calculator.bmp");
-    calculator.Grey().Save(dir + "/calculator_grey.bmp");
-    std::puts("wrote toolbox.bmp, calculator.bmp, calculator_grey.bmp");
+    Calculator().Save(dir + "/calculator.bmp");
+    std::puts("wrote toolbox.bmp, calculator.bmp");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "backend/win32/win32_toolkit.h"
 
 #include "backend/win32/floating_point.h"
+#include "backend/win32/glyph_drawing.h"
 #include "backend/win32/mouse_message.h"
 #include "backend/win32/on_demand_imports.h"
 #include "backend/win32/screen_units.h"
@@ -174,10 +175,10 @@ private:
 
 namespace {
 
-// A bitmap carried as a resource of the library.
+// A glyph the library draws, at whatever size it is shown.
 class Win32Picture final : public PictureObject {
 public:
-    // One bitmap per glyph for every control of the process, while any
+    // One picture per glyph for every control of the process, while any
     // control shows it.
     static std::shared_ptr<Win32Picture> Of(Glyph glyph) {
         static com::SlimLock guard;
@@ -191,23 +192,10 @@ public:
     }
 
     explicit Win32Picture(Glyph glyph) : m_Glyph(glyph) {}
-    // Loaded when first painted: a control placed where it is not seen yet
-    // pays nothing for its glyph. Controls of several threads may paint it.
-    HBITMAP Bitmap() const {
-        const auto held = m_Loading.Hold();
-        if (!m_Bitmap) {
-            const int id = m_Glyph == Glyph::Calculator ? IDB_CALCULATOR : IDB_CALCULATOR_GREY;
-            m_Bitmap.reset(
-                static_cast<HBITMAP>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(id),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-        }
-        return m_Bitmap.get();
-    }
+    Glyph Drawn() const { return m_Glyph; }
 
 private:
     const Glyph m_Glyph;
-    mutable com::SlimLock m_Loading;
-    mutable com::unique_hbitmap m_Bitmap;
 };
 
 class Win32Timer final : public Timer, private CompositeWindow::Child {
@@ -311,19 +299,11 @@ public:
     bool Enabled() const { return m_Enabled; }
     ImageEvents* Events() const { return m_Events; }
 
-    // Stretched to its size.
+    // Drawn at its size in pixels, sharp at every resolution.
     void Paint(HDC dc) const {
         const auto* picture = dynamic_cast<const Win32Picture*>(m_Picture.get());
-        if (!m_Visible || !picture || !picture->Bitmap())
-            return;
-        const com::unique_hdc memory(CreateCompatibleDC(dc));
-        const com::unique_select_object bitmap(memory.get(), picture->Bitmap());
-        BITMAP info{};
-        GetObjectW(picture->Bitmap(), sizeof info, &info);
-        const RECT r = PixelRect();
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), 0, 0,
-                   info.bmWidth, info.bmHeight, SRCCOPY);
+        if (m_Visible && picture)
+            DrawGlyph(dc, PixelRect(), picture->Drawn());
     }
 
 private:

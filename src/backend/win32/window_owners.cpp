@@ -68,7 +68,7 @@ HWND ThreadWindows::ParkingWindow() {
     return m_Parking;
 }
 
-// Shared by the thread's controls, like the glyph bitmaps.
+// Shared by the thread's controls.
 HDC ThreadWindows::MeasuringDc() {
     if (!m_MeasuringDc)
         m_MeasuringDc.reset(CreateCompatibleDC(nullptr));

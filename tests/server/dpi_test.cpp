@@ -1,0 +1,151 @@
+// The control at the screen's pixels per inch: its children's pixels follow
+// their twips, and the drop button's glyph is drawn at the button's own
+// size, its frame whole and its parts present, however large. ctest runs it
+// in the suite's prefix (96) and in fresh prefixes at 144 and 192.
+#include "screen_fixture.h"
+#include "test_main.h"
+#include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
+
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using quillomet::com::unique_hbitmap;
+using quillomet::com::unique_hdc;
+using quillomet::com::unique_select_object;
+using quillomet::com::unique_window_dc;
+using quillomet::testing::g_OcxPath;
+using quillomet::testing::Pump;
+using quillomet::testing::Ref;
+using quillomet::testing::ScreenTest;
+
+int ScreenDpi() {
+    return GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
+}
+
+int Pixels(int twips) {
+    return MulDiv(twips, ScreenDpi(), 1440);
+}
+
+// The window's client area as drawn, pixel by pixel.
+class Capture {
+public:
+    explicit Capture(HWND window) {
+        RECT r{};
+        GetClientRect(window, &r);
+        m_Width = r.right;
+        m_Height = r.bottom;
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const unique_window_dc source(window);
+        const unique_hdc memory(CreateCompatibleDC(source.get()));
+        const unique_hbitmap bitmap(CreateCompatibleBitmap(source.get(), m_Width, m_Height));
+        const unique_select_object selected(memory.get(), bitmap.get());
+        BitBlt(memory.get(), 0, 0, m_Width, m_Height, source.get(), 0, 0, SRCCOPY);
+        m_Pixels.resize(static_cast<std::size_t>(m_Width * m_Height));
+        for (int y = 0; y < m_Height; ++y)
+            for (int x = 0; x < m_Width; ++x)
+                m_Pixels[static_cast<std::size_t>(y * m_Width + x)] = GetPixel(memory.get(), x, y);
+    }
+    COLORREF At(int x, int y) const { return m_Pixels[static_cast<std::size_t>(y * m_Width + x)]; }
+
+private:
+    int m_Width = 0, m_Height = 0;
+    std::vector<COLORREF> m_Pixels;
+};
+
+class DpiTest : public ScreenTest {
+protected:
+    HWND ControlWindow() { return GetParent(Field()); }
+    // The drop button's place in the control's client area, as its
+    // accessible object reports it.
+    RECT DropButton() {
+        Ref<IAccessible> object;
+        AccessibleObjectFromWindow(ControlWindow(), OBJID_CLIENT, IID_IAccessible,
+                                   object.put_void());
+        LONG count = 0;
+        object->get_accChildCount(&count);
+        VARIANT last;
+        VariantInit(&last);
+        last.vt = VT_I4;
+        last.lVal = count;
+        LONG left = 0, top = 0, width = 0, height = 0;
+        object->accLocation(&left, &top, &width, &height, last);
+        POINT origin{left, top};
+        ScreenToClient(ControlWindow(), &origin);
+        return {origin.x, origin.y, origin.x + width, origin.y + height};
+    }
+};
+
+TEST_F(DpiTest, ChildrenFollowTheirTwips) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    m_Control->put_Calculator(VARIANT_TRUE);
+    Pump();
+    RECT spinner{};
+    GetWindowRect(FindWindowExW(ControlWindow(), nullptr, L"msctls_updown32", nullptr), &spinner);
+    EXPECT_EQ(Pixels(240), spinner.right - spinner.left) << ScreenDpi() << " dpi";
+    // The drop button fills the control's height at its right edge and is as
+    // wide as that, its edges each rounded from twips to the nearest pixel.
+    const RECT button = DropButton();
+    RECT client{};
+    GetClientRect(ControlWindow(), &client);
+    EXPECT_EQ(client.right, button.right);
+    EXPECT_EQ(client.bottom, button.bottom - button.top);
+    EXPECT_NEAR(button.bottom - button.top, button.right - button.left, 1);
+    // The field ends where the spinner begins.
+    RECT field{}, control{};
+    GetWindowRect(Field(), &field);
+    GetWindowRect(ControlWindow(), &control);
+    EXPECT_EQ(spinner.left, field.right);
+    EXPECT_EQ(control.right, spinner.right + (button.right - button.left));
+}
+
+// Drawn at the button's size, not a picture of another size stretched: the
+// frame's light top and left edges and dark bottom and right ones are whole,
+// and the display, its digits and the blue keys are there, at every size.
+TEST_F(DpiTest, GlyphIsDrawnAtTheButtonsSize) {
+    m_Control->put_Calculator(VARIANT_TRUE);
+    // With the spinner beside it, no other window overlaps the button (without
+    // it the field reaches a twip-rounded pixel under the button's edge).
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    for (const VARIANT_BOOL enabled : {VARIANT_TRUE, VARIANT_FALSE}) {
+        SCOPED_TRACE(enabled ? "enabled" : "disabled");
+        m_Control->put_Enabled(enabled);
+        Pump();
+        const RECT r = DropButton();
+        ASSERT_GT(r.right - r.left, 10);
+        const Capture shown(ControlWindow());
+        const COLORREF light = enabled ? RGB(255, 255, 255) : RGB(223, 223, 223);
+        const COLORREF dark = enabled ? RGB(96, 96, 96) : RGB(144, 144, 144);
+        const COLORREF blue = enabled ? RGB(70, 110, 200) : RGB(149, 149, 149);
+        const COLORREF digits = enabled ? RGB(120, 230, 140) : RGB(189, 189, 189);
+        int wrongEdge = 0;
+        for (int x = r.left; x < r.right - 1; ++x)
+            wrongEdge += shown.At(x, r.top) != light;
+        for (int y = r.top; y < r.bottom - 1; ++y)
+            wrongEdge += shown.At(r.left, y) != light;
+        for (int x = r.left; x < r.right; ++x)
+            wrongEdge += shown.At(x, r.bottom - 1) != dark;
+        for (int y = r.top; y < r.bottom; ++y)
+            wrongEdge += shown.At(r.right - 1, y) != dark;
+        EXPECT_EQ(0, wrongEdge) << (r.right - r.left) << " pixels";
+        int blueKeys = 0, digitPixels = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                blueKeys += shown.At(x, y) == blue;
+                digitPixels += shown.At(x, y) == digits;
+            }
+        // Four blue keys of at least a pixel each, and the display's digits.
+        EXPECT_GE(blueKeys, 4);
+        EXPECT_GT(digitPixels, 0);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return quillomet::testing::RunWithOcx(argc, argv, g_OcxPath, "dpi_test");
+}
