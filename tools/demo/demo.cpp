@@ -168,22 +168,29 @@ int main(int argc, char** argv) {
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = L"QuillometDemoForm";
     RegisterClassExW(&wc);
+    // The form is laid out for 96 pixels per inch and grows with the
+    // screen's, as a form designer's would.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     HWND form = CreateWindowExW(0, wc.lpszClassName, L"Quillomet demo",
-                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 560, 440, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, scaled(560),
+                                scaled(440), nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(form, SW_SHOW);
     HFONT labelFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
     std::vector<Placed> placed;
     int row = 0;
     for (const Entry& entry : Gallery) {
-        const int top = 14 + row * 34;
-        HWND label = CreateWindowExW(0, L"STATIC", entry.label, WS_CHILD | WS_VISIBLE, 16, top + 3,
-                                     200, 20, form, nullptr, nullptr, nullptr);
+        const int top = scaled(14 + row * 34);
+        HWND label = CreateWindowExW(0, L"STATIC", entry.label, WS_CHILD | WS_VISIBLE, scaled(16),
+                                     top + scaled(3), scaled(200), scaled(20), form, nullptr,
+                                     nullptr, nullptr);
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), TRUE);
         Placed p;
         p.site = std::make_unique<Site>(form);
-        p.site->m_Position = {230, top, 230 + 150, top + 22};
+        p.site->m_Position = {scaled(230), top, scaled(230 + 150), top + scaled(22)};
         if (FAILED(CoCreateInstance(CLSID_Quillomet, nullptr, CLSCTX_INPROC_SERVER, IID__Quillomet,
                                     p.control.put_void()))) {
             std::fprintf(stderr,
@@ -215,7 +222,7 @@ int main(int argc, char** argv) {
     }
     HWND aboutButton = CreateWindowExW(
         0, L"BUTTON", L"About Quillomet...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-        230, 14 + row * 34 + 4, 150, 26, form,
+        scaled(230), scaled(14 + row * 34 + 4), scaled(150), scaled(26), form,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(AboutButton)), nullptr, nullptr);
     SendMessageW(aboutButton, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), TRUE);
     g_AboutControl = placed[0].control.get();
