@@ -1,5 +1,4 @@
 #pragma once
 
-// Bitmaps the control draws with.
+// The bitmap a designer shows for the control in its toolbox.
 #define IDB_TOOLBOX 30000
-#define IDB_CALCULATOR 101

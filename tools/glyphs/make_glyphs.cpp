@@ -1,7 +1,7 @@
-// Draws the control's pictures as 24-bit bitmaps: the toolbox image
-// (16 x 15) and the calculator glyph at its design size (33 x 33) for the
-// about box; the drop button draws the same glyph itself, at its own size.
-// Run it to regenerate src/server/resources/*.bmp:
+// Draws the toolbox image (16 x 15) a designer shows for the control as a
+// 24-bit bitmap, and, to look at, the calculator glyph at its design size
+// (33 x 33) as the drop button and the about box draw it. Run it to
+// regenerate src/server/resources/toolbox.bmp:
 //   g++ -std=c++20 -I src -o make_glyphs tools/glyphs/make_glyphs.cpp
 //   ./make_glyphs src/server/resources
 #include "common/calculator_glyph.h"
@@ -113,6 +113,6 @@ int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : ".";
     Toolbox().Save(dir + "/toolbox.bmp");
     Calculator().Save(dir + "/calculator.bmp");
-    std::puts("wrote toolbox.bmp, calculator.bmp");
+    std::puts("wrote toolbox.bmp, and calculator.bmp to look at");
     return 0;
 }

@@ -3,11 +3,12 @@
 #include "about/maker.h"
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
+#include "backend/win32/glyph_drawing.h"
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
+#include "common/calculator_glyph.h"
 #include "common/described_error.h"
 #include "win32com/module.h"
-#include "win32com/resource_ids.h"
 #include "win32com/text_conversion.h"
 
 #include <commctrl.h>
@@ -95,6 +96,22 @@ LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                 dialog->done = true;
             }
             return 0;
+        // The icon: the calculator glyph at its design size in the screen's
+        // pixels, centred on white.
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (!item || item->CtlType != ODT_STATIC)
+                break;
+            const COLORREF saved = SetBkColor(item->hDC, RGB(255, 255, 255));
+            ExtTextOutW(item->hDC, 0, 0, ETO_OPAQUE, &item->rcItem, nullptr, 0, nullptr);
+            SetBkColor(item->hDC, saved);
+            const int size =
+                MulDiv(calculator_glyph::Grid, GetDeviceCaps(item->hDC, LOGPIXELSY), 96);
+            const int left = (item->rcItem.left + item->rcItem.right - size) / 2;
+            const int top = (item->rcItem.top + item->rcItem.bottom - size) / 2;
+            DrawGlyph(item->hDC, {left, top, left + size, top + size}, Glyph::Calculator);
+            return TRUE;
+        }
         case WM_SETCURSOR:
             if (dialog && (reinterpret_cast<HWND>(wParam) == dialog->email ||
                            reinterpret_cast<HWND>(wParam) == dialog->web)) {
@@ -180,12 +197,7 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     HFONT link = MakeFont(dialog, L"MS Sans Serif", 8.25, false, true);
     HWND ok = Child(window, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {4579, 3086, 1260, 345},
                     Ok, normal);
-    HWND icon =
-        Child(window, L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, {240, 240, 540, 540}, 0, normal);
-    SendMessageW(
-        icon, STM_SETIMAGE, IMAGE_BITMAP,
-        reinterpret_cast<LPARAM>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(IDB_CALCULATOR),
-                                            IMAGE_BITMAP, 0, 0, LR_SHARED)));
+    Child(window, L"STATIC", "", SS_OWNERDRAW, {240, 240, 540, 540}, 0, normal);
     Child(window, L"BUTTON", "&System Info...", BS_PUSHBUTTON | WS_TABSTOP, {4579, 3521, 1245, 345},
           SysInfo, normal);
     Child(window, L"STATIC", texts.description, SS_LEFT, {1050, 1125, 4473, 1605}, 0, normal);

@@ -15,7 +15,6 @@
 #include "win32com/device_context.h"
 #include "win32com/gdi_objects.h"
 #include "win32com/module.h"
-#include "win32com/resource_ids.h"
 #include "win32com/slim_lock.h"
 #include "win32com/text_conversion.h"
 
