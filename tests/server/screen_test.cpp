@@ -298,6 +298,41 @@ TEST_F(ScreenTest, DropDownKeysOpenAndCloseTheCalculator) {
     EXPECT_EQ(5, Value()); // the Alt arrows stepped nothing
 }
 
+// Moved to a screen of twice the resolution, the calculator lays itself out
+// in that screen's pixels: its keys and their lettering twice the size, its
+// window where the system proposed. Wine 8 never sends the message: it is
+// sent here as such a system sends it.
+TEST_F(ScreenTest, CalculatorFollowsAResolutionChange) {
+    m_Control->ShowCalculator();
+    Pump();
+    ASSERT_NE(nullptr, Calculator());
+    const HWND seven = quillomet::testing::CalculatorButton(L"7");
+    const auto fontHeight = [&] {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(seven, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        return font.lfHeight;
+    };
+    RECT key{}, frame{};
+    GetWindowRect(seven, &key);
+    GetWindowRect(Calculator(), &frame);
+    const LONG height = fontHeight();
+    const int dpi = GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
+    RECT suggested{frame.left, frame.top, frame.left + 2 * (frame.right - frame.left),
+                   frame.top + 2 * (frame.bottom - frame.top)};
+    SendMessageW(Calculator(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT keyAfter{}, frameAfter{};
+    GetWindowRect(seven, &keyAfter);
+    GetWindowRect(Calculator(), &frameAfter);
+    EXPECT_NEAR(2 * (key.right - key.left), keyAfter.right - keyAfter.left, 1);
+    EXPECT_NEAR(2 * (key.bottom - key.top), keyAfter.bottom - keyAfter.top, 1);
+    EXPECT_NEAR(2 * height, fontHeight(), 1);
+    EXPECT_EQ(suggested.right - suggested.left, frameAfter.right - frameAfter.left);
+    EXPECT_NE(nullptr, Calculator()); // still open
+    m_Control->HideCalculator();
+}
+
 // The calculator's buttons are reached by Tab and Shift+Tab, as in a dialog,
 // and moving among them keeps it open.
 TEST_F(ScreenTest, CalculatorButtonsAreReachedByTab) {

@@ -6,9 +6,12 @@
 
 namespace quillomet::win32 {
 
-com::unique_hfont PointFont(const wchar_t* face, double points, bool bold, bool underline) {
+com::unique_hfont PointFont(const wchar_t* face, double points, bool bold, bool underline,
+                            int dpi) {
+    if (dpi <= 0)
+        dpi = ScreenDpi(LOGPIXELSY);
     // Negative: the character's height, not the cell's.
-    const int height = -static_cast<int>(std::lround(points * ScreenDpi(LOGPIXELSY) / 72.0));
+    const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
     return com::unique_hfont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                                          underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

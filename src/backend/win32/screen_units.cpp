@@ -19,6 +19,21 @@ int ScreenDpi(int index) {
     return dpi[index == LOGPIXELSX ? 0 : 1];
 }
 
+// Asked of user32 by name: older systems have no such question.
+int WindowDpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = [] {
+        const HMODULE user = GetModuleHandleW(L"user32.dll");
+        return user ? reinterpret_cast<DpiForWindow>(
+                          reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")))
+                    : nullptr;
+    }();
+    if (dpiForWindow && window)
+        if (const UINT dpi = dpiForWindow(window); dpi > 0)
+            return static_cast<int>(dpi);
+    return ScreenDpi(LOGPIXELSY);
+}
+
 int TwipsToPixelsX(std::int32_t twips) {
     return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
 }

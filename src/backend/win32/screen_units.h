@@ -11,6 +11,11 @@ namespace quillomet::win32 {
 // The screen's pixels per inch, across (LOGPIXELSX) or down (LOGPIXELSY).
 int ScreenDpi(int index);
 
+// The pixels per inch of the screen `window` is on, where the system tells
+// it per window (a window that follows its monitor's); the screen's
+// otherwise.
+int WindowDpi(HWND window);
+
 // Twips to pixels and back, with the screen's pixels per inch.
 int TwipsToPixelsX(std::int32_t twips);
 int TwipsToPixelsY(std::int32_t twips);

@@ -44,7 +44,8 @@ void RegisterClassOnce() {
 
 Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m_Events(events) {
     RegisterClassOnce();
-    RECT frame{0, 0, TwipsToPixelsX(layout::ClientWidth), TwipsToPixelsY(layout::ClientHeight)};
+    m_Dpi = ScreenDpi(LOGPIXELSY);
+    RECT frame{0, 0, Pixels(layout::ClientWidth), Pixels(layout::ClientHeight)};
     constexpr DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
     constexpr DWORD extended = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
     AdjustWindowRectEx(&frame, style, FALSE, extended);
@@ -77,33 +78,46 @@ Win32CalculatorWindow::~Win32CalculatorWindow() {
     DestroyWindow(m_Window); // before the brushes and fonts it draws with go
 }
 
-// Kept for the window's life: its children draw with them.
-HFONT Win32CalculatorWindow::Font(const layout::CaptionFont& font) {
-    m_Fonts.push_back(PointFont(Utf8ToWide(font.name).c_str(), font.points, font.bold));
-    return m_Fonts.back().get();
-}
-
-// Created in tab order, so the tab order is the layout table's.
+// Created in tab order, so the tab order is the layout table's; placed and
+// lettered by Scale.
 void Win32CalculatorWindow::CreateChildren() {
-    HFONT formFont = Font(layout::WindowFont);
     for (const layout::ControlPlacement& entry : layout::Controls) {
         const std::wstring caption = Utf8ToWide(entry.caption);
         const bool label = entry.kind == layout::Kind::Label;
         const DWORD style =
             WS_CHILD | WS_VISIBLE |
             (label ? (SS_RIGHT | SS_CENTERIMAGE | WS_BORDER) : (BS_PUSHBUTTON | WS_TABSTOP));
-        HWND child = CreateWindowExW(0, label ? L"STATIC" : L"BUTTON", caption.c_str(), style,
-                                     TwipsToPixelsX(entry.left), TwipsToPixelsY(entry.top),
-                                     TwipsToPixelsX(entry.width), TwipsToPixelsY(entry.height),
-                                     m_Window, nullptr, nullptr, nullptr);
-        HFONT font = entry.font ? Font(*entry.font) : formFont;
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        HWND child = CreateWindowExW(0, label ? L"STATIC" : L"BUTTON", caption.c_str(), style, 0, 0,
+                                     0, 0, m_Window, nullptr, nullptr, nullptr);
+        m_Children.push_back(child);
         on_demand::SetWindowSubclass(child, &ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
         if (label)
             m_Readout = child;
         else
             m_Buttons.emplace_back(child, *entry.button);
     }
+    Scale(WindowDpi(m_Window));
+}
+
+// The layout is in twips and points: at another resolution the same sizes
+// in more pixels, and fonts made for it.
+void Win32CalculatorWindow::Scale(int dpi) {
+    m_Dpi = dpi;
+    std::vector<com::unique_hfont> fonts;
+    const auto fontFor = [&](const layout::CaptionFont& font) {
+        fonts.push_back(
+            PointFont(Utf8ToWide(font.name).c_str(), font.points, font.bold, false, dpi));
+        return fonts.back().get();
+    };
+    HFONT formFont = fontFor(layout::WindowFont);
+    for (std::size_t i = 0; i < m_Children.size(); ++i) {
+        const layout::ControlPlacement& entry = layout::Controls[i];
+        MoveWindow(m_Children[i], Pixels(entry.left), Pixels(entry.top), Pixels(entry.width),
+                   Pixels(entry.height), TRUE);
+        HFONT font = entry.font ? fontFor(*entry.font) : formFont;
+        SendMessageW(m_Children[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    m_Fonts.swap(fonts); // the old ones go now, out of use
 }
 
 void Win32CalculatorWindow::SetReadout(std::string_view text) {
@@ -210,6 +224,17 @@ LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         m_Events.OnTimer();
         return 0;
+    // Moved to a screen of another resolution (the system proposes the
+    // window's new place): the same layout in that screen's pixels.
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested)
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        Scale(HIWORD(wParam));
+        return 0;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         m_Events.OnDragStart();

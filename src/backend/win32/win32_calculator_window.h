@@ -36,7 +36,10 @@ private:
     static LRESULT CALLBACK ChildProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateChildren();
-    HFONT Font(const calculator_layout::CaptionFont& font);
+    // The children placed and lettered for `dpi` pixels per inch; the
+    // fonts of the old resolution go after the children left them.
+    void Scale(int dpi);
+    int Pixels(std::int32_t twips) const { return MulDiv(twips, m_Dpi, 1440); }
     bool Inside(HWND window) const;
 
     // The window can outlive its owner (closing once a notification the
@@ -48,6 +51,9 @@ private:
     com::unique_hbrush m_Background;
     com::unique_hbrush m_ReadoutBackground;
     std::vector<com::unique_hfont> m_Fonts;
+    // The window's pixels per inch, and its children in the layout's order.
+    int m_Dpi = 96;
+    std::vector<HWND> m_Children;
     std::vector<std::pair<HWND, CalculatorButton>> m_Buttons;
 };
 
