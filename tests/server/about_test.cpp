@@ -108,6 +108,45 @@ TEST_F(AboutTest, ShowsItsTextsAndClosesWithOk) {
     EXPECT_EQ(nullptr, Dialog());
 }
 
+// Moved to a screen of twice the resolution, the dialog lays itself out in
+// that screen's pixels, lettering included. Wine 8 never sends the message:
+// it is sent here as such a system sends it.
+TEST_F(AboutTest, FollowsAResolutionChange) {
+    struct Measure {
+        LONG width = 0, fontHeight = 0;
+    } before, after;
+    const auto measure = [] {
+        const HWND ok = FindWindowExW(Dialog(), nullptr, L"Button", L"OK");
+        RECT r{};
+        GetWindowRect(ok, &r);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(ok, WM_GETFONT, 0, 0)), sizeof font, &font);
+        return Measure{r.right - r.left, font.lfHeight};
+    };
+    g_Step = [&] {
+        if (!Dialog())
+            return false;
+        before = measure();
+        RECT frame{};
+        GetWindowRect(Dialog(), &frame);
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        RECT suggested{frame.left, frame.top, frame.left + 2 * (frame.right - frame.left),
+                       frame.top + 2 * (frame.bottom - frame.top)};
+        SendMessageW(Dialog(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        after = measure();
+        Click(IDOK);
+        return true;
+    };
+    SetTimer(nullptr, 0, 100, &Tick);
+    ASSERT_HRESULT_SUCCEEDED(m_Control->DisplayAboutBox());
+    ASSERT_GT(before.width, 0);
+    EXPECT_NEAR(2 * before.width, after.width, 1);
+    EXPECT_NEAR(2 * before.fontHeight, after.fontHeight, 1);
+}
+
 TEST_F(AboutTest, StartsTheSystemInformationToolFoundInTheRegistry) {
     const std::wstring marker = g_StandIn + L".ran";
     DeleteFileW(marker.c_str());

@@ -27,28 +27,53 @@ struct Place {
 };
 constexpr int ClientWidth = 6045, ClientHeight = 4350;
 
+// The dialog's three letterings, all MS Sans Serif.
+enum class Lettering { Normal, Title, Link };
+
 struct Dialog {
     AboutWindowEvents* events = nullptr;
     AboutClose closed = AboutClose::CloseBox;
     bool done = false;
     HWND email = nullptr, web = nullptr;
-    // Kept until the window that draws with them is gone.
+    // Each child with its place and lettering, to lay out again at another
+    // resolution.
+    struct Placed {
+        HWND window;
+        Place at;
+        Lettering lettering;
+    };
+    std::vector<Placed> children;
+    int dpi = 96;
+    // Kept until the window that draws with them is gone, in Lettering's order.
     std::vector<com::unique_hfont> fonts;
 };
 
-HFONT MakeFont(Dialog& dialog, const wchar_t* face, double points, bool bold, bool underline) {
-    dialog.fonts.push_back(PointFont(face, points, bold, underline));
-    return dialog.fonts.back().get();
+HWND Child(Dialog& dialog, HWND parent, const wchar_t* kind, const std::string& text, DWORD style,
+           Place at, int id, Lettering lettering = Lettering::Normal) {
+    HWND child = CreateWindowExW(
+        0, kind, Utf8ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    dialog.children.push_back({child, at, lettering});
+    return child;
 }
 
-HWND Child(HWND parent, const wchar_t* kind, const std::string& text, DWORD style, Place at, int id,
-           HFONT font) {
-    HWND child = CreateWindowExW(
-        0, kind, Utf8ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(at.left),
-        TwipsToPixelsY(at.top), TwipsToPixelsX(at.width), TwipsToPixelsY(at.height), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
+// The children placed and lettered for `dpi` pixels per inch; the fonts of
+// the old resolution go after the children left them.
+void Scale(Dialog& dialog, int dpi) {
+    dialog.dpi = dpi;
+    std::vector<com::unique_hfont> fonts;
+    fonts.push_back(PointFont(L"MS Sans Serif", 8.25, false, false, dpi));
+    fonts.push_back(PointFont(L"MS Sans Serif", 13.5, true, false, dpi));
+    fonts.push_back(PointFont(L"MS Sans Serif", 8.25, false, true, dpi));
+    const auto pixels = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    for (const Dialog::Placed& child : dialog.children) {
+        MoveWindow(child.window, pixels(child.at.left), pixels(child.at.top),
+                   pixels(child.at.width), pixels(child.at.height), TRUE);
+        SendMessageW(
+            child.window, WM_SETFONT,
+            reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(child.lettering)].get()), TRUE);
+    }
+    dialog.fonts.swap(fonts);
 }
 
 void AddTip(HWND tips, HWND dialog, HWND tool, const wchar_t* text) {
@@ -105,13 +130,22 @@ LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             const COLORREF saved = SetBkColor(item->hDC, RGB(255, 255, 255));
             ExtTextOutW(item->hDC, 0, 0, ETO_OPAQUE, &item->rcItem, nullptr, 0, nullptr);
             SetBkColor(item->hDC, saved);
-            const int size =
-                MulDiv(calculator_glyph::Grid, GetDeviceCaps(item->hDC, LOGPIXELSY), 96);
+            const int size = MulDiv(calculator_glyph::Grid, dialog ? dialog->dpi : 96, 96);
             const int left = (item->rcItem.left + item->rcItem.right - size) / 2;
             const int top = (item->rcItem.top + item->rcItem.bottom - size) / 2;
             DrawGlyph(item->hDC, {left, top, left + size, top + size}, Glyph::Calculator);
             return TRUE;
         }
+        // Moved to a screen of another resolution: the system proposes the
+        // dialog's new place, and the same layout follows in its pixels.
+        case WM_DPICHANGED:
+            if (const auto* suggested = reinterpret_cast<const RECT*>(lParam))
+                SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                             suggested->right - suggested->left, suggested->bottom - suggested->top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+            if (dialog)
+                Scale(*dialog, HIWORD(wParam));
+            return 0;
         case WM_SETCURSOR:
             if (dialog && (reinterpret_cast<HWND>(wParam) == dialog->email ||
                            reinterpret_cast<HWND>(wParam) == dialog->web)) {
@@ -192,27 +226,26 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));
 
-    HFONT normal = MakeFont(dialog, L"MS Sans Serif", 8.25, false, false);
-    HFONT title = MakeFont(dialog, L"MS Sans Serif", 13.5, true, false);
-    HFONT link = MakeFont(dialog, L"MS Sans Serif", 8.25, false, true);
-    HWND ok = Child(window, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {4579, 3086, 1260, 345},
-                    Ok, normal);
-    Child(window, L"STATIC", "", SS_OWNERDRAW, {240, 240, 540, 540}, 0, normal);
-    Child(window, L"BUTTON", "&System Info...", BS_PUSHBUTTON | WS_TABSTOP, {4579, 3521, 1245, 345},
-          SysInfo, normal);
-    Child(window, L"STATIC", texts.description, SS_LEFT, {1050, 1125, 4473, 1605}, 0, normal);
-    Child(window, L"STATIC", texts.disclaimer, SS_CENTER, {255, 3043, 3870, 391}, 0, normal);
-    Child(window, L"STATIC", texts.title, SS_LEFT, {1050, 240, 4473, 480}, 0, title);
-    Child(window, L"STATIC", texts.version, SS_LEFT, {1050, 780, 4473, 225}, 0, normal);
-    dialog.email = Child(window, L"STATIC", texts.email, SS_CENTER | SS_NOTIFY,
-                         {607, 3477, 3195, 255}, Email, link);
+    HWND ok = Child(dialog, window, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+                    {4579, 3086, 1260, 345}, Ok);
+    Child(dialog, window, L"STATIC", "", SS_OWNERDRAW, {240, 240, 540, 540}, 0);
+    Child(dialog, window, L"BUTTON", "&System Info...", BS_PUSHBUTTON | WS_TABSTOP,
+          {4579, 3521, 1245, 345}, SysInfo);
+    Child(dialog, window, L"STATIC", texts.description, SS_LEFT, {1050, 1125, 4473, 1605}, 0);
+    Child(dialog, window, L"STATIC", texts.disclaimer, SS_CENTER, {255, 3043, 3870, 391}, 0);
+    Child(dialog, window, L"STATIC", texts.title, SS_LEFT, {1050, 240, 4473, 480}, 0,
+          Lettering::Title);
+    Child(dialog, window, L"STATIC", texts.version, SS_LEFT, {1050, 780, 4473, 225}, 0);
+    dialog.email = Child(dialog, window, L"STATIC", texts.email, SS_CENTER | SS_NOTIFY,
+                         {607, 3477, 3195, 255}, Email, Lettering::Link);
     // One-line labels: a wider substitute font clips them rather than
     // wrapping their end out of sight.
-    Child(window, L"STATIC", texts.webLabel, SS_LEFTNOWORDWRAP, {527, 3868, 703, 217}, 0, normal);
-    dialog.web = Child(window, L"STATIC", texts.web, SS_LEFTNOWORDWRAP | SS_NOTIFY,
-                       {1278, 3868, 2556, 217}, Web, link);
+    Child(dialog, window, L"STATIC", texts.webLabel, SS_LEFTNOWORDWRAP, {527, 3868, 703, 217}, 0);
+    dialog.web = Child(dialog, window, L"STATIC", texts.web, SS_LEFTNOWORDWRAP | SS_NOTIFY,
+                       {1278, 3868, 2556, 217}, Web, Lettering::Link);
     // The etched separator across the dialog.
-    Child(window, L"STATIC", "", SS_ETCHEDHORZ, {90, 2880, 5851, 30}, 0, normal);
+    Child(dialog, window, L"STATIC", "", SS_ETCHEDHORZ, {90, 2880, 5851, 30}, 0);
+    Scale(dialog, WindowDpi(window));
 
     HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 0, 0, 0, 0, window, nullptr, nullptr, nullptr);
