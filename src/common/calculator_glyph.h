@@ -25,20 +25,26 @@ constexpr Rgb Greyed(Rgb colour) {
     return {soft, soft, soft};
 }
 
-// A calculator: a dark display strip above a 3 x 4 grid of keys, the right
-// column blue for the operators, on a raised button face. Painted through
-// `fill(left, top, width, height, colour)` in grid cells, in order: later
-// parts cover earlier ones.
+// A raised part through `fill`, cell by cell: the face, then light top and
+// left edges, then dark bottom and right ones over them.
 template <typename Fill>
-constexpr void Paint(Fill&& fill) {
-    // Light top and left edges, dark bottom and right ones.
-    const auto raised = [&](int left, int top, int width, int height, Rgb face, Rgb dark) {
-        fill(left, top, width, height, face);
-        fill(left, top, width, 1, Light);
-        fill(left, top, 1, height, Light);
-        fill(left, top + height - 1, width, 1, dark);
-        fill(left + width - 1, top, 1, height, dark);
-    };
+constexpr void FillRaised(Fill&& fill, int left, int top, int width, int height, Rgb face,
+                          Rgb dark) {
+    fill(left, top, width, height, face);
+    fill(left, top, width, 1, Light);
+    fill(left, top, 1, height, Light);
+    fill(left, top + height - 1, width, 1, dark);
+    fill(left + width - 1, top, 1, height, dark);
+}
+
+// A calculator: a dark display strip above a 3 x 4 grid of keys, the right
+// column blue for the operators, on a raised button face. Painted in grid
+// cells, in order (later parts cover earlier ones), through
+// `fill(left, top, width, height, colour)` for flat parts and
+// `raised(left, top, width, height, face, dark)` for raised ones, which a
+// painter at another size draws whole, its edges inside its own box.
+template <typename Fill, typename Raised>
+constexpr void Paint(Fill&& fill, Raised&& raised) {
     raised(0, 0, Grid, Grid, Face, Dark);
     fill(4, 3, 25, 7, Display);
     fill(17, 5, 10, 3, Digits);

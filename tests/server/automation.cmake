@@ -59,6 +59,7 @@ quillomet_ocx_test(server_accessibility accessibility_test oleacc)
 # The control's pixels at the screen's pixels per inch: 96 in the suite's
 # prefix, 144 and 192 in prefixes of their own.
 quillomet_ocx_test(server_dpi_96 dpi_test oleacc)
+set_tests_properties(server_dpi_96 PROPERTIES ENVIRONMENT QUILLOMET_LOGPIXELS=96)
 foreach(dpi 144 192)
   add_test(NAME server_dpi_${dpi}
     COMMAND ${CMAKE_COMMAND} -E env QUILLOMET_LOGPIXELS=${dpi}
@@ -84,6 +85,11 @@ add_dependencies(about_test quillomet_ocx sysinfo_standin)
 add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_standin> --gtest_brief=1)
 
 quillomet_ocx_test(server_floating_point floating_point_test)
+
+# The calculator glyph as the Win32 backend draws it, without a window.
+add_executable(glyph_test ${CMAKE_CURRENT_LIST_DIR}/glyph_test.cpp)
+target_link_libraries(glyph_test PRIVATE quillomet_win32 ${gtest_main_target})
+add_test(NAME win32_glyph COMMAND glyph_test --gtest_brief=1)
 
 # The owning wrappers of the Win32 and COM base, without the control.
 add_executable(handle_test ${CMAKE_CURRENT_LIST_DIR}/handle_test.cpp)

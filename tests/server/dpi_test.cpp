@@ -9,6 +9,7 @@
 
 #include <oleacc.h>
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -79,6 +80,29 @@ protected:
         return {origin.x, origin.y, origin.x + width, origin.y + height};
     }
 };
+
+// A prefix that did not take its resolution would pass every other test
+// here at 96.
+TEST_F(DpiTest, RunsAtTheResolutionAskedFor) {
+    const char* asked = std::getenv("QUILLOMET_LOGPIXELS");
+    ASSERT_NE(nullptr, asked) << "run by ctest, which says at what resolution";
+    EXPECT_EQ(std::atoi(asked), ScreenDpi());
+}
+
+// The calculator opens laid out at the screen's resolution: its client
+// area and its keys their twips in pixels.
+TEST_F(DpiTest, CalculatorIsLaidOutAtTheScreensResolution) {
+    m_Control->ShowCalculator();
+    Pump();
+    ASSERT_NE(nullptr, quillomet::testing::Calculator());
+    RECT client{}, key{};
+    GetClientRect(quillomet::testing::Calculator(), &client);
+    GetWindowRect(quillomet::testing::CalculatorButton(L"7"), &key);
+    EXPECT_EQ(Pixels(2295), client.right);
+    EXPECT_EQ(Pixels(2310), client.bottom);
+    EXPECT_EQ(Pixels(360), key.right - key.left);
+    m_Control->HideCalculator();
+}
 
 TEST_F(DpiTest, ChildrenFollowTheirTwips) {
     m_Control->put_UpDownFunction(VARIANT_TRUE);

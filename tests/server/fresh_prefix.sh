@@ -21,7 +21,8 @@ trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; rm -rf "$tmp
 # first window, and read by a wine server started afresh.
 if [ -n "${QUILLOMET_LOGPIXELS:-}" ]; then
   "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-    /d "$QUILLOMET_LOGPIXELS" /f >/dev/null 2>&1
+    /d "$QUILLOMET_LOGPIXELS" /f >/dev/null 2>&1 ||
+    { echo "LogPixels could not be set in $WINEPREFIX"; exit 1; }
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
 fi

@@ -1,9 +1,10 @@
 // Draws the toolbox image (16 x 15) a designer shows for the control as a
 // 24-bit bitmap, and, to look at, the calculator glyph at its design size
 // (33 x 33) as the drop button and the about box draw it. Run it to
-// regenerate src/server/resources/toolbox.bmp:
+// regenerate src/server/resources/toolbox.bmp (and, with --calculator, the
+// glyph as a bitmap where it is asked for):
 //   g++ -std=c++20 -I src -o make_glyphs tools/glyphs/make_glyphs.cpp
-//   ./make_glyphs src/server/resources
+//   ./make_glyphs src/server/resources [--calculator /tmp/calculator.bmp]
 #include "common/calculator_glyph.h"
 
 #include <cstdint>
@@ -29,12 +30,9 @@ public:
     }
 
     // A raised face: light top and left edges, dark bottom and right.
-    void Raised(int left, int top, int width, int height, Rgb face, Rgb light, Rgb dark) {
-        Fill(left, top, width, height, face);
-        Fill(left, top, width, 1, light);
-        Fill(left, top, 1, height, light);
-        Fill(left, top + height - 1, width, 1, dark);
-        Fill(left + width - 1, top, 1, height, dark);
+    void Raised(int left, int top, int width, int height, Rgb face, Rgb dark) {
+        FillRaised([this](int l, int t, int w, int h, Rgb c) { Fill(l, t, w, h, c); }, left, top,
+                   width, height, face, dark);
     }
 
     // An uncompressed bottom-up DIB with a 40-byte header.
@@ -88,9 +86,11 @@ private:
 
 Picture Calculator() {
     Picture p(Grid, Grid, Face);
-    Paint([&](int left, int top, int width, int height, Rgb colour) {
-        p.Fill(left, top, width, height, colour);
-    });
+    Paint([&](int left, int top, int width, int height,
+              Rgb colour) { p.Fill(left, top, width, height, colour); },
+          [&](int left, int top, int width, int height, Rgb face, Rgb dark) {
+              p.Raised(left, top, width, height, face, dark);
+          });
     return p;
 }
 
@@ -103,7 +103,7 @@ Picture Toolbox() {
     p.Fill(3, 6, 1, 3, Black); // "1"
     p.Fill(5, 6, 2, 3, Black); // "2"
     p.Fill(8, 8, 1, 1, Black); // "."
-    p.Raised(12, 3, 4, 9, Operator, Light, Black);
+    p.Raised(12, 3, 4, 9, Operator, Black);
     return p;
 }
 
@@ -112,7 +112,11 @@ Picture Toolbox() {
 int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : ".";
     Toolbox().Save(dir + "/toolbox.bmp");
-    Calculator().Save(dir + "/calculator.bmp");
-    std::puts("wrote toolbox.bmp, and calculator.bmp to look at");
+    std::puts("wrote toolbox.bmp");
+    // The glyph the library draws, at its design size, only where asked.
+    if (argc > 3 && std::string(argv[2]) == "--calculator") {
+        Calculator().Save(argv[3]);
+        std::printf("wrote %s\n", argv[3]);
+    }
     return 0;
 }

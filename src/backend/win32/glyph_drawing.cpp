@@ -16,8 +16,10 @@ LONG PixelOf(int cell, LONG origin, LONG length) {
 
 } // namespace
 
-// Each part's edges fall on the pixel grid of the size drawn at, none is
-// thinner than a pixel, and the frame's last row and column stay the last.
+// Each part's box has its edges on the pixel grid of the size drawn at and
+// is at least a pixel each way. A raised part's edges are drawn inside its
+// own box, and only along an axis where the box has room for a face between
+// them, so a key never spills into its neighbours' gaps or loses its face.
 // Opaque text output with no text fills in the background colour: no brush
 // is made.
 void DrawGlyph(HDC dc, const RECT& place, Glyph glyph) {
@@ -25,21 +27,39 @@ void DrawGlyph(HDC dc, const RECT& place, Glyph glyph) {
     if (width <= 0 || height <= 0)
         return;
     const COLORREF savedBackground = GetBkColor(dc);
-    shape::Paint([&](int left, int top, int cellsWide, int cellsHigh, shape::Rgb colour) {
-        RECT r{PixelOf(left, place.left, width), PixelOf(top, place.top, height),
-               PixelOf(left + cellsWide, place.left, width),
-               PixelOf(top + cellsHigh, place.top, height)};
-        if (left + cellsWide == shape::Grid)
-            r.left = std::min(r.left, place.right - 1);
-        if (top + cellsHigh == shape::Grid)
-            r.top = std::min(r.top, place.bottom - 1);
-        r.right = std::max(r.right, std::min(r.left + 1, place.right));
-        r.bottom = std::max(r.bottom, std::min(r.top + 1, place.bottom));
+    const auto paint = [&](const RECT& r, shape::Rgb colour) {
         if (glyph == Glyph::CalculatorGrey)
             colour = shape::Greyed(colour);
         SetBkColor(dc, RGB(colour.r, colour.g, colour.b));
         ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-    });
+    };
+    const auto box = [&](int left, int top, int cellsWide, int cellsHigh) {
+        RECT r{PixelOf(left, place.left, width), PixelOf(top, place.top, height),
+               PixelOf(left + cellsWide, place.left, width),
+               PixelOf(top + cellsHigh, place.top, height)};
+        r.left = std::min(r.left, place.right - 1);
+        r.top = std::min(r.top, place.bottom - 1);
+        r.right = std::max(r.right, r.left + 1);
+        r.bottom = std::max(r.bottom, r.top + 1);
+        return r;
+    };
+    shape::Paint(
+        [&](int left, int top, int cellsWide, int cellsHigh, shape::Rgb colour) {
+            paint(box(left, top, cellsWide, cellsHigh), colour);
+        },
+        [&](int left, int top, int cellsWide, int cellsHigh, shape::Rgb face, shape::Rgb dark) {
+            const RECT r = box(left, top, cellsWide, cellsHigh);
+            paint(r, face);
+            const bool across = r.right - r.left >= 3, down = r.bottom - r.top >= 3;
+            if (down)
+                paint({r.left, r.top, r.right, r.top + 1}, shape::Light);
+            if (across)
+                paint({r.left, r.top, r.left + 1, r.bottom}, shape::Light);
+            if (down)
+                paint({r.left, r.bottom - 1, r.right, r.bottom}, dark);
+            if (across)
+                paint({r.right - 1, r.top, r.right, r.bottom}, dark);
+        });
     SetBkColor(dc, savedBackground);
 }
 

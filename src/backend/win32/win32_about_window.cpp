@@ -246,6 +246,17 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     // The etched separator across the dialog.
     Child(dialog, window, L"STATIC", "", SS_ETCHEDHORZ, {90, 2880, 5851, 30}, 0);
     Scale(dialog, WindowDpi(window));
+    // A window whose own resolution is not the screen's takes the frame of
+    // its own, centred again.
+    if (dialog.dpi != ScreenDpi(LOGPIXELSY)) {
+        RECT own{0, 0, MulDiv(ClientWidth, dialog.dpi, 1440),
+                 MulDiv(ClientHeight, dialog.dpi, 1440)};
+        AdjustWindowRectEx(&own, style, FALSE, WS_EX_DLGMODALFRAME);
+        const int ownWidth = own.right - own.left, ownHeight = own.bottom - own.top;
+        SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - ownWidth) / 2,
+                     (GetSystemMetrics(SM_CYSCREEN) - ownHeight) / 2, ownWidth, ownHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 
     HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 0, 0, 0, 0, window, nullptr, nullptr, nullptr);

@@ -59,7 +59,16 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m
     try {
         m_Background.reset(CreateSolidBrush(Rgb(layout::BackColor)));
         m_ReadoutBackground.reset(CreateSolidBrush(Rgb(layout::ReadoutBackColor)));
+        const int createdAt = m_Dpi;
         CreateChildren();
+        // A window whose own resolution is not the screen's takes the
+        // frame of its own.
+        if (m_Dpi != createdAt) {
+            RECT own{0, 0, Pixels(layout::ClientWidth), Pixels(layout::ClientHeight)};
+            AdjustWindowRectEx(&own, style, FALSE, extended);
+            SetWindowPos(m_Window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     } catch (...) {
         // No destructor runs for a half-made window: it must not outlive
         // this object with a pointer to it.
