@@ -2,15 +2,13 @@
 
 #include "calculator/calculator_state.h"
 #include "common/automation_error.h"
+#include "toolkit/mouse_events.h"
 
 #include <exception>
 
 namespace quillomet {
 namespace {
 
-constexpr std::int16_t Shift = 1;
-constexpr std::int16_t Ctrl = 2;
-constexpr std::int16_t Alt = 4;
 constexpr std::int16_t KeyEscape = 27;
 constexpr std::int16_t KeyUp = 38;
 constexpr std::int16_t KeyF4 = 115;
@@ -115,14 +113,14 @@ void CalculatorForm::OnKeyDown(std::int16_t keyCode, std::int16_t shift) {
 void CalculatorForm::PressKey(std::int16_t keyCode, std::int16_t shift) {
     // Closed as a drop-down list closes: F4 (also with Alt, which would
     // otherwise close the window behind the calculator's back) and Alt+Up.
-    if (keyCode == KeyF4 || (keyCode == KeyUp && (shift & Alt) != 0)) {
+    if (keyCode == KeyF4 || (keyCode == KeyUp && (shift & shift::Alt) != 0)) {
         RequestClose();
         return;
     }
     // Other Alt combinations are the system's (menus, typed character codes).
-    if ((shift & Alt) != 0)
+    if ((shift & shift::Alt) != 0)
         return;
-    if (shift == Shift && keyCode == 56)
+    if (shift == shift::Shift && keyCode == 56)
         keyCode = 88; // Shift+8, "*" on common layouts
     if (keyCode >= 48 && keyCode <= 57) {
         m_Engine.PressDigit(keyCode - 48);
@@ -141,7 +139,7 @@ void CalculatorForm::PressKey(std::int16_t keyCode, std::int16_t shift) {
         m_Engine.PressOperator("=");
         break;
     case 67:
-        if (shift == Ctrl) {
+        if (shift == shift::Ctrl) {
             m_Toolkit.ClearClipboard();
             m_Toolkit.SetClipboardText(m_Engine.Readout());
         } else {

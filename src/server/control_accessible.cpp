@@ -3,6 +3,7 @@
 #include "backend/win32/win32_toolkit.h"
 #include "control/quillomet.h"
 #include "win32com/error.h"
+#include "win32com/text_conversion.h"
 
 #include <algorithm>
 #include <string>
@@ -14,13 +15,6 @@ constexpr wchar_t IncreaseName[] = L"Increase";
 constexpr wchar_t DecreaseName[] = L"Decrease";
 constexpr wchar_t CalculatorName[] = L"Calculator";
 constexpr wchar_t PressAction[] = L"Press";
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        std::max(0, GetWindowTextW(window, text.data(), static_cast<int>(text.size())))));
-    return text;
-}
 
 RECT UpperHalf(RECT r) {
     r.bottom = r.top + (r.bottom - r.top) / 2;

@@ -73,9 +73,7 @@ std::wstring LabelBefore(HWND window) {
     default:
         return {};
     }
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(previous)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        std::max(0, GetWindowTextW(previous, text.data(), static_cast<int>(text.size())))));
+    const std::wstring text = WindowText(previous);
     std::wstring name;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'&' && i + 1 < text.size())

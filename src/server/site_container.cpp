@@ -109,33 +109,29 @@ private:
 
 } // namespace
 
-// The host's font, or a default one for a control that has no host.
-FontRef SiteContainer::AmbientFont() {
+com::unique_variant SiteContainer::Ambient(DISPID id) {
+    com::unique_variant result;
     if (auto ambient = m_Site.try_as<IDispatch>()) {
         DISPPARAMS none{};
-        com::unique_variant result;
-        if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_FONT, IID_NULL, LOCALE_USER_DEFAULT,
-                                      DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
-                                      nullptr)) &&
-            (V_VT(result.get()) == VT_DISPATCH || V_VT(result.get()) == VT_UNKNOWN)) {
-            if (auto font = win32::Win32Font::FromUnknown(V_UNKNOWN(result.get())))
-                return font;
-        }
+        if (FAILED(ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                   result.put(), nullptr, nullptr)))
+            result.reset();
     }
+    return result;
+}
+
+// The host's font, or a default one for a control that has no host.
+FontRef SiteContainer::AmbientFont() {
+    const com::unique_variant font = Ambient(DISPID_AMBIENT_FONT);
+    if (V_VT(font.get()) == VT_DISPATCH || V_VT(font.get()) == VT_UNKNOWN)
+        if (auto ambient = win32::Win32Font::FromUnknown(V_UNKNOWN(font.get())))
+            return ambient;
     return win32::Win32Font::Default();
 }
 
 std::string SiteContainer::AmbientDisplayName() {
-    if (auto ambient = m_Site.try_as<IDispatch>()) {
-        DISPPARAMS none{};
-        com::unique_variant result;
-        if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_DISPLAYNAME, IID_NULL, LOCALE_USER_DEFAULT,
-                                      DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
-                                      nullptr)) &&
-            V_VT(result.get()) == VT_BSTR)
-            return BstrToUtf8(V_BSTR(result.get()));
-    }
-    return {};
+    const com::unique_variant name = Ambient(DISPID_AMBIENT_DISPLAYNAME);
+    return V_VT(name.get()) == VT_BSTR ? BstrToUtf8(V_BSTR(name.get())) : std::string();
 }
 
 ExtenderRef SiteContainer::Extender() {

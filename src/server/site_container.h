@@ -2,6 +2,7 @@
 
 #include "toolkit/container.h"
 #include "win32com/com_ptr.h"
+#include "win32com/unique_variant.h"
 
 #include <ocidl.h>
 #include <oleidl.h>
@@ -63,6 +64,8 @@ public:
     }
 
 private:
+    // An ambient property of the host; empty when it has none.
+    com::unique_variant Ambient(DISPID id);
     SiteOwner& m_Owner;
     com::com_ptr<IOleClientSite> m_Site;
     IDispatch* m_Self = nullptr;

@@ -17,6 +17,14 @@ std::wstring Utf8ToWide(std::string_view utf8) {
     return wide;
 }
 
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
 std::string WideToUtf8(std::wstring_view wide) {
     if (wide.empty())
         return {};

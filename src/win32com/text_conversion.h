@@ -15,5 +15,7 @@ std::string WideToUtf8(std::wstring_view wide);
 std::string BstrToUtf8(BSTR text);
 // A new BSTR the caller owns; throws std::bad_alloc when none can be had.
 BSTR Utf8ToBstr(std::string_view utf8);
+// A window's text as it holds it now; empty for none.
+std::wstring WindowText(HWND window);
 
 } // namespace quillomet

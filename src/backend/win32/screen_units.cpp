@@ -34,11 +34,14 @@ int WindowDpi(HWND window) {
     return ScreenDpi(LOGPIXELSY);
 }
 
+int TwipsToPixels(std::int32_t twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
 int TwipsToPixelsX(std::int32_t twips) {
-    return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
+    return TwipsToPixels(twips, ScreenDpi(LOGPIXELSX));
 }
 int TwipsToPixelsY(std::int32_t twips) {
-    return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440);
+    return TwipsToPixels(twips, ScreenDpi(LOGPIXELSY));
 }
 float PixelsToTwipsX(int pixels) {
     return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));

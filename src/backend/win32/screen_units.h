@@ -16,6 +16,8 @@ int ScreenDpi(int index);
 // otherwise.
 int WindowDpi(HWND window);
 
+// Twips to pixels at `dpi` pixels per inch.
+int TwipsToPixels(std::int32_t twips, int dpi);
 // Twips to pixels and back, with the screen's pixels per inch.
 int TwipsToPixelsX(std::int32_t twips);
 int TwipsToPixelsY(std::int32_t twips);

@@ -65,7 +65,7 @@ void Scale(Dialog& dialog, int dpi) {
     fonts.push_back(PointFont(L"MS Sans Serif", 8.25, false, false, dpi));
     fonts.push_back(PointFont(L"MS Sans Serif", 13.5, true, false, dpi));
     fonts.push_back(PointFont(L"MS Sans Serif", 8.25, false, true, dpi));
-    const auto pixels = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    const auto pixels = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     for (const Dialog::Placed& child : dialog.children) {
         MoveWindow(child.window, pixels(child.at.left), pixels(child.at.top),
                    pixels(child.at.width), pixels(child.at.height), TRUE);
@@ -197,14 +197,21 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     Dialog dialog;
     dialog.events = &events;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
-    RECT frame{0, 0, TwipsToPixelsX(ClientWidth), TwipsToPixelsY(ClientHeight)};
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    // The frame around the client area at `dpi`, centred on the screen:
+    // left, top, width, height.
+    const auto centredFrame = [](int dpi) {
+        RECT frame{0, 0, TwipsToPixels(ClientWidth, dpi), TwipsToPixels(ClientHeight, dpi)};
+        AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        return RECT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                    (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height};
+    };
+    const int screenDpi = ScreenDpi(LOGPIXELSY);
+    const RECT frame = centredFrame(screenDpi);
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, ClassName,
-                                  Utf8ToWide(texts.caption).c_str(), style, x, y, width, height,
-                                  nullptr, nullptr, com::ModuleInstance(), nullptr);
+                                  Utf8ToWide(texts.caption).c_str(), style, frame.left, frame.top,
+                                  frame.right, frame.bottom, nullptr, nullptr,
+                                  com::ModuleInstance(), nullptr);
     if (!window)
         throw DescribedError("the about dialog could not be created");
 
@@ -248,13 +255,9 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     Scale(dialog, WindowDpi(window));
     // A window whose own resolution is not the screen's takes the frame of
     // its own, centred again.
-    if (dialog.dpi != ScreenDpi(LOGPIXELSY)) {
-        RECT own{0, 0, MulDiv(ClientWidth, dialog.dpi, 1440),
-                 MulDiv(ClientHeight, dialog.dpi, 1440)};
-        AdjustWindowRectEx(&own, style, FALSE, WS_EX_DLGMODALFRAME);
-        const int ownWidth = own.right - own.left, ownHeight = own.bottom - own.top;
-        SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - ownWidth) / 2,
-                     (GetSystemMetrics(SM_CYSCREEN) - ownHeight) / 2, ownWidth, ownHeight,
+    if (dialog.dpi != screenDpi) {
+        const RECT own = centredFrame(dialog.dpi);
+        SetWindowPos(window, nullptr, own.left, own.top, own.right, own.bottom,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
 

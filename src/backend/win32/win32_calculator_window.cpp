@@ -21,13 +21,6 @@ COLORREF Rgb(OleColor color) {
     return static_cast<COLORREF>(color & 0x00FFFFFF);
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
 void RegisterClassOnce() {
     WNDCLASSEXW existing{sizeof existing};
     if (GetClassInfoExW(com::ModuleInstance(), Win32CalculatorWindow::ClassName, &existing))
@@ -44,14 +37,18 @@ void RegisterClassOnce() {
 
 Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m_Events(events) {
     RegisterClassOnce();
-    m_Dpi = ScreenDpi(LOGPIXELSY);
-    RECT frame{0, 0, Pixels(layout::ClientWidth), Pixels(layout::ClientHeight)};
     constexpr DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
     constexpr DWORD extended = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-    AdjustWindowRectEx(&frame, style, FALSE, extended);
-    m_Window =
-        CreateWindowExW(extended, ClassName, L"", style, 0, 0, frame.right - frame.left,
-                        frame.bottom - frame.top, nullptr, nullptr, com::ModuleInstance(), nullptr);
+    // The frame's size around the client area at the window's resolution.
+    const auto frameSize = [this] {
+        RECT frame{0, 0, Pixels(layout::ClientWidth), Pixels(layout::ClientHeight)};
+        AdjustWindowRectEx(&frame, style, FALSE, extended);
+        return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+    };
+    m_Dpi = ScreenDpi(LOGPIXELSY);
+    const SIZE size = frameSize();
+    m_Window = CreateWindowExW(extended, ClassName, L"", style, 0, 0, size.cx, size.cy, nullptr,
+                               nullptr, com::ModuleInstance(), nullptr);
     if (!m_Window)
         throw DescribedError("the calculator window could not be created");
     SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -64,9 +61,8 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m
         // A window whose own resolution is not the screen's takes the
         // frame of its own.
         if (m_Dpi != createdAt) {
-            RECT own{0, 0, Pixels(layout::ClientWidth), Pixels(layout::ClientHeight)};
-            AdjustWindowRectEx(&own, style, FALSE, extended);
-            SetWindowPos(m_Window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
+            const SIZE own = frameSize();
+            SetWindowPos(m_Window, nullptr, 0, 0, own.cx, own.cy,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     } catch (...) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backend/win32/screen_units.h"
 #include "calculator/calculator_layout.h"
 #include "toolkit/calculator_window.h"
 #include "win32com/gdi_objects.h"
@@ -39,7 +40,7 @@ private:
     // The children placed and lettered for `dpi` pixels per inch; the
     // fonts of the old resolution go after the children left them.
     void Scale(int dpi);
-    int Pixels(std::int32_t twips) const { return MulDiv(twips, m_Dpi, 1440); }
+    int Pixels(std::int32_t twips) const { return TwipsToPixels(twips, m_Dpi); }
     bool Inside(HWND window) const;
 
     // The window can outlive its owner (closing once a notification the

@@ -122,13 +122,7 @@ std::string Win32TextBox::Text() const {
 }
 
 std::wstring Win32TextBox::WideText() const {
-    if (!m_Edit)
-        return m_Text;
-    const int length = GetWindowTextLengthW(m_Edit);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(m_Edit, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-    return text;
+    return m_Edit ? WindowText(m_Edit) : m_Text;
 }
 
 void Win32TextBox::SetText(std::string_view text) {
