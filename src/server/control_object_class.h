@@ -655,8 +655,9 @@ private:
     }
 
     void FitWindow() override {
-        m_Toolkit.Window().Resize(win32::TwipsToPixelsX(m_Container.Width()),
-                                  win32::TwipsToPixelsY(m_Container.Height()));
+        win32::CompositeWindow& window = m_Toolkit.Window();
+        window.Resize(win32::TwipsToPixels(m_Container.Width(), window.Dpi()),
+                      win32::TwipsToPixels(m_Container.Height(), window.Dpi()));
     }
 
     win32::Win32Toolkit m_Toolkit;

@@ -207,11 +207,12 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept t
     const int height = position->bottom - position->top;
     win32::CompositeWindow& window = m_Toolkit.Window();
     window.Move(*position); // or remembered, for a window not made yet
-    m_Container.SetSize(static_cast<std::int32_t>(std::lround(win32::PixelsToTwipsX(width))),
-                        static_cast<std::int32_t>(std::lround(win32::PixelsToTwipsY(height))));
+    const int dpi = window.Dpi();
+    m_Container.SetSize(static_cast<std::int32_t>(std::lround(win32::PixelsToTwips(width, dpi))),
+                        static_cast<std::int32_t>(std::lround(win32::PixelsToTwips(height, dpi))));
     m_Control.OnResize();
-    const int keptWidth = win32::TwipsToPixelsX(m_Container.Width());
-    const int keptHeight = win32::TwipsToPixelsY(m_Container.Height());
+    const int keptWidth = win32::TwipsToPixels(m_Container.Width(), dpi);
+    const int keptHeight = win32::TwipsToPixels(m_Container.Height(), dpi);
     if (keptWidth != width || keptHeight != height) {
         RECT corrected{position->left, position->top, position->left + keptWidth,
                        position->top + keptHeight};

@@ -19,10 +19,12 @@ using quillomet::com::unique_hbitmap;
 using quillomet::com::unique_hdc;
 using quillomet::com::unique_select_object;
 using quillomet::com::unique_window_dc;
+using quillomet::testing::Allowed;
 using quillomet::testing::g_OcxPath;
 using quillomet::testing::Pump;
 using quillomet::testing::Ref;
 using quillomet::testing::ScreenTest;
+using quillomet::testing::Site;
 
 int ScreenDpi() {
     return GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
@@ -125,6 +127,69 @@ TEST_F(DpiTest, ChildrenFollowTheirTwips) {
     GetWindowRect(ControlWindow(), &control);
     EXPECT_EQ(spinner.left, field.right);
     EXPECT_EQ(control.right, spinner.right + (button.right - button.left));
+}
+
+// A program that does not follow resolutions has its form drawn at 96
+// pixels per inch and enlarged by the system, whatever the screen's: the
+// control on such a form lays its children out at the form's resolution. A
+// control that read the screen's once would make them too large for it.
+TEST_F(DpiTest, ChildrenFollowTheirFormsResolutionNotTheScreens) {
+    using SetContext = void*(WINAPI*)(void*);
+    using DpiOf = UINT(WINAPI*)(HWND);
+    const HMODULE user = GetModuleHandleW(L"user32.dll");
+    const auto setContext = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user, "SetThreadDpiAwarenessContext")));
+    const auto dpiOf =
+        reinterpret_cast<DpiOf>(reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+    ASSERT_TRUE(setContext && dpiOf);
+    // The thread acts as such a program would, until the end of the test.
+    struct Unaware {
+        explicit Unaware(SetContext set)
+            : set(set), previous(set(reinterpret_cast<void*>(-1))) {} // ..._UNAWARE
+        ~Unaware() { set(previous); }
+        SetContext set;
+        void* previous;
+    } const unaware(setContext);
+    const HWND form =
+        CreateWindowExW(0, L"STATIC", L"Unaware form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 220,
+                        420, 120, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, form);
+    ASSERT_EQ(96u, dpiOf(form)) << "the form's own resolution, on a " << ScreenDpi()
+                                << " dpi screen";
+
+    Site* site = new Site(form);
+    site->m_Position = {10, 10, 10 + 160, 10 + 22};
+    Ref<_Quillomet> control;
+    Ref<IOleObject> ole;
+    ASSERT_NO_FATAL_FAILURE(NewControl(site, control, ole));
+    control->put_UpDownFunction(VARIANT_TRUE);
+    control->put_Calculator(VARIANT_TRUE);
+    ASSERT_HRESULT_SUCCEEDED(
+        ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, form, &site->m_Position));
+    Pump();
+    const HWND field = quillomet::testing::FieldOf(control.get());
+    const HWND window = GetParent(field);
+    RECT spinner{}, fieldPlace{}, client{};
+    GetWindowRect(FindWindowExW(window, nullptr, L"msctls_updown32", nullptr), &spinner);
+    GetWindowRect(field, &fieldPlace);
+    GetClientRect(window, &client);
+    EXPECT_EQ(160, client.right);
+    EXPECT_EQ(22, client.bottom);
+    EXPECT_EQ(MulDiv(240, 96, 1440), spinner.right - spinner.left);
+    EXPECT_EQ(spinner.left, fieldPlace.right);
+    // The drop button, as wide as the control is high, fills the rest.
+    RECT onScreen = client;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+    EXPECT_EQ(onScreen.right - 22, spinner.right);
+
+    EXPECT_EQ(std::vector<std::string>{}, site->Unexpected(Allowed));
+    ole->Close(OLECLOSE_NOSAVE);
+    ole->SetClientSite(nullptr);
+    ole.reset();
+    control.reset();
+    delete site;
+    DestroyWindow(form);
+    Pump();
 }
 
 // Drawn at the button's size, not a picture of another size stretched: the

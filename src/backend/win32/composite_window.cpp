@@ -1,6 +1,7 @@
 #include "backend/win32/composite_window.h"
 
 #include "backend/win32/floating_point.h"
+#include "backend/win32/screen_units.h"
 #include "backend/win32/window_owners.h"
 #include "common/described_error.h"
 #include "win32com/module.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr wchar_t ClassName[] = L"QuillometComposite";
 // The class is ours, so WM_APP's range is.
 constexpr UINT PostedActionMessage = WM_APP + 1;
+// WM_DPICHANGED_AFTERPARENT, which the system targeted here predates: sent
+// to child windows once their form has followed a change of resolution.
+constexpr UINT ParentResolutionChanged = 0x02E3;
 
 } // namespace
 
@@ -47,6 +51,9 @@ void ReportDroppedError(const char* where) noexcept {
 HWND CompositeWindow::ParkingWindow() {
     return ThreadWindows::Current().ParkingWindow();
 }
+
+CompositeWindow::CompositeWindow(CompositeContent& content)
+    : m_Content(content), m_Dpi(ScreenDpi(LOGPIXELSY)) {}
 
 CompositeWindow::~CompositeWindow() {
     if (!m_Window)
@@ -82,6 +89,7 @@ void CompositeWindow::Create(bool visible) {
     if (!window)
         throw DescribedError("the control's window could not be created");
     m_Window = window;
+    m_Dpi = WindowDpi(m_Window);
     // Setting the procedure costs no round trip to the window server, where
     // USERDATA would.
     WindowOwners<CompositeWindow>::Set(m_Window, this);
@@ -102,7 +110,14 @@ void CompositeWindow::Create(bool visible) {
 // the bottom, after those made before it. Stacking is also tab order.
 void CompositeWindow::SetParentWindow(HWND parent) {
     m_ParentWindow = parent;
-    if (!m_Window || GetParent(m_Window) == (parent ? parent : ParkingWindow()))
+    if (!m_Window) {
+        // The container places the window in its own pixels before the
+        // window exists.
+        if (parent)
+            m_Dpi = WindowDpi(parent);
+        return;
+    }
+    if (GetParent(m_Window) == (parent ? parent : ParkingWindow()))
         return;
     if (!parent) {
         m_LeftParent = GetParent(m_Window);
@@ -117,6 +132,15 @@ void CompositeWindow::SetParentWindow(HWND parent) {
                 : (IsWindow(m_LeftAfter) && GetParent(m_LeftAfter) == parent) ? m_LeftAfter
                                                                               : HWND_BOTTOM;
     SetWindowPos(m_Window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FollowResolution(); // a form on another monitor may have another
+}
+
+void CompositeWindow::FollowResolution() {
+    const int dpi = WindowDpi(m_Window);
+    if (dpi == m_Dpi)
+        return;
+    m_Dpi = dpi;
+    m_Content.ResolutionChanged();
 }
 
 bool CompositeWindow::Post(WPARAM action) {
@@ -230,6 +254,9 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case PostedActionMessage:
         if (m_Owner)
             m_Owner->PostedAction(wParam);
+        return 0;
+    case ParentResolutionChanged:
+        FollowResolution();
         return 0;
     case WM_GETOBJECT:
         if (m_Owner)

@@ -42,6 +42,9 @@ public:
     // Before each paint, outside BeginPaint: a window shown with a hidden
     // form first learns here that it can be seen.
     virtual void BeforePaint() = 0;
+    // The window's pixels per inch changed: the children take their places
+    // and sizes in pixels again.
+    virtual void ResolutionChanged() = 0;
     virtual void Paint(HDC dc) = 0;
     // True when the message was handled.
     virtual bool Mouse(UINT message, WPARAM wParam, LPARAM lParam) = 0;
@@ -84,7 +87,7 @@ public:
     // Where controls without a container wait, one per thread.
     static HWND ParkingWindow();
 
-    explicit CompositeWindow(CompositeContent& content) : m_Content(content) {}
+    explicit CompositeWindow(CompositeContent& content);
     ~CompositeWindow();
     CompositeWindow(const CompositeWindow&) = delete;
     CompositeWindow& operator=(const CompositeWindow&) = delete;
@@ -96,6 +99,10 @@ public:
     void CreateVisible();
     // The window if it exists, without making it.
     HWND Existing() const { return m_Window; }
+    // The pixels per inch of the screen the window is on, or will be on in
+    // its container's window: read per window, since a form on a second
+    // monitor may have another, and again when the window's changes.
+    int Dpi() const { return m_Dpi; }
     // The container's window and the place in it, remembered for the
     // window's making while it does not exist yet.
     void SetParentWindow(HWND parent);
@@ -145,6 +152,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void Create(bool visible);
+    // Reads the window's resolution again; the children follow a change.
+    void FollowResolution();
     void EraseBackground(HDC dc) const;
 
     CompositeContent& m_Content;
@@ -155,6 +164,7 @@ private:
     HWND m_LeftParent = nullptr;   // where it stood when last parked
     HWND m_LeftAfter = nullptr;
     RECT m_Place{0, 0, 116, 20};
+    int m_Dpi;
     bool m_Showing = false;
     bool m_Creating = false;
 };

@@ -7,8 +7,8 @@
 namespace quillomet::win32 {
 
 // Read once: a process that does not declare itself aware of DPI changes
-// sees the same figure for its whole life, and every placement converts
-// twips several times.
+// sees the same figure for its whole life. Only what has no window to ask
+// falls back on it; a window's own figure comes from WindowDpi.
 int ScreenDpi(int index) {
     static const std::array<int, 2> dpi = [] {
         const com::unique_window_dc screen(nullptr);
@@ -37,23 +37,14 @@ int WindowDpi(HWND window) {
 int TwipsToPixels(std::int32_t twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
-int TwipsToPixelsX(std::int32_t twips) {
-    return TwipsToPixels(twips, ScreenDpi(LOGPIXELSX));
-}
-int TwipsToPixelsY(std::int32_t twips) {
-    return TwipsToPixels(twips, ScreenDpi(LOGPIXELSY));
-}
-float PixelsToTwipsX(int pixels) {
-    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));
-}
-float PixelsToTwipsY(int pixels) {
-    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY));
+float PixelsToTwips(int pixels, int dpi) {
+    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi);
 }
 
-RECT PixelRect(const Geometry& geometry) {
-    return {TwipsToPixelsX(geometry.left), TwipsToPixelsY(geometry.top),
-            TwipsToPixelsX(geometry.left + geometry.width),
-            TwipsToPixelsY(geometry.top + geometry.height)};
+RECT PixelRect(const Geometry& geometry, int dpi) {
+    return {TwipsToPixels(geometry.left, dpi), TwipsToPixels(geometry.top, dpi),
+            TwipsToPixels(geometry.left + geometry.width, dpi),
+            TwipsToPixels(geometry.top + geometry.height, dpi)};
 }
 
 } // namespace quillomet::win32

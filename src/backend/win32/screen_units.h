@@ -16,14 +16,10 @@ int ScreenDpi(int index);
 // otherwise.
 int WindowDpi(HWND window);
 
-// Twips to pixels at `dpi` pixels per inch.
+// Twips to pixels and back at `dpi` pixels per inch.
 int TwipsToPixels(std::int32_t twips, int dpi);
-// Twips to pixels and back, with the screen's pixels per inch.
-int TwipsToPixelsX(std::int32_t twips);
-int TwipsToPixelsY(std::int32_t twips);
-float PixelsToTwipsX(int pixels);
-float PixelsToTwipsY(int pixels);
-// A child's place in its parent's pixels, edges converted.
-RECT PixelRect(const Geometry& geometry);
+float PixelsToTwips(int pixels, int dpi);
+// A child's place in its parent's pixels at `dpi`, edges converted.
+RECT PixelRect(const Geometry& geometry, int dpi);
 
 } // namespace quillomet::win32

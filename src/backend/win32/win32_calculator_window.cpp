@@ -35,7 +35,8 @@ void RegisterClassOnce() {
 
 } // namespace
 
-Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events) : m_Events(events) {
+Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events, int placementDpi)
+    : m_Events(events), m_PlacementDpi(placementDpi) {
     RegisterClassOnce();
     constexpr DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
     constexpr DWORD extended = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
@@ -130,7 +131,8 @@ void Win32CalculatorWindow::SetReadout(std::string_view text) {
 }
 
 void Win32CalculatorWindow::Move(std::int32_t leftTwips, std::int32_t topTwips) {
-    SetWindowPos(m_Window, nullptr, TwipsToPixelsX(leftTwips), TwipsToPixelsY(topTwips), 0, 0,
+    SetWindowPos(m_Window, nullptr, TwipsToPixels(leftTwips, m_PlacementDpi),
+                 TwipsToPixels(topTwips, m_PlacementDpi), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -17,7 +17,9 @@ namespace quillomet::win32 {
 // whichever button holds the focus), activation and a watch timer.
 class Win32CalculatorWindow final : public CalculatorWindow {
 public:
-    explicit Win32CalculatorWindow(CalculatorWindowEvents& events);
+    // Placed in twips of the screen as its control converts them, at
+    // `placementDpi`.
+    Win32CalculatorWindow(CalculatorWindowEvents& events, int placementDpi);
     ~Win32CalculatorWindow() override;
     Win32CalculatorWindow(const Win32CalculatorWindow&) = delete;
     Win32CalculatorWindow& operator=(const Win32CalculatorWindow&) = delete;
@@ -54,6 +56,7 @@ private:
     std::vector<com::unique_hfont> m_Fonts;
     // The window's pixels per inch, and its children in the layout's order.
     int m_Dpi = 96;
+    const int m_PlacementDpi;
     std::vector<HWND> m_Children;
     std::vector<std::pair<HWND, CalculatorButton>> m_Buttons;
 };

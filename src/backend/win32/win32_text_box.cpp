@@ -93,7 +93,7 @@ void Win32TextBox::CreateEdit() {
         style |= ES_READONLY;
     if (!m_Enabled)
         style |= WS_DISABLED;
-    const RECT place = PixelRect(m_Geometry);
+    const RECT place = PixelRect(m_Geometry, m_Parent.Dpi());
     // The EDIT sends no EN_CHANGE for the text it is made with.
     m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", m_Text.c_str(), style, place.left,
                              place.top, place.right - place.left, place.bottom - place.top,
@@ -208,8 +208,12 @@ void Win32TextBox::ApplyAlignment() {
     SetMargin();
 }
 
+// The gaps are a pixel at the edges and three before the last character
+// at 96 pixels per inch, more at higher resolutions.
 void Win32TextBox::SetMargin() {
-    int margin = 1;
+    const int dpi = m_Parent.Dpi();
+    const int edge = MulDiv(1, dpi, 96);
+    int margin = edge;
     if (m_Alignment == Alignment::Right) {
         const std::wstring text = WideText();
         // An empty field shows nothing: its margin places only the caret,
@@ -226,9 +230,9 @@ void Win32TextBox::SetMargin() {
                 dc, reinterpret_cast<HFONT>(SendMessageW(m_Edit, WM_GETFONT, 0, 0)));
             SIZE extent{};
             GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            margin = std::max<int>(1, client.right - extent.cx - 3);
+            margin = std::max<int>(edge, client.right - extent.cx - MulDiv(3, dpi, 96));
         } else {
-            margin = std::max<int>(1, client.right - 3);
+            margin = std::max<int>(edge, client.right - MulDiv(3, dpi, 96));
         }
     }
     m_CaretMarginPending = false;
@@ -236,7 +240,7 @@ void Win32TextBox::SetMargin() {
     if (margin == m_LeftMargin)
         return;
     m_LeftMargin = margin;
-    SendMessageW(m_Edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 1));
+    SendMessageW(m_Edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, edge));
 }
 
 void Win32TextBox::SetLocked(bool locked) {
@@ -343,7 +347,7 @@ void Win32TextBox::ApplyGeometry() {
         m_Deferred = true;
         return;
     }
-    const RECT wanted = PixelRect(m_Geometry);
+    const RECT wanted = PixelRect(m_Geometry, m_Parent.Dpi());
     if (EqualRect(&wanted, &m_Placed))
         return; // the layout often sets what is already there
     m_Placed = wanted;
@@ -584,8 +588,8 @@ LRESULT Win32TextBox::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     std::int16_t button = MouseButtons(message, wParam);
     std::int16_t shift = ShiftState();
     const POINT at = MousePoint(lParam);
-    float x = PixelsToTwipsX(at.x);
-    float y = PixelsToTwipsY(at.y);
+    float x = PixelsToTwips(at.x, m_Parent.Dpi());
+    float y = PixelsToTwips(at.y, m_Parent.Dpi());
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

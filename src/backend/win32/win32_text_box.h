@@ -55,6 +55,8 @@ public:
     void CreateEdit();
     // Places the field and sets its margin if that waited while hidden.
     void Realize();
+    // Places the field at its geometry in the window's current pixels.
+    void ApplyGeometry();
 
 private:
     static Win32TextBox* FieldOf(HWND edit);
@@ -74,7 +76,6 @@ private:
     HWND ChildWindow() const override { return m_Edit; }
     void OnCommand(WORD code) override;
     HBRUSH OnControlColor(HDC dc) override;
-    void ApplyGeometry();
     void Select(std::int32_t start, std::int32_t end);
     // Right alignment as a left margin, so it switches at run time without
     // replacing the window (an EDIT ignores ES_RIGHT set after creation).

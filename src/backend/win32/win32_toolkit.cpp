@@ -71,6 +71,13 @@ public:
         Place();
     }
     HWND Handle() const { return m_Window; }
+    void Place() {
+        if (!m_Window)
+            return;
+        const RECT place = PixelPlace();
+        MoveWindow(m_Window, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, TRUE);
+    }
 
 private:
     void CreateUpDown() {
@@ -104,16 +111,11 @@ private:
     }
     // Its size is converted as a size, not from its edges.
     RECT PixelPlace() const {
-        const int left = TwipsToPixelsX(m_Geometry.left), top = TwipsToPixelsY(m_Geometry.top);
-        return {left, top, left + TwipsToPixelsX(m_Geometry.width),
-                top + TwipsToPixelsY(m_Geometry.height)};
-    }
-    void Place() {
-        if (!m_Window)
-            return;
-        const RECT place = PixelPlace();
-        MoveWindow(m_Window, place.left, place.top, place.right - place.left,
-                   place.bottom - place.top, TRUE);
+        const int dpi = m_Parent.Dpi();
+        const int left = TwipsToPixels(m_Geometry.left, dpi);
+        const int top = TwipsToPixels(m_Geometry.top, dpi);
+        return {left, top, left + TwipsToPixels(m_Geometry.width, dpi),
+                top + TwipsToPixels(m_Geometry.height, dpi)};
     }
 
     // The press, release and movement, in the spinner's own twips.
@@ -140,8 +142,9 @@ private:
                 std::int16_t button = MouseButtons(message, wParam);
                 std::int16_t shift = ShiftState();
                 const POINT at = MousePoint(lParam);
-                float x = PixelsToTwipsX(at.x);
-                float y = PixelsToTwipsY(at.y);
+                const int dpi = self->m_Parent.Dpi();
+                float x = PixelsToTwips(at.x, dpi);
+                float y = PixelsToTwips(at.y, dpi);
                 if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
                     self->m_Pressed = true;
                     self->m_Events.OnMouseDown(button, shift, x, y);
@@ -293,7 +296,7 @@ public:
         Invalidate();
     }
 
-    RECT PixelRect() const { return win32::PixelRect(m_Geometry); }
+    RECT PixelRect() const { return win32::PixelRect(m_Geometry, m_Toolkit.Window().Dpi()); }
     bool Shown() const { return m_Visible; }
     bool Enabled() const { return m_Enabled; }
     ImageEvents* Events() const { return m_Events; }
@@ -417,6 +420,17 @@ void Win32Toolkit::RemoveImage(Win32Image* image) {
         m_Pressed = nullptr;
 }
 
+// The field and spinner windows move to their places in the new pixels;
+// the drop button is drawn at its new size.
+void Win32Toolkit::ResolutionChanged() {
+    if (m_TextBox)
+        m_TextBox->ApplyGeometry();
+    if (m_Spinner)
+        m_Spinner->Place();
+    if (const HWND window = m_Window.Existing())
+        InvalidateRect(window, nullptr, TRUE);
+}
+
 void Win32Toolkit::Paint(HDC dc) {
     for (const Win32Image* image = m_Images; image; image = image->m_NextImage)
         image->Paint(dc);
@@ -440,8 +454,8 @@ bool Win32Toolkit::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const RECT r = target->PixelRect();
     std::int16_t button = MouseButtons(message, wParam) & 1; // the drop button is the left one
     std::int16_t shift = ShiftState();
-    float x = PixelsToTwipsX(at.x - r.left);
-    float y = PixelsToTwipsY(at.y - r.top);
+    float x = PixelsToTwips(at.x - r.left, m_Window.Dpi());
+    float y = PixelsToTwips(at.y - r.top, m_Window.Dpi());
     ImageEvents& events = *target->Events();
     switch (message) {
     case WM_LBUTTONDOWN:
@@ -551,7 +565,7 @@ void Win32Toolkit::SendTab() {
 
 std::unique_ptr<CalculatorWindow>
 Win32Toolkit::CreateCalculatorWindow(CalculatorWindowEvents& events) {
-    return std::make_unique<Win32CalculatorWindow>(events);
+    return std::make_unique<Win32CalculatorWindow>(events, m_Window.Dpi());
 }
 
 std::unique_ptr<AboutWindow> Win32Toolkit::CreateAboutWindow() {
@@ -570,10 +584,10 @@ ScreenRect Win32Toolkit::ControlWindowRect() {
 }
 
 double Win32Toolkit::TwipsPerPixelX() {
-    return 1440.0 / TwipsToPixelsX(1440);
+    return 1440.0 / m_Window.Dpi();
 }
 double Win32Toolkit::TwipsPerPixelY() {
-    return 1440.0 / TwipsToPixelsY(1440);
+    return 1440.0 / m_Window.Dpi();
 }
 
 char Win32Toolkit::DecimalSeparator() {

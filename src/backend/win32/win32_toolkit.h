@@ -62,6 +62,7 @@ public:
 private:
     void Created() override;
     void BeforePaint() override { Showing(); }
+    void ResolutionChanged() override;
     void Paint(HDC dc) override;
     // The drop button's mouse.
     bool Mouse(UINT message, WPARAM wParam, LPARAM lParam) override;
