@@ -337,9 +337,7 @@ private:
         Line("");
         Line("The errors above, by the number a script reads in `Err.Number`. The control "
              "raises each with the HRESULT below and its description in the error object "
-             "(`IErrorInfo`, source `" +
-             m_Surface.coclass +
-             "`); the description may say more than the wording here. A typed "
+             "(`IErrorInfo`); the description may say more than the wording here. A typed "
              "property's write through `IDispatch` with an argument that does not convert "
              "fails in the dispatch layer instead (`DISP_E_TYPEMISMATCH`, `DISP_E_OVERFLOW`), "
              "which a script reports under the same numbers.");
