@@ -6,10 +6,8 @@
 // It drives a real control on the in-memory backend: sets Format (and
 // PositiveOnly), gives the field the focus when asked, writes value, and
 // reads what the text box shows.
-#include "backend/memory/memory_container.h"
-#include "backend/memory/memory_toolkit.h"
 #include "common/automation_error.h"
-#include "control/quillomet.h"
+#include "qfmt/picture_display.h"
 
 #include <cstdio>
 #include <iostream>
@@ -20,35 +18,8 @@
 namespace {
 
 using namespace quillomet;
-
-struct Request {
-    std::string format;
-    std::string value;
-    bool focus = false;
-    bool positiveOnly = false;
-};
-
-// A value that reads as a number is written as one; anything else as text,
-// as a host would pass it.
-Variant AsGiven(const std::string& text) {
-    double number = 0;
-    if (ParseAutomationNumber(text, number))
-        return number;
-    return text;
-}
-
-std::string Display(const Request& request) {
-    memory::MemoryToolkit toolkit;
-    memory::MemoryContainer host;
-    Quillomet control(toolkit, host);
-    control.InitProperties();
-    control.SetFormat(request.format);
-    control.SetPositiveOnly(request.positiveOnly);
-    if (request.focus)
-        toolkit.Field().ReceiveFocus();
-    control.SetValue(AsGiven(request.value));
-    return toolkit.Field().Text();
-}
+using tools::DisplayRequest;
+using tools::FocusMoment;
 
 std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;
@@ -75,9 +46,11 @@ int RunBatch() {
             ++failures;
             continue;
         }
-        const Request request{fields[0], fields[1], fields[2] == "1", fields[3] == "1"};
+        const DisplayRequest request{
+            fields[0], fields[1], fields[2] == "1" ? FocusMoment::BeforeWrite : FocusMoment::None,
+            fields[3] == "1"};
         try {
-            std::cout << line << '\t' << Display(request) << '\n';
+            std::cout << line << '\t' << tools::Display(request) << '\n';
         } catch (const AutomationError& error) {
             std::cerr << "qfmt: line " << number << ": " << error.what() << '\n';
             ++failures;
@@ -96,14 +69,14 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    Request request;
+    DisplayRequest request;
     std::vector<std::string> operands;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--batch")
             return argc == 2 ? RunBatch() : Usage();
         if (arg == "--focus")
-            request.focus = true;
+            request.focus = FocusMoment::BeforeWrite;
         else if (arg == "--positive-only")
             request.positiveOnly = true;
         else if (arg == "--")
@@ -120,7 +93,7 @@ int main(int argc, char** argv) {
     for (std::size_t k = 1; k < operands.size(); ++k) {
         request.value = operands[k];
         try {
-            std::cout << Display(request) << '\n';
+            std::cout << tools::Display(request) << '\n';
         } catch (const AutomationError& error) {
             std::cerr << "qfmt: " << operands[k] << ": " << error.what() << '\n';
             status = 1;

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Rebuilds the reference generator and rewrites docs/reference.md from the
+# type library, the generated C++ header, the control's property table and
+# docs/reference_examples.txt and docs/reference_pictures.txt.
+#
+# The generator reads the type library through oleaut32, so it runs under
+# Wine: in $WINEPREFIX when that is set, else in a fresh 32-bit prefix of
+# its own that is removed afterwards.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+if [ -z "${WINEPREFIX:-}" ]; then
+  prefix=$(mktemp -d)
+  # shellcheck disable=SC2064
+  trap "WINEPREFIX='$prefix/pfx' wineserver -k >/dev/null 2>&1 || true; rm -rf '$prefix'" EXIT
+  export WINEPREFIX=$prefix/pfx WINEARCH=win32
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wineboot -i >/dev/null 2>&1
+fi
+
+cmake --preset mingw32 >/dev/null
+cmake --build build/mingw32 --target reference_update -j "$(nproc)"
