@@ -73,6 +73,7 @@ expect_summary() {
 trap 'wineserver -k >/dev/null 2>&1' EXIT
 
 echo "== Wine prefix $WINEPREFIX"
+mkdir -p "$(dirname "$WINEPREFIX")"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine wineboot -i >/dev/null 2>&1 || { echo "FAILED: wineboot in $WINEPREFIX" >&2; exit 1; }
 fi
@@ -127,6 +128,18 @@ ocx=$(winepath -w "$archive/x86/Quillomet.ocx")
 if wine regsvr32 /s "$ocx"; then
   expect_summary script examples/script \
     wine cscript //nologo "$(winepath -w "$examples/script/drive.vbs")"
+  # The archive's README promises what its first script prints.
+  if [ -f "$archive/README.txt" ]; then
+    sed -n '/^  Set q = CreateObject/,/^  WScript.Echo/s/^  //p' "$archive/README.txt" \
+      | tr -d '\r' >"$work/first.vbs"
+    promised=$(tr -d '\r' <"$archive/README.txt" | sed -n 's/^It prints \([^:]*\):.*/\1/p')
+    printed=$(wine cscript //nologo "$(winepath -w "$work/first.vbs")" 2>&1 | tr -d '\r')
+    if [ -n "$promised" ] && [ "$printed" = "$promised" ]; then
+      echo "  README.txt's first script printed $printed, as it says"
+    else
+      fail "README.txt's first script printed '$printed', the README says '$promised'"
+    fi
+  fi
   wine regsvr32 /s /u "$ocx" || fail "regsvr32 /u x86\\Quillomet.ocx"
 else
   fail "regsvr32 x86\\Quillomet.ocx"
