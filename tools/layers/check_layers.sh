@@ -31,7 +31,7 @@ declare -A may_include=(
 
 layer_of() { # a path under src, or an include path
   case $1 in
-    common/*) echo common ;;
+    common/* | quillomet_version.h) echo common ;; # the latter written by the build
     toolkit/*) echo toolkit ;;
     control/* | calculator/* | about/*) echo core ;;
     win32com/*) echo win32com ;;
