@@ -207,6 +207,9 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept t
     const int height = position->bottom - position->top;
     win32::CompositeWindow& window = m_Toolkit.Window();
     window.Move(*position); // or remembered, for a window not made yet
+    // A form that moved to a screen of another resolution places its
+    // controls in the new pixels, maybe before its children hear of it.
+    window.FollowResolution();
     const int dpi = window.Dpi();
     m_Container.SetSize(static_cast<std::int32_t>(std::lround(win32::PixelsToTwips(width, dpi))),
                         static_cast<std::int32_t>(std::lround(win32::PixelsToTwips(height, dpi))));

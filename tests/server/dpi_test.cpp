@@ -150,9 +150,12 @@ TEST_F(DpiTest, ChildrenFollowTheirFormsResolutionNotTheScreens) {
         SetContext set;
         void* previous;
     } const unaware(setContext);
-    const HWND form =
-        CreateWindowExW(0, L"STATIC", L"Unaware form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 220,
-                        420, 120, nullptr, nullptr, nullptr, nullptr);
+    struct Form {
+        ~Form() { DestroyWindow(window); }
+        HWND window;
+    } const owned{CreateWindowExW(0, L"STATIC", L"Unaware form", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  40, 220, 420, 120, nullptr, nullptr, nullptr, nullptr)};
+    const HWND form = owned.window;
     ASSERT_NE(nullptr, form);
     ASSERT_EQ(96u, dpiOf(form)) << "the form's own resolution, on a " << ScreenDpi()
                                 << " dpi screen";
@@ -181,6 +184,12 @@ TEST_F(DpiTest, ChildrenFollowTheirFormsResolutionNotTheScreens) {
     RECT onScreen = client;
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
     EXPECT_EQ(onScreen.right - 22, spinner.right);
+    // The size the form keeps in its document is its 160 by 22 pixels at 96
+    // pixels per inch: 2400 by 330 twips, in HIMETRIC.
+    SIZEL extent{};
+    ole->GetExtent(DVASPECT_CONTENT, &extent);
+    EXPECT_EQ(MulDiv(2400, 2540, 1440), extent.cx);
+    EXPECT_EQ(MulDiv(330, 2540, 1440), extent.cy);
 
     EXPECT_EQ(std::vector<std::string>{}, site->Unexpected(Allowed));
     ole->Close(OLECLOSE_NOSAVE);
@@ -188,7 +197,6 @@ TEST_F(DpiTest, ChildrenFollowTheirFormsResolutionNotTheScreens) {
     ole.reset();
     control.reset();
     delete site;
-    DestroyWindow(form);
     Pump();
 }
 

@@ -15,8 +15,11 @@ namespace {
 constexpr wchar_t ClassName[] = L"QuillometComposite";
 // The class is ours, so WM_APP's range is.
 constexpr UINT PostedActionMessage = WM_APP + 1;
-// WM_DPICHANGED_AFTERPARENT, which the system targeted here predates: sent
-// to child windows once their form has followed a change of resolution.
+// WM_DPICHANGED_BEFOREPARENT and _AFTERPARENT, which the system targeted
+// here predates: sent to child windows before their form hears of a change
+// of resolution (and places its controls again in the new pixels), and
+// after it has followed it.
+constexpr UINT ResolutionChangingUnderParent = 0x02E2;
 constexpr UINT ParentResolutionChanged = 0x02E3;
 
 } // namespace
@@ -136,6 +139,8 @@ void CompositeWindow::SetParentWindow(HWND parent) {
 }
 
 void CompositeWindow::FollowResolution() {
+    if (!m_Window)
+        return; // read from the parent, or when the window is made
     const int dpi = WindowDpi(m_Window);
     if (dpi == m_Dpi)
         return;
@@ -255,6 +260,7 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (m_Owner)
             m_Owner->PostedAction(wParam);
         return 0;
+    case ResolutionChangingUnderParent:
     case ParentResolutionChanged:
         FollowResolution();
         return 0;

@@ -103,6 +103,8 @@ public:
     // its container's window: read per window, since a form on a second
     // monitor may have another, and again when the window's changes.
     int Dpi() const { return m_Dpi; }
+    // Reads the window's resolution again; the children follow a change.
+    void FollowResolution();
     // The container's window and the place in it, remembered for the
     // window's making while it does not exist yet.
     void SetParentWindow(HWND parent);
@@ -152,8 +154,6 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void Create(bool visible);
-    // Reads the window's resolution again; the children follow a change.
-    void FollowResolution();
     void EraseBackground(HDC dc) const;
 
     CompositeContent& m_Content;

@@ -236,10 +236,11 @@ void Win32TextBox::SetMargin() {
         }
     }
     m_CaretMarginPending = false;
-    // Setting the same margin again would only cost a repaint.
-    if (margin == m_LeftMargin)
+    // Setting the same margins again would only cost a repaint.
+    if (margin == m_LeftMargin && edge == m_RightMargin)
         return;
     m_LeftMargin = margin;
+    m_RightMargin = edge;
     SendMessageW(m_Edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, edge));
 }
 
@@ -318,7 +319,7 @@ void Win32TextBox::ApplyFont() {
     m_FontDeferred = false;
     if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get())) {
         SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), TRUE);
-        m_LeftMargin = -1; // the EDIT set its margins from the font
+        m_LeftMargin = m_RightMargin = -1; // the EDIT set its margins from the font
     }
     ApplyAlignment();
 }

@@ -105,6 +105,7 @@ private:
     com::unique_hbrush m_BackBrush;
     bool m_CaretHidden = false;
     int m_LeftMargin = -1;
+    int m_RightMargin = -1;
     bool m_Focused = false;
     bool m_CaretMarginPending = false;
     bool m_Deferred = false;
