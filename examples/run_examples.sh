@@ -87,7 +87,9 @@ if [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
 else
   echo "  a 32-bit prefix: the x64 host is not built"
 fi
-clsid='{4961C579-D863-465B-849B-0EF294641960}'
+# The class as the archive's manifest declares it.
+clsid=$(sed -n 's/.*<comClass[^>]*clsid="\([^"]*\)".*/\1/p' "$archive/x86/Quillomet.manifest" | head -n 1)
+[ -n "$clsid" ] || { echo "FAILED: the archive's x86 manifest declares no class" >&2; exit 1; }
 registered() { # in the registry view of the loader given
   "$1" reg query "HKCR\\CLSID\\$clsid" >/dev/null 2>&1
 }
@@ -125,7 +127,7 @@ done
 echo "== script: x86/Quillomet.ocx registered, drive.vbs in cscript"
 ocx=$(winepath -w "$archive/x86/Quillomet.ocx")
 # In a 64-bit prefix plain "wine" starts the 32-bit regsvr32 and cscript.
-if wine regsvr32 /s "$ocx"; then
+if timeout -k 5 120 wine regsvr32 /s "$ocx"; then
   expect_summary script examples/script \
     wine cscript //nologo "$(winepath -w "$examples/script/drive.vbs")"
   # The archive's README promises what its first script prints.
@@ -133,14 +135,15 @@ if wine regsvr32 /s "$ocx"; then
     sed -n '/^  Set q = CreateObject/,/^  WScript.Echo/s/^  //p' "$archive/README.txt" \
       | tr -d '\r' >"$work/first.vbs"
     promised=$(tr -d '\r' <"$archive/README.txt" | sed -n 's/^It prints \([^:]*\):.*/\1/p')
-    printed=$(wine cscript //nologo "$(winepath -w "$work/first.vbs")" 2>&1 | tr -d '\r')
+    printed=$(timeout -k 5 120 wine cscript //nologo "$(winepath -w "$work/first.vbs")" 2>&1 |
+      tr -d '\r')
     if [ -n "$promised" ] && [ "$printed" = "$promised" ]; then
       echo "  README.txt's first script printed $printed, as it says"
     else
       fail "README.txt's first script printed '$printed', the README says '$promised'"
     fi
   fi
-  wine regsvr32 /s /u "$ocx" || fail "regsvr32 /u x86\\Quillomet.ocx"
+  timeout -k 5 120 wine regsvr32 /s /u "$ocx" || fail "regsvr32 /u x86\\Quillomet.ocx"
 else
   fail "regsvr32 x86\\Quillomet.ocx"
 fi

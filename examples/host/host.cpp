@@ -349,9 +349,14 @@ public:
     }
     // Events this host does not handle are accepted and ignored.
     STDMETHODIMP Invoke(DISPID event, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        if (event == Change)
-            m_OnChange();
+                        UINT*) noexcept override {
+        // Nothing may leave a COM call: the control is calling from inside
+        // its own work.
+        try {
+            if (event == Change)
+                m_OnChange();
+        } catch (...) {
+        }
         return S_OK;
     }
 

@@ -66,7 +66,7 @@ def main(arguments):
         fail("usage: make_dist.py SOURCE_DIR BUILD_X86 BUILD_X64 VERSION OUTPUT_ZIP")
     source, build_x86, build_x64, version, output = arguments
     builds = {"BUILD_X86": build_x86, "BUILD_X64": build_x64}
-    epoch = max(int(os.environ.get("SOURCE_DATE_EPOCH", EARLIEST_ZIP_DATE)), EARLIEST_ZIP_DATE)
+    epoch = max(int(os.environ.get("SOURCE_DATE_EPOCH") or EARLIEST_ZIP_DATE), EARLIEST_ZIP_DATE)
     date = time.gmtime(epoch)[:6]
     temporary = output + ".part"
     with zipfile.ZipFile(temporary, "w") as archive:
