@@ -184,6 +184,18 @@ TEST_F(DpiTest, ChildrenFollowTheirFormsResolutionNotTheScreens) {
     RECT onScreen = client;
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
     EXPECT_EQ(onScreen.right - 22, spinner.right);
+    // Its text is its font's size in points at the form's resolution.
+    Ref<IFontDisp> fontDispatch;
+    control->get_Font(fontDispatch.put());
+    Ref<IFont> font;
+    ASSERT_NE(nullptr, fontDispatch.get());
+    fontDispatch->QueryInterface(IID_IFont, font.put_void());
+    CY points{};
+    font->get_Size(&points);
+    LOGFONTW shown{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)), sizeof shown,
+               &shown);
+    EXPECT_EQ(-MulDiv(static_cast<int>(points.int64), 96, 720000), shown.lfHeight);
     // The size the form keeps in its document is its 160 by 22 pixels at 96
     // pixels per inch: 2400 by 330 twips, in HIMETRIC.
     SIZEL extent{};

@@ -161,4 +161,20 @@ HFONT Win32Font::Handle() const {
     return handle;
 }
 
+// The realised font's every attribute but its height, which comes from the
+// size in points at `dpi`; null when the font object has no font to give.
+com::unique_hfont Win32Font::AtResolution(int dpi) const {
+    LOGFONTW description{};
+    CY size{};
+    const HFONT realised = Handle();
+    if (!realised || !GetObjectW(realised, sizeof description, &description) ||
+        FAILED(m_Font->get_Size(&size)))
+        return {};
+    // Negative: the character's height; the size is in ten-thousandths of
+    // a point.
+    description.lfHeight = -MulDiv(static_cast<int>(size.int64), dpi, 72 * 10000);
+    description.lfWidth = 0;
+    return com::unique_hfont(CreateFontIndirectW(&description));
+}
+
 } // namespace quillomet::win32

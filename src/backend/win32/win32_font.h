@@ -2,6 +2,7 @@
 
 #include "toolkit/font.h"
 #include "win32com/com_ptr.h"
+#include "win32com/gdi_objects.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -30,6 +31,9 @@ public:
 
     IFont* Font() const { return m_Font.get(); }
     HFONT Handle() const;
+    // The same font made for `dpi` pixels per inch, for a window whose
+    // resolution is not the screen's the font object realises for.
+    com::unique_hfont AtResolution(int dpi) const;
 
 private:
     com::com_ptr<IFont> m_Font;

@@ -110,8 +110,7 @@ void Win32TextBox::CreateEdit() {
         SendMessageW(m_Edit, WM_SETREDRAW, FALSE, 0);
     // Nothing is drawn before the message loop runs: the font needs no
     // redrawing, and what would wait for the window to show is done now.
-    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get()))
-        SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), FALSE);
+    SendFont(FALSE);
     m_FontDeferred = false;
     m_Deferred = false;
     SetMargin();
@@ -317,11 +316,30 @@ void Win32TextBox::ApplyFont() {
         return;
     }
     m_FontDeferred = false;
-    if (const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get())) {
-        SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font->Handle()), TRUE);
+    if (SendFont(TRUE))
         m_LeftMargin = m_RightMargin = -1; // the EDIT set its margins from the font
-    }
     ApplyAlignment();
+}
+
+// A font object is realised for the screen's resolution. A window of
+// another (the form of a program that does not follow resolutions, or one
+// on a second monitor) shows the same font at its own.
+bool Win32TextBox::SendFont(BOOL redraw) {
+    const auto* win32Font = dynamic_cast<const Win32Font*>(m_Font.get());
+    if (!win32Font)
+        return false;
+    com::unique_hfont own;
+    if (m_Parent.Dpi() != ScreenDpi(LOGPIXELSY))
+        own = win32Font->AtResolution(m_Parent.Dpi());
+    const HFONT font = own ? own.get() : win32Font->Handle();
+    SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    m_OwnResolutionFont = std::move(own); // the one before is out of use now
+    return true;
+}
+
+void Win32TextBox::FollowResolution() {
+    ApplyFont();
+    ApplyGeometry();
 }
 
 void Win32TextBox::SetWidth(std::int32_t twips) {

@@ -57,6 +57,8 @@ public:
     void Realize();
     // Places the field at its geometry in the window's current pixels.
     void ApplyGeometry();
+    // The window's resolution changed: the field's font and place follow.
+    void FollowResolution();
 
 private:
     static Win32TextBox* FieldOf(HWND edit);
@@ -70,6 +72,8 @@ private:
     LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnContextMenu(LPARAM lParam);
     void ApplyFont();
+    // Hands the EDIT the font at the window's resolution; false without one.
+    bool SendFont(BOOL redraw);
     LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
@@ -100,6 +104,8 @@ private:
     Geometry m_Geometry;
     Alignment m_Alignment = Alignment::Right;
     FontRef m_Font;
+    // The font made at the window's resolution where it is not the screen's.
+    com::unique_hfont m_OwnResolutionFont;
     OleColor m_BackColor = SystemWindowBackground;
     OleColor m_ForeColor = SystemWindowText;
     com::unique_hbrush m_BackBrush;

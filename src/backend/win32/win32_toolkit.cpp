@@ -420,11 +420,12 @@ void Win32Toolkit::RemoveImage(Win32Image* image) {
         m_Pressed = nullptr;
 }
 
-// The field and spinner windows move to their places in the new pixels;
-// the drop button is drawn at its new size.
+// The field and spinner windows move to their places in the new pixels and
+// the field's font takes the new size; the drop button is drawn at its new
+// size.
 void Win32Toolkit::ResolutionChanged() {
     if (m_TextBox)
-        m_TextBox->ApplyGeometry();
+        m_TextBox->FollowResolution();
     if (m_Spinner)
         m_Spinner->Place();
     if (const HWND window = m_Window.Existing())
