@@ -56,7 +56,7 @@ HWND CompositeWindow::ParkingWindow() {
 }
 
 CompositeWindow::CompositeWindow(CompositeContent& content)
-    : m_Content(content), m_Dpi(ScreenDpi(LOGPIXELSY)) {}
+    : m_Content(content), m_Dpi(ScreenDpi()) {}
 
 CompositeWindow::~CompositeWindow() {
     if (!m_Window)

@@ -9,7 +9,7 @@ namespace quillomet::win32 {
 com::unique_hfont PointFont(const wchar_t* face, double points, bool bold, bool underline,
                             int dpi) {
     if (dpi <= 0)
-        dpi = ScreenDpi(LOGPIXELSY);
+        dpi = ScreenDpi();
     // Negative: the character's height, not the cell's.
     const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
     return com::unique_hfont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,

@@ -2,21 +2,18 @@
 
 #include "win32com/device_context.h"
 
-#include <array>
-
 namespace quillomet::win32 {
 
 // Read once: a process that does not declare itself aware of DPI changes
 // sees the same figure for its whole life. Only what has no window to ask
 // falls back on it; a window's own figure comes from WindowDpi.
-int ScreenDpi(int index) {
-    static const std::array<int, 2> dpi = [] {
+int ScreenDpi() {
+    static const int dpi = [] {
         const com::unique_window_dc screen(nullptr);
-        const int x = GetDeviceCaps(screen.get(), LOGPIXELSX);
         const int y = GetDeviceCaps(screen.get(), LOGPIXELSY);
-        return std::array<int, 2>{x > 0 ? x : 96, y > 0 ? y : 96};
+        return y > 0 ? y : 96;
     }();
-    return dpi[index == LOGPIXELSX ? 0 : 1];
+    return dpi;
 }
 
 // Asked of user32 by name: older systems have no such question.
@@ -31,7 +28,7 @@ int WindowDpi(HWND window) {
     if (dpiForWindow && window)
         if (const UINT dpi = dpiForWindow(window); dpi > 0)
             return static_cast<int>(dpi);
-    return ScreenDpi(LOGPIXELSY);
+    return ScreenDpi();
 }
 
 int TwipsToPixels(std::int32_t twips, int dpi) {

@@ -8,8 +8,9 @@
 
 namespace quillomet::win32 {
 
-// The screen's pixels per inch, across (LOGPIXELSX) or down (LOGPIXELSY).
-int ScreenDpi(int index);
+// The screen's pixels per inch (down the screen; the system keeps one
+// figure for both directions).
+int ScreenDpi();
 
 // The pixels per inch of the screen `window` is on, where the system tells
 // it per window (a window that follows its monitor's); the screen's

@@ -206,7 +206,7 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
         return RECT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height};
     };
-    const int screenDpi = ScreenDpi(LOGPIXELSY);
+    const int screenDpi = ScreenDpi();
     const RECT frame = centredFrame(screenDpi);
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, ClassName,
                                   Utf8ToWide(texts.caption).c_str(), style, frame.left, frame.top,

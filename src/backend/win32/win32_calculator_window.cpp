@@ -46,7 +46,7 @@ Win32CalculatorWindow::Win32CalculatorWindow(CalculatorWindowEvents& events, int
         AdjustWindowRectEx(&frame, style, FALSE, extended);
         return SIZE{frame.right - frame.left, frame.bottom - frame.top};
     };
-    m_Dpi = ScreenDpi(LOGPIXELSY);
+    m_Dpi = ScreenDpi();
     const SIZE size = frameSize();
     m_Window = CreateWindowExW(extended, ClassName, L"", style, 0, 0, size.cx, size.cy, nullptr,
                                nullptr, com::ModuleInstance(), nullptr);

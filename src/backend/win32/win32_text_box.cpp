@@ -329,7 +329,7 @@ bool Win32TextBox::SendFont(BOOL redraw) {
     if (!win32Font)
         return false;
     com::unique_hfont own;
-    if (m_Parent.Dpi() != ScreenDpi(LOGPIXELSY))
+    if (m_Parent.Dpi() != ScreenDpi())
         own = win32Font->AtResolution(m_Parent.Dpi());
     const HFONT font = own ? own.get() : win32Font->Handle();
     SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
