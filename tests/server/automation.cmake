@@ -9,8 +9,22 @@ function(quillomet_ocx_test name program)
   target_link_libraries(${program} PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32
                         gdi32 ${ARGN})
   target_compile_definitions(${program} PRIVATE UNICODE _UNICODE)
+  wine_test_headers(${program})
   add_dependencies(${program} quillomet_ocx)
   add_test(NAME ${name} COMMAND ${program} $<TARGET_FILE:quillomet_ocx> --gtest_brief=1)
+endfunction()
+
+# The Wine test programs that drive the control share their flags (wide
+# characters, the test folders), so the first one's precompiled headers
+# serve them all.
+function(wine_test_headers program)
+  get_property(owner GLOBAL PROPERTY quillomet_wine_test_headers)
+  if(owner)
+    quillomet_test_headers(${program} REUSE_FROM ${owner})
+  else()
+    quillomet_test_headers(${program})
+    set_property(GLOBAL PROPERTY quillomet_wine_test_headers ${program})
+  endif()
 endfunction()
 
 # The type library's platform key of this architecture.
@@ -49,12 +63,17 @@ add_executable(atl_host_test ${CMAKE_CURRENT_LIST_DIR}/atl_host_test.cpp)
 target_include_directories(atl_host_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(atl_host_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
 target_compile_definitions(atl_host_test PRIVATE UNICODE _UNICODE)
+wine_test_headers(atl_host_test)
 add_test(NAME server_atl_host COMMAND atl_host_test --gtest_brief=1)
 set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)
 
 quillomet_ocx_test(server_screen screen_test)
 
 quillomet_ocx_test(server_accessibility accessibility_test oleacc)
+
+# A test that needs a system of its own runs in a fresh prefix, on a display
+# of its own, so it may run beside the suite's.
+set(fresh_prefix bash ${PROJECT_SOURCE_DIR}/tools/wine/prefix.sh fresh ${typelib_platform} --xvfb)
 
 # The control's pixels at the screen's pixels per inch: 96 in the suite's
 # prefix, 144 and 192 in prefixes of their own.
@@ -63,8 +82,8 @@ set_tests_properties(server_dpi_96 PROPERTIES ENVIRONMENT QUILLOMET_LOGPIXELS=96
 foreach(dpi 144 192)
   add_test(NAME server_dpi_${dpi}
     COMMAND ${CMAKE_COMMAND} -E env QUILLOMET_LOGPIXELS=${dpi}
-            bash ${CMAKE_CURRENT_LIST_DIR}/fresh_prefix.sh ${typelib_platform}
-            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:dpi_test> ${ocx} --gtest_brief=1)
+            ${fresh_prefix} --logpixels ${dpi} --
+            timeout -k 5 120 ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:dpi_test> ${ocx} --gtest_brief=1)
   set_tests_properties(server_dpi_${dpi} PROPERTIES TIMEOUT 240)
 endforeach()
 
@@ -81,6 +100,7 @@ add_executable(about_test ${CMAKE_CURRENT_LIST_DIR}/about_test.cpp)
 target_include_directories(about_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(about_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32 advapi32)
 target_compile_definitions(about_test PRIVATE UNICODE _UNICODE)
+wine_test_headers(about_test)
 add_dependencies(about_test quillomet_ocx sysinfo_standin)
 add_test(NAME server_about COMMAND about_test ${ocx} $<TARGET_FILE:sysinfo_standin> --gtest_brief=1)
 
@@ -89,11 +109,14 @@ quillomet_ocx_test(server_floating_point floating_point_test)
 # The calculator glyph as the Win32 backend draws it, without a window.
 add_executable(glyph_test ${CMAKE_CURRENT_LIST_DIR}/glyph_test.cpp)
 target_link_libraries(glyph_test PRIVATE quillomet_win32 ${gtest_main_target})
+# (One file with flags of its own: GoogleTest's prelude, not precompiled.)
+target_compile_options(glyph_test PRIVATE -include ${gtest_prelude})
 add_test(NAME win32_glyph COMMAND glyph_test --gtest_brief=1)
 
 # The owning wrappers of the Win32 and COM base, without the control.
 add_executable(handle_test ${CMAKE_CURRENT_LIST_DIR}/handle_test.cpp)
 target_link_libraries(handle_test PRIVATE quillomet_win32com ${gtest_main_target})
+target_compile_options(handle_test PRIVATE -include ${gtest_prelude})
 add_test(NAME win32com_handles COMMAND handle_test --gtest_brief=1)
 
 quillomet_ocx_test(server_reentrancy reentrancy_test)
@@ -102,6 +125,7 @@ add_executable(unload_test ${CMAKE_CURRENT_LIST_DIR}/unload_test.cpp)
 target_include_directories(unload_test PRIVATE ${PROJECT_SOURCE_DIR}/tools ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(unload_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
 target_compile_definitions(unload_test PRIVATE UNICODE _UNICODE)
+wine_test_headers(unload_test)
 add_dependencies(unload_test quillomet_ocx)
 add_test(NAME server_unload COMMAND unload_test --gtest_brief=1)
 set_tests_properties(server_unload PROPERTIES FIXTURES_REQUIRED registered)
@@ -134,13 +158,25 @@ add_executable(regfree_test ${CMAKE_CURRENT_LIST_DIR}/regfree_test.cpp)
 target_include_directories(regfree_test PRIVATE ${PROJECT_SOURCE_DIR}/tools ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(regfree_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)
 target_compile_definitions(regfree_test PRIVATE UNICODE _UNICODE)
+wine_test_headers(regfree_test)
 add_dependencies(regfree_test quillomet_ocx quillomet_manifest)
 add_test(NAME server_regfree
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fresh_prefix.sh ${typelib_platform}
-          ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:regfree_test> ${ocx}
+  COMMAND ${fresh_prefix} -- timeout -k 5 120 ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:regfree_test> ${ocx}
           $<TARGET_PROPERTY:quillomet_manifest,MANIFEST_FILE> --gtest_brief=1)
 set_tests_properties(server_regfree PROPERTIES TIMEOUT 240)
 # The manifest's host tool refuses what it cannot declare.
 add_test(NAME regfree_manifest_tool
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/make_manifest_test.sh
           $<TARGET_PROPERTY:quillomet_manifest,MANIFEST_TOOL> ${PROJECT_SOURCE_DIR}/src/server/ordinalex.idl)
+
+# The tests that show windows, or make the control's, in the suite's prefix
+# take turns on its one display (focus and activation are the display's);
+# the rest, in the suite's prefix or their own, run beside them.
+set(display_tests server_container server_site server_atl_host server_screen
+  server_accessibility server_dpi_96 server_lifetime server_demo server_about
+  server_floating_point server_reentrancy server_unload server_golden
+  server_script_automation.vbs server_script_automation.js)
+if(TEST server_both_architectures)
+  list(APPEND display_tests server_both_architectures)
+endif()
+set_property(TEST ${display_tests} APPEND PROPERTY RESOURCE_LOCK display)

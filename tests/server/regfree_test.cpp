@@ -3,7 +3,7 @@
 // manifest the build writes beside the library. Created there by its class
 // and by its ProgID, it is placed on a form, typed into, read through
 // IDispatch and heard through its events; outside the context the same
-// lookups fail. Run by fresh_prefix.sh in a prefix of its own.
+// lookups fail. Run in a fresh prefix of its own (tools/wine/prefix.sh).
 //   regfree_test PATH-TO-Quillomet.ocx PATH-TO-Quillomet.manifest
 #include "server/class_facts.h"
 #include "test_site.h"
