@@ -1,20 +1,24 @@
 // One number's round trip through its text forms, as the control does it on
 // every value write and focus change, beside a plain snprintf/strtod
-// implementation and ICU's DecimalFormat. All in one binary so the ratios
-// hold on a noisy machine; the ratios are printed at the end.
+// implementation and ICU's DecimalFormat. The table gives each one's time;
+// the ratios after it come from rounds in which the three take turns, so
+// that a busy machine slows all of them alike: each ratio is the median of
+// the rounds' ratios.
 #include "common/number_conversion.h"
 #include "control/text_forms.h"
 
+#include <algorithm>
 #include <array>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <unicode/decimfmt.h>
 #include <unicode/unistr.h>
+#include <vector>
 
 namespace {
 
@@ -23,17 +27,19 @@ using namespace quillomet;
 constexpr std::array<double, 3> Numbers = {-1234.5, 1234.5, 0.5};
 constexpr const char* DefaultPicture = "###,##0.00;(##,###.00)";
 
+double ControlRoundTrip(TextForms& text, double number) {
+    text.m_WorkText = NumberText(number);
+    text.StripFormat(false);
+    text.ApplyFormat({DefaultPicture, false, false});
+    text.StripFormat(false);
+    return TextValue(text.m_WorkText);
+}
+
 void ControlRoundTrip(benchmark::State& state) {
     const double number = Numbers[static_cast<std::size_t>(state.range(0))];
     TextForms text;
-    const PictureSettings picture{DefaultPicture, false, false};
-    for (auto _ : state) {
-        text.m_WorkText = NumberText(number);
-        text.StripFormat(false);
-        text.ApplyFormat(picture);
-        text.StripFormat(false);
-        benchmark::DoNotOptimize(TextValue(text.m_WorkText));
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ControlRoundTrip(text, number));
 }
 
 // What a competent engineer writes without the control: two decimals with
@@ -67,71 +73,111 @@ void ReferenceRoundTrip(benchmark::State& state) {
         benchmark::DoNotOptimize(ReferenceParse(ReferenceFormat(number)));
 }
 
+std::unique_ptr<icu::DecimalFormat> IcuFormat() {
+    UErrorCode status = U_ZERO_ERROR;
+    auto format =
+        std::make_unique<icu::DecimalFormat>(icu::UnicodeString("#,##0.00;(#,##0.00)"), status);
+    return U_FAILURE(status) ? nullptr : std::move(format);
+}
+
+double IcuRoundTrip(const icu::DecimalFormat& format, double number) {
+    icu::UnicodeString text;
+    format.format(number, text);
+    icu::Formattable parsed;
+    UErrorCode status = U_ZERO_ERROR;
+    format.parse(text, parsed, status);
+    return parsed.getDouble(status);
+}
+
 void IcuRoundTrip(benchmark::State& state) {
     const double number = Numbers[static_cast<std::size_t>(state.range(0))];
-    UErrorCode status = U_ZERO_ERROR;
-    icu::DecimalFormat format(icu::UnicodeString("#,##0.00;(#,##0.00)"), status);
-    if (U_FAILURE(status)) {
+    const auto format = IcuFormat();
+    if (!format) {
         state.SkipWithError("ICU DecimalFormat unavailable");
         return;
     }
-    for (auto _ : state) {
-        icu::UnicodeString text;
-        format.format(number, text);
-        icu::Formattable parsed;
-        UErrorCode parseStatus = U_ZERO_ERROR;
-        format.parse(text, parsed, parseStatus);
-        benchmark::DoNotOptimize(parsed.getDouble(parseStatus));
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(IcuRoundTrip(*format, number));
 }
 
 BENCHMARK(ControlRoundTrip)->DenseRange(0, 2);
 BENCHMARK(ReferenceRoundTrip)->DenseRange(0, 2);
 BENCHMARK(IcuRoundTrip)->DenseRange(0, 2);
 
-// Collects each run's time so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
+// The processor time of this thread: a round that the system interrupts
+// is not charged for the other programs' time.
+double Seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
-    void PrintRatios() const {
-        std::printf("\nRound trip per number (control / reference, ICU / reference):\n");
-        double control = 0, reference = 0, icu = 0;
-        for (std::size_t k = 0; k < Numbers.size(); ++k) {
-            const std::string arg = "/" + std::to_string(k);
-            const double c = Time("ControlRoundTrip" + arg);
-            const double r = Time("ReferenceRoundTrip" + arg);
-            const double i = Time("IcuRoundTrip" + arg);
-            control += c, reference += r, icu += i;
-            std::printf("  %10g: control %7.1f ns, reference %7.1f ns, ICU %7.1f ns"
-                        "  ratio %.2f, ICU %.2f\n",
-                        Numbers[k], c, r, i, c / r, i / r);
+double MedianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Rounds in which the three take turns number by number, each with a batch
+// of about 5 ms of processor time; the ratios to the reference, one per round.
+void PrintInterleavedRatios(int rounds) {
+    TextForms text;
+    const auto icu = IcuFormat();
+    if (!icu) {
+        std::printf("ICU DecimalFormat unavailable: no ratios\n");
+        return;
+    }
+    volatile double sink = 0;
+    const auto batchFor = [](auto&& once) {
+        long n = 16;
+        for (;;) {
+            const double start = Seconds();
+            for (long i = 0; i < n; ++i)
+                once();
+            if (Seconds() - start > 0.005 || n > (1L << 26))
+                return n;
+            n *= 2;
         }
-        std::printf("  all three: control/reference %.2f (target at most 0.60), "
-                    "ICU/reference %.2f\n",
-                    control / reference, icu / reference);
+    };
+    const auto timed = [&](long batch, auto&& once) {
+        const double start = Seconds();
+        for (long i = 0; i < batch; ++i)
+            sink = sink + once();
+        return (Seconds() - start) * 1e9 / static_cast<double>(batch);
+    };
+    const long controlBatch = batchFor([&] { sink = sink + ControlRoundTrip(text, Numbers[0]); });
+    const long referenceBatch =
+        batchFor([&] { sink = sink + ReferenceParse(ReferenceFormat(Numbers[0])); });
+    const long icuBatch = batchFor([&] { sink = sink + IcuRoundTrip(*icu, Numbers[0]); });
+    std::vector<double> controlRatios, icuRatios, controlTimes, referenceTimes;
+    for (int r = 0; r < rounds; ++r) {
+        double control = 0, reference = 0, icuTime = 0;
+        for (const double number : Numbers) {
+            control += timed(controlBatch, [&] { return ControlRoundTrip(text, number); });
+            reference +=
+                timed(referenceBatch, [&] { return ReferenceParse(ReferenceFormat(number)); });
+            icuTime += timed(icuBatch, [&] { return IcuRoundTrip(*icu, number); });
+        }
+        controlRatios.push_back(control / reference);
+        icuRatios.push_back(icuTime / reference);
+        controlTimes.push_back(control / Numbers.size());
+        referenceTimes.push_back(reference / Numbers.size());
     }
-
-private:
-    double Time(const std::string& name) const {
-        const auto it = m_Times.find(name);
-        return it == m_Times.end() ? 0.0 : it->second;
-    }
-    std::map<std::string, double> m_Times;
-};
+    const auto [low, high] = std::minmax_element(controlRatios.begin(), controlRatios.end());
+    std::printf("\nRound trip, %d rounds taking turns (median of the rounds' ratios):\n", rounds);
+    std::printf("  control %.1f ns, reference %.1f ns per number (medians)\n",
+                MedianOf(controlTimes), MedianOf(referenceTimes));
+    std::printf("  control/reference %.2f (rounds %.2f to %.2f; target at most 0.60), "
+                "ICU/reference %.2f\n",
+                MedianOf(controlRatios), *low, *high, MedianOf(icuRatios));
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    benchmark::RunSpecifiedBenchmarks();
+    PrintInterleavedRatios(21);
     benchmark::Shutdown();
     return 0;
 }

@@ -50,9 +50,14 @@ endforeach()
 
 # What users copy into every application: within its size budget, and a
 # single file that needs nothing beyond the DLLs every Windows has.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(readme_architecture x86-64)
+else()
+  set(readme_architecture i686)
+endif()
 add_test(NAME library_budget
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/library_budget.sh ${ocx} $<TARGET_PROPERTY:quillomet_ocx,SIZE_BUDGET>
-          ${CMAKE_OBJDUMP} kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll
+          ${PROJECT_SOURCE_DIR}/README.md ${readme_architecture} ${CMAKE_OBJDUMP} kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll
           comctl32.dll ole32.dll oleaut32.dll msvcrt.dll)
 
 quillomet_ocx_test(server_container container_test version)

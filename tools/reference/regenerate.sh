@@ -9,14 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-if [ -z "${WINEPREFIX:-}" ]; then
-  prefix=$(mktemp -d)
-  # shellcheck disable=SC2064
-  trap "WINEPREFIX='$prefix/pfx' wineserver -k >/dev/null 2>&1 || true; rm -rf '$prefix'" EXIT
-  export WINEPREFIX=$prefix/pfx WINEARCH=win32
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wineboot -i >/dev/null 2>&1
-fi
-
 cmake --preset mingw32 >/dev/null
-cmake --build build/mingw32 --target reference_update -j "$(nproc)"
+regenerate=(cmake --build build/mingw32 --target reference_update -j "$(nproc)")
+if [ -n "${WINEPREFIX:-}" ]; then
+  "${regenerate[@]}"
+else
+  tools/wine/prefix.sh fresh win32 -- "${regenerate[@]}"
+fi
