@@ -28,11 +28,10 @@ constexpr std::array<double, 3> Numbers = {-1234.5, 1234.5, 0.5};
 constexpr const char* DefaultPicture = "###,##0.00;(##,###.00)";
 
 double ControlRoundTrip(TextForms& text, double number) {
-    text.m_WorkText = NumberText(number);
-    text.StripFormat(false);
-    text.ApplyFormat({DefaultPicture, false, false});
-    text.StripFormat(false);
-    return TextValue(text.m_WorkText);
+    const PictureSettings picture{DefaultPicture, false, false};
+    const DisplayForm shown =
+        text.ApplyFormat(text.StripFormat(NumberText(number), false), picture);
+    return TextValue(text.StripFormat(shown.text, false).text);
 }
 
 void ControlRoundTrip(benchmark::State& state) {

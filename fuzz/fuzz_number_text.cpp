@@ -21,8 +21,8 @@ namespace {
 
 using namespace quillomet;
 
-void CheckPlainForm(const TextForms& text, bool positiveOnly) {
-    const std::string& plain = text.m_WorkText;
+void CheckPlainForm(PlainForm form, bool positiveOnly) {
+    const std::string_view plain = form.text;
     int points = 0;
     for (std::size_t i = 0; i < plain.size(); ++i) {
         const char c = plain[i];
@@ -35,8 +35,8 @@ void CheckPlainForm(const TextForms& text, bool positiveOnly) {
     }
     Require(points <= 1, "at most one '.'");
     if (positiveOnly)
-        Require(text.m_IsPositive, "PositiveOnly leaves no negative");
-    Require(text.m_IsPositive == !(TextValue(plain) < 0) || std::isinf(TextValue(plain)) ||
+        Require(form.positive, "PositiveOnly leaves no negative");
+    Require(form.positive == !(TextValue(plain) < 0) || std::isinf(TextValue(plain)) ||
                 TextValue(plain) == 0,
             "the sign agrees with the number");
 }
@@ -86,25 +86,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                           : rest.substr(nul + 1));
 
     TextForms text;
-    text.m_WorkText = input;
-    text.StripFormat(positiveOnly);
-    CheckPlainForm(text, positiveOnly);
-    const std::string plain = text.m_WorkText;
-    text.StripFormat(positiveOnly);
-    Require(text.m_WorkText == plain, "StripFormat is idempotent");
+    const PlainForm first = text.StripFormat(input, positiveOnly);
+    CheckPlainForm(first, positiveOnly);
+    const std::string plain(first.text);
+    const PlainForm again = text.StripFormat(plain, positiveOnly);
+    Require(again.text == plain, "StripFormat is idempotent");
 
-    text.ApplyFormat({format, positiveOnly, gotFocus});
-    text.StripFormat(positiveOnly);
-    CheckPlainForm(text, positiveOnly);
+    const DisplayForm formatted = text.ApplyFormat(again, {format, positiveOnly, gotFocus});
+    CheckPlainForm(text.StripFormat(formatted.text, positiveOnly), positiveOnly);
     MaxCharsOf(format);
 
     // With the default picture a number that fits comes back unchanged.
-    text.m_WorkText = plain;
-    text.Reformat({Quillomet::DefaultFormat, positiveOnly, gotFocus});
-    const std::string display = text.m_WorkText;
-    text.StripFormat(positiveOnly);
+    const std::string defaultShown(
+        text.Reformat(plain, {Quillomet::DefaultFormat, positiveOnly, gotFocus}).text);
+    const PlainForm shownBack = text.StripFormat(defaultShown, positiveOnly);
     if (FitsDefaultPicture(plain))
-        Require(TextValue(text.m_WorkText) == TextValue(plain),
+        Require(TextValue(shownBack.text) == TextValue(plain),
                 "the default picture keeps a number that fits");
 
     // NumberText reads back as itself.

@@ -711,11 +711,9 @@ constexpr std::array<const char*, 3> TextShown = {"(1,234.50)", "1,234.50", "0.5
 // As the control does it on a value write and a focus change.
 double ControlRoundTrip(quillomet::TextForms& text, double number) {
     const quillomet::PictureSettings picture{TextPicture, false, false};
-    text.m_WorkText = quillomet::NumberText(number);
-    text.StripFormat(false);
-    text.ApplyFormat(picture);
-    text.StripFormat(false);
-    return quillomet::TextValue(text.m_WorkText);
+    const quillomet::DisplayForm shown =
+        text.ApplyFormat(text.StripFormat(quillomet::NumberText(number), false), picture);
+    return quillomet::TextValue(text.StripFormat(shown.text, false).text);
 }
 
 // The same through oleaut32: the display form by VarFormat, read back by
@@ -750,12 +748,11 @@ TextFigures MeasureText(int rounds) {
         V_VT(&numbers[k]) = VT_R8;
         V_R8(&numbers[k]) = TextNumbers[k];
         quillomet::TextForms check;
-        check.m_WorkText = quillomet::NumberText(TextNumbers[k]);
-        check.StripFormat(false);
-        check.ApplyFormat({TextPicture, false, false});
-        const std::string controlShown = check.m_WorkText;
-        check.StripFormat(false);
-        const double controlBack = quillomet::TextValue(check.m_WorkText);
+        const std::string controlShown(
+            check.Reformat(quillomet::NumberText(TextNumbers[k]), {TextPicture, false, false})
+                .text);
+        const double controlBack =
+            quillomet::TextValue(check.StripFormat(controlShown, false).text);
         std::wstring systemShown;
         const double systemBack = SystemRoundTrip(numbers[k], picture, &systemShown);
         if (controlShown != TextShown[k] || controlBack != TextNumbers[k] ||

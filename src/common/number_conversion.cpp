@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 // The text routines compare and round doubles and must get the same bits on
 // every build: 32-bit x86 must compute in SSE2, not with the x87 unit's
@@ -55,6 +56,25 @@ bool TryScaledInteger(double magnitude, std::uint64_t& m, int& k) {
         }
     }
     return false;
+}
+
+// Appends `digits` with a decimal point `point` digits from their start:
+// zeros fill in after the point when it stands before them, and before it
+// when it stands beyond their end, where no point is written.
+void AppendWithPoint(std::string& text, std::string_view digits, std::int64_t point) {
+    if (point <= 0) {
+        text += "0.";
+        text.append(static_cast<std::size_t>(-point), '0');
+        text += digits;
+    } else if (const auto integerDigits = static_cast<std::size_t>(point);
+               integerDigits >= digits.size()) {
+        text += digits;
+        text.append(integerDigits - digits.size(), '0');
+    } else {
+        text += digits.substr(0, integerDigits);
+        text += '.';
+        text += digits.substr(integerDigits);
+    }
 }
 
 } // namespace
@@ -142,32 +162,28 @@ std::optional<std::string> PlainFromExponentForm(std::string_view text, std::siz
     // Where the point goes among the digits, counted from their start.
     const std::int64_t point =
         static_cast<std::int64_t>(integerDigits) + (exponentNegative ? -exponent : exponent);
-    std::string integer, fraction;
-    if (point <= 0) {
-        fraction.assign(static_cast<std::size_t>(-point), '0');
-        fraction += digits;
-    } else if (static_cast<std::size_t>(point) >= digits.size()) {
-        if (static_cast<std::size_t>(point) > maxLength)
-            ThrowOverflow();
-        integer = digits;
-        integer.append(static_cast<std::size_t>(point) - digits.size(), '0');
-    } else {
-        integer = digits.substr(0, static_cast<std::size_t>(point));
-        fraction = digits.substr(static_cast<std::size_t>(point));
+    if (point > 0 && static_cast<std::size_t>(point) >= digits.size() &&
+        static_cast<std::size_t>(point) > maxLength)
+        ThrowOverflow();
+    // The number as written, then without the zeros a plain form leaves out:
+    // those before its integer digits and after its fraction digits.
+    std::string number;
+    AppendWithPoint(number, digits, point);
+    if (number.find('.') != std::string::npos) {
+        while (number.back() == '0')
+            number.pop_back();
+        if (number.back() == '.')
+            number.pop_back();
     }
-    const std::size_t significant = integer.find_first_not_of('0');
-    integer = significant == std::string::npos ? "0" : integer.substr(significant);
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.pop_back();
+    const std::size_t integerEnd = std::min(number.find('.'), number.size());
+    const std::size_t significant = std::min(number.find_first_not_of('0'), integerEnd - 1);
+    std::string_view magnitude(number);
+    magnitude.remove_prefix(significant);
 
     std::string plain;
-    if (negative && !(integer == "0" && fraction.empty()))
+    if (negative && magnitude != "0")
         plain += '-';
-    plain += integer;
-    if (!fraction.empty()) {
-        plain += '.';
-        plain += fraction;
-    }
+    plain += magnitude;
     if (plain.size() > maxLength)
         ThrowOverflow();
     return plain;
@@ -184,22 +200,11 @@ std::string NumberText(double number) {
     if (TryScaledInteger(std::fabs(number), scaled, decimals)) {
         char digits[16];
         const std::size_t n = WriteDigits(scaled, digits);
-        const auto k = static_cast<std::size_t>(decimals);
         std::string text;
-        text.reserve(n + k + 3);
+        text.reserve(n + static_cast<std::size_t>(decimals) + 3);
         if (number < 0)
             text += '-';
-        if (n <= k) {
-            text += "0.";
-            text.append(k - n, '0');
-            text.append(digits, n);
-        } else {
-            text.append(digits, n - k);
-            if (k > 0) {
-                text += '.';
-                text.append(digits + (n - k), k);
-            }
-        }
+        AppendWithPoint(text, std::string_view(digits, n), static_cast<std::int64_t>(n) - decimals);
         return text;
     }
 
@@ -222,21 +227,7 @@ std::string NumberText(double number) {
     text.reserve(n + static_cast<std::size_t>(exponent < 0 ? -exponent : exponent) + 3);
     if (number < 0)
         text += '-';
-    if (exponent < 0) {
-        text += "0.";
-        text.append(static_cast<std::size_t>(-exponent - 1), '0');
-        text.append(mantissa, n);
-    } else {
-        const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
-        if (n <= integerDigits) {
-            text.append(mantissa, n);
-            text.append(integerDigits - n, '0');
-        } else {
-            text.append(mantissa, integerDigits);
-            text += '.';
-            text.append(mantissa + integerDigits, n - integerDigits);
-        }
-    }
+    AppendWithPoint(text, std::string_view(mantissa, n), exponent + 1);
     return text;
 }
 

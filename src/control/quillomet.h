@@ -194,18 +194,20 @@ private:
     void OnCalcButtonMouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y);
     void OnCalcButtonMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
 
-    // Number text routines over the working text.
-    void StripFormat();
+    // The number text routines under the control's Format and PositiveOnly.
+    // What they return lives until the next call of one of them.
+    PlainForm StripFormat(std::string_view text);
     // The field's text to its plain form: a display form the control made
     // reads as the number it shows.
-    void StripFieldText();
-    void ApplyFormat();
-    void Reformat();
+    PlainForm StripFieldText();
+    std::string_view ApplyFormat(PlainForm plain);
+    std::string_view Reformat(std::string_view text);
     void SetMaxChars();
     PictureSettings Picture() const;
 
     void ApplyRange();
-    void ApplyRangeOnLeaving();
+    // The plain form taken into the range as leaving the field does it.
+    std::string RangedOnLeaving(std::string_view plain) const;
     void TextBoxFocusArrival();
     void TextBoxFocusLoss();
     void ArrangeChildren();

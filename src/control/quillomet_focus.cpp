@@ -59,10 +59,10 @@ void Quillomet::TextBoxFocusArrival() {
     }
     m_txtNumber->ShowCaret();
     m_txtNumber->SetAlignment(Alignment::Left);
-    StripFieldText();
+    const std::string_view plain = StripFieldText().text;
     // Recorded first, so that rewriting the text raises no Change.
-    m_LastText = m_Text.m_WorkText;
-    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_LastText = plain;
+    m_txtNumber->SetText(plain);
     m_txtNumber->SetSelStart(0);
     m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
     // Paint the new text and selection before returning.
@@ -75,12 +75,11 @@ void Quillomet::TextBoxFocusLoss() {
     m_GotFocus = false;
     if (m_Locked)
         return;
-    StripFieldText();
+    std::string plain(StripFieldText().text);
     if (m_UseMaxMinValues)
-        ApplyRangeOnLeaving();
-    m_Value = m_Text.m_WorkText;
-    Reformat();
-    m_txtNumber->SetText(m_Text.m_WorkText);
+        plain = RangedOnLeaving(plain);
+    m_Value = plain;
+    m_txtNumber->SetText(Reformat(plain));
     m_Toolkit.ProcessPendingMessages();
     m_txtNumber->SetAlignment(Alignment::Right);
 }

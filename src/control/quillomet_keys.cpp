@@ -192,10 +192,8 @@ void Quillomet::PasteText() {
         m_Toolkit.Beep(); // refused whole; the field keeps its number
         return;
     }
-    // The change detection leaves the plain form in the working text.
     m_txtNumber->SetText(pasted);
-    ApplyFormat();
-    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_txtNumber->SetText(ApplyFormat(StripFieldText()));
     m_txtNumber->SetSelStart(0);
     m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
 }

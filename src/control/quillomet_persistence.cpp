@@ -81,9 +81,7 @@ void Quillomet::ReadProperties(PropertyBag& bag) {
     // The children follow the loaded flags; the Enabled writer above ran
     // while they still held their initial values.
     ArrangeChildren();
-    m_Text.m_WorkText = ValueText(m_Value);
-    Reformat();
-    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_txtNumber->SetText(Reformat(ValueText(m_Value)));
     load.ReportFirstError();
 }
 

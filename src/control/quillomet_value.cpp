@@ -35,23 +35,22 @@ Variant FiniteDouble(double value) {
 } // namespace
 
 Variant Quillomet::Value() {
-    StripFieldText();
-    if (m_Text.m_WorkText.empty())
+    const PlainForm plain = StripFieldText();
+    if (plain.text.empty())
         return std::int16_t{0};
-    return FiniteDouble(TextValue(m_Text.m_WorkText));
+    return FiniteDouble(TextValue(plain.text));
 }
 
 void Quillomet::SetValue(const Variant& iValue) {
     Variant accepted = AcceptedValue(iValue);
-    m_Text.m_WorkText = ValueText(accepted);
-    Reformat();
+    const std::string_view shown = Reformat(ValueText(accepted));
     // The change detection, and with it the host's Change handler, runs
     // inside the text write: the value is stored first, so a handler reads
     // what is shown, and a write or a Load inside the handler wins over
     // this one, which then ends.
     m_Value = std::move(accepted);
     const std::uint32_t write = ++m_ValueWrites;
-    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_txtNumber->SetText(shown);
     if (write != m_ValueWrites)
         return;
     if (m_UseMaxMinValues)
@@ -65,9 +64,7 @@ Variant Quillomet::MaxValue() const {
 
 void Quillomet::SetMaxValue(const Variant& iValue) {
     const Variant accepted = AcceptedValue(iValue);
-    m_Text.m_WorkText = ValueText(accepted);
-    StripFormat();
-    m_MaxValue = m_Text.m_WorkText;
+    m_MaxValue = std::string(StripFormat(ValueText(accepted)).text);
     if (MemberValue(m_MinValue) > MemberValue(m_MaxValue)) {
         m_MaxValue = DefaultMaxValue;
         // A minimum above the default itself: meet it, so the order holds.
@@ -85,9 +82,7 @@ Variant Quillomet::MinValue() const {
 
 void Quillomet::SetMinValue(const Variant& iValue) {
     const Variant accepted = AcceptedValue(iValue);
-    m_Text.m_WorkText = ValueText(accepted);
-    StripFormat();
-    m_MinValue = m_Text.m_WorkText;
+    m_MinValue = std::string(StripFormat(ValueText(accepted)).text);
     if (MemberValue(m_MaxValue) < MemberValue(m_MinValue)) {
         m_MinValue = std::int16_t{0};
         // A negative maximum lies below 0 too: meet it, so the order holds.
@@ -111,9 +106,7 @@ void Quillomet::SetFormat(std::string_view iFormat) {
         ThrowOverflow();
     m_Format = iFormat;
     SetMaxChars();
-    StripFieldText();
-    ApplyFormat();
-    m_txtNumber->SetText(m_Text.m_WorkText);
+    m_txtNumber->SetText(ApplyFormat(StripFieldText()));
     m_Host.PropertyChanged(keys::Format);
 }
 
@@ -149,22 +142,20 @@ void Quillomet::ApplyRange() {
         SetValue(Variant(m_MaxValue));
 }
 
-void Quillomet::ApplyRangeOnLeaving() {
-    std::string& text = m_Text.m_WorkText;
-    if (text.empty())
-        text = "0";
+std::string Quillomet::RangedOnLeaving(std::string_view plain) const {
+    std::string text(plain.empty() ? "0" : plain);
     if (MemberValue(m_MinValue) > TextValue(text))
         text = ValueText(m_MinValue);
     if (MemberValue(m_MaxValue) < TextValue(text))
         text = ValueText(m_MaxValue);
+    return text;
 }
 
 // --- Text box -------------------------------------------------------------
 
 // The change detection: Change only when the number differs, not its form.
 void Quillomet::OnTxtNumberChange() {
-    StripFieldText();
-    const std::string& plain = m_Text.m_WorkText;
+    const std::string_view plain = StripFieldText().text;
     if (m_LastText == plain)
         return;
     // An edit no filter saw (a point deleted, a host's changed key) that
@@ -189,18 +180,17 @@ PictureSettings Quillomet::Picture() const {
     return PictureSettings{m_Format, m_PositiveOnly, m_GotFocus};
 }
 
-void Quillomet::StripFormat() {
-    m_Text.StripFormat(m_PositiveOnly);
+PlainForm Quillomet::StripFormat(std::string_view text) {
+    return m_Text.StripFormat(text, m_PositiveOnly);
 }
-void Quillomet::StripFieldText() {
-    m_Text.m_WorkText = m_txtNumber->Text();
-    m_Text.StripFormat(m_PositiveOnly, TextSource::Shown);
+PlainForm Quillomet::StripFieldText() {
+    return m_Text.StripFormat(m_txtNumber->Text(), m_PositiveOnly, TextSource::Shown);
 }
-void Quillomet::ApplyFormat() {
-    m_Text.ApplyFormat(Picture());
+std::string_view Quillomet::ApplyFormat(PlainForm plain) {
+    return m_Text.ApplyFormat(plain, Picture()).text;
 }
-void Quillomet::Reformat() {
-    m_Text.Reformat(Picture());
+std::string_view Quillomet::Reformat(std::string_view text) {
+    return m_Text.Reformat(text, Picture()).text;
 }
 void Quillomet::SetMaxChars() {
     m_MaxChars = MaxCharsOf(m_Format);

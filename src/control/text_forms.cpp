@@ -25,18 +25,20 @@ std::size_t DropTrailingPoint(std::string& text) {
 
 } // namespace
 
-void TextForms::StripFormat(bool positiveOnly, TextSource source) {
-    std::string& text = m_WorkText;
+PlainForm TextForms::StripFormat(std::string_view input, bool positiveOnly, TextSource source) {
     // A text this control made from its picture reads as the number it
     // shows: "5.00 m2" is 5, "(5)" under a one-section "(#,##0)" is 5.
     // The record holds only while the field shows it: a text typed later
     // that happens to look the same is the user's.
     if (source == TextSource::Shown) {
-        if (!m_ShownText.empty() && text == m_ShownText)
-            text = m_ShownPlain;
+        if (!m_ShownText.empty() && input == m_ShownText)
+            input = m_ShownPlain;
         else
             m_ShownText.clear();
     }
+    std::string& text = m_WorkText;
+    if (input.data() != text.data() || input.size() != text.size())
+        text.assign(input); // the input may be what this object returned
     std::size_t begin = text.find_first_not_of(' ');
     if (begin == std::string::npos)
         begin = text.size();
@@ -64,14 +66,9 @@ void TextForms::StripFormat(bool positiveOnly, TextSource source) {
 
     // Below zero exactly when a "-" leads a digit other than zero.
     const bool negative = out > 0 && text[0] == '-' && nonZeroDigit;
-    if (!negative) {
-        m_IsPositive = true;
-    } else if (positiveOnly) {
+    if (negative && positiveOnly)
         text.erase(0, 1);
-        m_IsPositive = true;
-    } else {
-        m_IsPositive = false;
-    }
+    return {text, !negative || positiveOnly};
 }
 
 void TextForms::ParsedPicture::Parse(std::string_view format) {
@@ -96,14 +93,35 @@ void TextForms::ParsedPicture::Parse(std::string_view format) {
     }
 }
 
-void TextForms::ApplyFormat(const PictureSettings& settings) {
+DisplayForm TextForms::ApplyFormat(PlainForm plain, const PictureSettings& settings) {
+    if (plain.text.data() != m_WorkText.data() || plain.text.size() != m_WorkText.size())
+        m_WorkText.assign(plain.text);
+    m_IsPositive = plain.positive;
     if (settings.format != m_Picture.Source())
         m_Picture.Parse(settings.format);
-    std::string& plain = m_WorkText;
+    // Built where the display form is kept: nothing reads that meanwhile.
+    m_ShownText = ChooseMask(settings);
+    // The points of picture and number; a trailing point counts as none.
+    const std::size_t maskPoint = DropTrailingPoint(m_ShownText);
+    const std::size_t plainPoint = DropTrailingPoint(m_WorkText);
+    const bool maskHasPoint = maskPoint != std::string::npos;
+    if (maskHasPoint && plainPoint != std::string::npos)
+        PlaceFractionDigits(maskPoint, plainPoint);
+    const std::size_t integerEnd = maskHasPoint ? maskPoint : m_ShownText.size();
+    const std::string_view leftover =
+        PlaceIntegerDigits(integerEnd, std::min(plainPoint, m_WorkText.size()));
+    if (!leftover.empty())
+        WidenForDigits(leftover, integerEnd);
+    const Marks marks = BlankUnusedPlaces();
+    RecordShownNumber(maskHasPoint ? m_Mask.find('.') : std::string::npos);
+    TrimIntoWorkText(marks);
+    return {m_WorkText, m_Mask};
+}
 
-    // 1, 2. The section for the sign, and its sign adjustments: while the
-    // user is in the field a negative number shows a leading minus instead
-    // of parentheses.
+// The section for the number's sign, and its sign adjustments: while the
+// user is in the field a negative number shows a leading minus instead of
+// parentheses.
+std::string_view TextForms::ChooseMask(const PictureSettings& settings) {
     std::string_view picture = m_IsPositive ? m_Picture.Positive() : m_Picture.Negative();
     bool minus = false;
     if (!settings.positiveOnly && !m_IsPositive) {
@@ -120,30 +138,30 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
     if (minus)
         m_Mask += '-';
     m_Mask += picture;
-    // Built where the display form is kept: nothing reads that meanwhile.
-    std::string& result = m_ShownText;
-    result = m_Mask;
+    return m_Mask;
+}
 
-    // 3, 4. The points of picture and number; a trailing point counts as none.
-    const std::size_t d = DropTrailingPoint(result);
-    const std::size_t e = DropTrailingPoint(plain);
-    const bool hasD = d != std::string::npos;
-    const bool hasE = e != std::string::npos;
-
-    // 5. Fraction digits left to right, truncated where the picture ends.
-    if (hasD && hasE) {
-        std::size_t r = d + 1;
-        for (std::size_t p = e + 1; p < plain.size() && r < result.size(); ++p, ++r) {
-            if (!IsPlaceholder(result[r]))
-                break;
-            result[r] = plain[p];
-        }
+// Fraction digits left to right, truncated where the picture's placeholders
+// end.
+void TextForms::PlaceFractionDigits(std::size_t maskPoint, std::size_t plainPoint) {
+    std::size_t r = maskPoint + 1;
+    for (std::size_t p = plainPoint + 1; p < m_WorkText.size() && r < m_ShownText.size();
+         ++p, ++r) {
+        if (!IsPlaceholder(m_ShownText[r]))
+            break;
+        m_ShownText[r] = m_WorkText[p];
     }
+}
 
-    // 6, 7. Integer digits right to left; the number's "-" is never copied,
-    // the sign comes from the picture alone. Positions here are 1-based.
-    std::size_t i = hasD ? d : result.size();
-    std::size_t j = hasE ? e : plain.size();
+// Integer digits right to left into the placeholders before `integerEnd`;
+// the number's "-" is never copied, the sign comes from the picture alone.
+// Returns the significant digits that found no placeholder.
+std::string_view TextForms::PlaceIntegerDigits(std::size_t integerEnd, std::size_t plainEnd) {
+    const std::string& plain = m_WorkText;
+    std::string& result = m_ShownText;
+    // Positions here are 1-based.
+    std::size_t i = integerEnd;
+    std::size_t j = plainEnd;
     while (i > 0 && j > 0) {
         if (plain[j - 1] == '-') {
             if (--j == 0)
@@ -160,14 +178,16 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
         leftover.remove_prefix(1);
     while (!leftover.empty() && leftover.front() == '0')
         leftover.remove_prefix(1);
-    if (!leftover.empty())
-        WidenForDigits(leftover, hasD ? d : result.size());
+    return leftover;
+}
 
-    // 8, 9 in one pass: leading zeros that landed in a "#" show nothing; a
-    // group mark shows only with a digit to its left; empty places blank.
-    // The pass also notes what 10 and 11 need.
+// Leading zeros that landed in a "#" show nothing; a group mark shows only
+// with a digit to its left; empty places blank. Returns where the shown
+// characters begin and end, and the first "(" and "-" among them.
+TextForms::Marks TextForms::BlankUnusedPlaces() {
     constexpr std::size_t none = std::string::npos;
-    std::size_t first = none, last = none, paren = none, dash = none;
+    std::string& result = m_ShownText;
+    Marks marks{none, none, none, none};
     bool leading = true;
     for (std::size_t k = 0; k < result.size(); ++k) {
         char c = result[k];
@@ -184,39 +204,41 @@ void TextForms::ApplyFormat(const PictureSettings& settings) {
             c = ' ';
         result[k] = c;
         if (c != ' ') {
-            if (first == none)
-                first = k;
-            last = k;
-            if (c == '(' && paren == none)
-                paren = k;
-            else if (c == '-' && dash == none)
-                dash = k;
+            if (marks.first == none)
+                marks.first = k;
+            marks.last = k;
+            if (c == '(' && marks.paren == none)
+                marks.paren = k;
+            else if (c == '-' && marks.dash == none)
+                marks.dash = k;
         }
     }
+    return marks;
+}
 
-    RecordShownNumber(hasD ? m_Mask.find('.') : none);
-
-    // 10, 12. Blanks off both ends, into the working text.
-    if (first == none) {
-        plain.clear();
-        result.clear();
+// The display form is the shown characters without the blanks at either
+// end, its sign closed up to the digits.
+void TextForms::TrimIntoWorkText(const Marks& marks) {
+    constexpr std::size_t none = std::string::npos;
+    std::string& display = m_WorkText;
+    if (marks.first == none) {
+        display.clear();
+        m_ShownText.clear();
         return;
     }
-    plain.assign(result, first, last + 1 - first);
-
-    // 11. Close the sign up to the digits.
-    const std::size_t sign = paren != none ? paren : dash;
-    if (sign != none && sign < last) {
-        const std::size_t p = sign - first;
+    display.assign(m_ShownText, marks.first, marks.last + 1 - marks.first);
+    const std::size_t sign = marks.paren != none ? marks.paren : marks.dash;
+    if (sign != none && sign < marks.last) {
+        const std::size_t p = sign - marks.first;
         std::size_t blanks = 0;
-        while (plain[p + 1 + blanks] == ' ')
+        while (display[p + 1 + blanks] == ' ')
             ++blanks;
         if (blanks > 0) {
-            plain.erase(p + 1, blanks);
-            plain.erase(0, p);
+            display.erase(p + 1, blanks);
+            display.erase(0, p);
         }
     }
-    m_ShownText = plain;
+    m_ShownText = display;
 }
 
 // The text is the store of the number, so integer digits that found no
@@ -302,9 +324,8 @@ void TextForms::RecordShownNumber(std::size_t point) {
     }
 }
 
-void TextForms::Reformat(const PictureSettings& settings) {
-    StripFormat(settings.positiveOnly);
-    ApplyFormat(settings);
+DisplayForm TextForms::Reformat(std::string_view text, const PictureSettings& settings) {
+    return ApplyFormat(StripFormat(text, settings.positiveOnly), settings);
 }
 
 std::int16_t MaxCharsOf(std::string_view format) {

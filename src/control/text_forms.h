@@ -18,27 +18,35 @@ struct PictureSettings {
     bool gotFocus = false;
 };
 
-// The control's text routines and the working state they share: the
-// working text, the sign of the last plain form and the last picture used.
-// The control holds one; the buffers are kept between calls so that a
+// A number's plain form: digits, at most one ".", a "-" only first; and its
+// sign, true for zero and positive numbers.
+struct PlainForm {
+    std::string_view text;
+    bool positive = true;
+};
+
+// A display form, and the picture that made it after its sign adjustments.
+struct DisplayForm {
+    std::string_view text;
+    std::string_view mask;
+};
+
+// The control's text routines. What they return lives in buffers of this
+// object until its next call: the buffers are kept between calls so that a
 // keystroke or a focus change allocates nothing once they have grown (a
-// number wider than its picture takes a short-lived buffer of its own).
+// number wider than its picture takes a short-lived buffer of its own). The
+// object also remembers the display form it made last, so that the field's
+// text reads back as the number it shows.
 class TextForms {
 public:
-    // The working text, input and output of every routine.
-    std::string m_WorkText;
-    // Sign of the last plain form: true for zero and positive numbers.
-    bool m_IsPositive = true;
-    // The picture the last ApplyFormat used, after its sign adjustments.
-    std::string m_Mask;
-
-    // Any text to its plain form: digits, at most one ".", a "-" only first.
-    // A shown text that is the display form this object made last reads as
-    // the number it shows.
-    void StripFormat(bool positiveOnly, TextSource source = TextSource::Given);
-    // A plain form (StripFormat having just run) to its display form.
-    void ApplyFormat(const PictureSettings& settings);
-    void Reformat(const PictureSettings& settings);
+    // Any text to its plain form. A shown text that is the display form this
+    // object made last reads as the number it shows.
+    PlainForm StripFormat(std::string_view text, bool positiveOnly,
+                          TextSource source = TextSource::Given);
+    // A plain form to its display form.
+    DisplayForm ApplyFormat(PlainForm plain, const PictureSettings& settings);
+    // Any text to its display form: stripped, then formatted.
+    DisplayForm Reformat(std::string_view text, const PictureSettings& settings);
 
 private:
     // A Format picture taken apart once and reused until Format changes:
@@ -68,10 +76,25 @@ private:
         bool m_HasMinus = false;
     };
 
+    // The steps of ApplyFormat, in their order.
+    std::string_view ChooseMask(const PictureSettings& settings);
+    void PlaceFractionDigits(std::size_t maskPoint, std::size_t plainPoint);
+    std::string_view PlaceIntegerDigits(std::size_t integerEnd, std::size_t plainEnd);
     void WidenForDigits(std::string_view digits, std::size_t integerEnd);
+    struct Marks {
+        std::size_t first, last, paren, dash;
+    };
+    Marks BlankUnusedPlaces();
     void RecordShownNumber(std::size_t point);
+    void TrimIntoWorkText(const Marks& marks);
 
     ParsedPicture m_Picture;
+    // The plain form, and the display form made from it, in turn.
+    std::string m_WorkText;
+    // The sign of the plain form being formatted.
+    bool m_IsPositive = true;
+    // The picture the last ApplyFormat used, after its sign adjustments.
+    std::string m_Mask;
     // The last display form made (built in place), and the plain form of
     // the number it shows.
     std::string m_ShownText;

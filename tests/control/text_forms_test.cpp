@@ -190,32 +190,27 @@ TEST(StripFormatTest, KeepsDigitsOnePointAndALeadingSign) {
     };
     TextForms text;
     for (const auto& row : rows) {
-        text.m_WorkText = row.text;
-        text.StripFormat(row.positiveOnly);
-        EXPECT_EQ(row.plain, text.m_WorkText) << '"' << row.text << '"';
-        EXPECT_EQ(row.positive, text.m_IsPositive) << '"' << row.text << '"';
+        const PlainForm plain = text.StripFormat(row.text, row.positiveOnly);
+        EXPECT_EQ(row.plain, plain.text) << '"' << row.text << '"';
+        EXPECT_EQ(row.positive, plain.positive) << '"' << row.text << '"';
     }
 }
 
 TEST(ApplyFormatTest, KeepsTheAdjustedPictureAsMask) {
     TextForms text;
-    text.m_WorkText = "-1234.5";
-    text.StripFormat(false);
-    text.ApplyFormat({Default, false, true});
-    EXPECT_EQ("-##,###.00", text.m_Mask);
-    text.m_WorkText = "-1234.5";
-    text.Reformat({"#,##0.00", false, false});
-    EXPECT_EQ("-#,##0.00", text.m_Mask);
-    EXPECT_EQ("-1,234.50", text.m_WorkText);
+    EXPECT_EQ("-##,###.00",
+              text.ApplyFormat(text.StripFormat("-1234.5", false), {Default, false, true}).mask);
+    const DisplayForm display = text.Reformat("-1234.5", {"#,##0.00", false, false});
+    EXPECT_EQ("-#,##0.00", display.mask);
+    EXPECT_EQ("-1,234.50", display.text);
 }
 
 TEST(ApplyFormatTest, FollowsAChangedPicture) {
     TextForms text;
-    for (const char* format : {Default, "0.000", Default}) {
-        text.m_WorkText = "1234.5";
-        text.Reformat({format, false, false});
-    }
-    EXPECT_EQ("1,234.50", text.m_WorkText);
+    std::string shown;
+    for (const char* format : {Default, "0.000", Default})
+        shown = text.Reformat("1234.5", {format, false, false}).text;
+    EXPECT_EQ("1,234.50", shown);
 }
 
 TEST(SetMaxCharsTest, LengthOfTheLongerSection) {
