@@ -1,7 +1,10 @@
 #include "control/stored_settings.h"
 
 #include "common/automation_error.h"
+#include "common/text_length.h"
+#include "control/property_keys.h"
 
+#include <bit>
 #include <cstring>
 
 namespace quillomet {
@@ -81,6 +84,53 @@ void AppendUtf8(std::string& out, std::uint32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+// Bytes appended little-endian, as the format keeps them.
+class Writer {
+public:
+    explicit Writer(std::vector<std::uint8_t>& out) : m_Out(out) {}
+    void U16(std::uint16_t v) { Little(v, 2); }
+    void U32(std::uint32_t v) { Little(v, 4); }
+    void U64(std::uint64_t v) { Little(v, 8); }
+    void Bytes(std::span<const std::uint8_t> bytes) {
+        m_Out.insert(m_Out.end(), bytes.begin(), bytes.end());
+    }
+    // UTF-8 as UTF-16 units; a byte that starts no character becomes U+FFFD
+    // (texts from a host are always whole characters).
+    void Utf16(std::string_view utf8) {
+        for (std::size_t i = 0; i < utf8.size();) {
+            const std::uint32_t c = NextCharacter(utf8, i);
+            if (c >= 0x10000) {
+                U16(static_cast<std::uint16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                U16(static_cast<std::uint16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            } else {
+                U16(static_cast<std::uint16_t>(c));
+            }
+        }
+    }
+
+private:
+    void Little(std::uint64_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            m_Out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+    }
+    static std::uint32_t NextCharacter(std::string_view utf8, std::size_t& i) {
+        constexpr std::uint32_t Replacement = 0xFFFD;
+        const auto lead = static_cast<unsigned char>(utf8[i++]);
+        const int continuation = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+        if (lead >= 0x80 && lead < 0xC0)
+            return Replacement;
+        std::uint32_t c = continuation == 0 ? lead : lead & (0x3F >> continuation);
+        for (int k = 0; k < continuation; ++k) {
+            if (i >= utf8.size() || (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
+                return Replacement;
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i++]) & 0x3F);
+        }
+        return c > 0x10FFFF ? Replacement : c;
+    }
+
+    std::vector<std::uint8_t>& m_Out;
+};
 
 } // namespace
 
@@ -176,6 +226,103 @@ Variant StoredSettings::ValueOf(const StoredEntry& entry) {
     default:
         ThrowTypeMismatch(); // an object: only the caller can rebuild one
     }
+}
+
+StoredSettingsBag::StoredSettingsBag(std::span<const std::uint8_t> payload, ObjectLoader loadObject)
+    : m_Settings(payload), m_LoadObject(std::move(loadObject)) {}
+
+Variant StoredSettingsBag::ReadProperty(std::string_view key, const Variant& defaultValue) {
+    const StoredEntry* entry = m_Settings.Find(key);
+    if (!entry)
+        return defaultValue;
+    if (entry->type != stored::Object)
+        return StoredSettings::ValueOf(*entry);
+    if (key != keys::Font)
+        ThrowTypeMismatch();
+    return m_LoadObject(entry->bytes);
+}
+
+void StoredSettingsBag::ThrowIfDamaged() const {
+    if (!m_Settings.Damage().empty())
+        throw StoredFormatError(m_Settings.Damage());
+}
+
+StoredSettingsWriter::StoredSettingsWriter(ObjectSaver saveObject)
+    : m_SaveObject(std::move(saveObject)) {}
+
+void StoredSettingsWriter::WriteProperty(std::string_view key, const Variant& value,
+                                         const Variant& defaultValue) {
+    if (value == defaultValue)
+        return;
+    // What cannot be written fails before anything of the entry is.
+    std::vector<std::uint8_t> object;
+    if (value.IsObject()) {
+        if (!value.Object())
+            ThrowTypeMismatch();
+        object = m_SaveObject(value.Object());
+    } else if (value.IsNull()) {
+        ThrowTypeMismatch();
+    }
+    Writer out(m_Entries);
+    out.U16(static_cast<std::uint16_t>(Utf16Length(key)));
+    out.Utf16(key);
+    switch (value.Type()) {
+    case VariantType::Empty:
+    case VariantType::Null:
+        out.U16(stored::Empty);
+        break;
+    case VariantType::Integer:
+        out.U16(stored::Integer);
+        out.U16(static_cast<std::uint16_t>(value.ToInteger()));
+        break;
+    case VariantType::Boolean:
+        out.U16(stored::Boolean);
+        out.U16(value.ToBoolean() ? 0xFFFF : 0); // as automation's true, -1
+        break;
+    case VariantType::Long:
+        out.U16(stored::Long);
+        out.U32(static_cast<std::uint32_t>(value.ToLong()));
+        break;
+    case VariantType::Single:
+        out.U16(stored::Single);
+        out.U32(std::bit_cast<std::uint32_t>(static_cast<float>(value.ToDouble())));
+        break;
+    case VariantType::Double:
+        out.U16(stored::Double);
+        out.U64(std::bit_cast<std::uint64_t>(value.ToDouble()));
+        break;
+    case VariantType::Currency:
+        out.U16(stored::Currency);
+        out.U64(static_cast<std::uint64_t>(value.ToCurrency().scaled));
+        break;
+    case VariantType::String: {
+        out.U16(stored::Text);
+        const std::size_t lengthAt = m_Entries.size();
+        out.U32(0);
+        out.Utf16(value.String());
+        const auto bytes = static_cast<std::uint32_t>(m_Entries.size() - lengthAt - 4);
+        for (int k = 0; k < 4; ++k)
+            m_Entries[lengthAt + static_cast<std::size_t>(k)] =
+                static_cast<std::uint8_t>(bytes >> (8 * k));
+        break;
+    }
+    case VariantType::Object:
+        out.U16(stored::Object);
+        out.U32(static_cast<std::uint32_t>(object.size()));
+        out.Bytes(object);
+        break;
+    }
+}
+
+std::vector<std::uint8_t> StoredSettingsWriter::Document() const {
+    std::vector<std::uint8_t> document;
+    document.reserve(stored::HeaderSize + m_Entries.size());
+    Writer out(document);
+    out.U32(stored::Magic);
+    out.U16(stored::FormatVersion);
+    out.U32(static_cast<std::uint32_t>(m_Entries.size()));
+    out.Bytes(m_Entries);
+    return document;
 }
 
 } // namespace quillomet

@@ -2,8 +2,10 @@
 
 #include "common/described_error.h"
 #include "common/variant.h"
+#include "toolkit/container.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <span>
 #include <string>
@@ -13,10 +15,20 @@
 namespace quillomet {
 
 // The stream format of the control's stored settings, the same through a
-// stream and a storage: a header ("QLMT", version 1, payload length), then
-// entries of key (a 16-bit length and UTF-16 units), an automation type code
-// and the value's bytes (texts and objects with a 32-bit length first).
-// Reading it needs no platform: only the font object is left to the caller.
+// stream and a storage, little-endian:
+//   u32  magic "QLMT"
+//   u16  format version, 1
+//   u32  length in bytes of the entries that follow
+//   entries, one per setting that differs from its default, in the order
+//   the control writes them:
+//     u16 key length in UTF-16 units, the key in UTF-16
+//     u16 automation type code, then the value:
+//       Integer and Boolean 2 bytes; Long and Single 4; Double and Currency
+//       8; Text a u32 length in bytes, then UTF-16; Object (the font) a u32
+//       length, then the font object's own persistence (class identifier
+//       and data, as the platform saves objects).
+// Reading and writing it need no platform: only the font object's own
+// bytes are left to the caller.
 namespace stored {
 
 constexpr std::uint32_t Magic = 0x544D4C51; // "QLMT"
@@ -75,6 +87,50 @@ private:
 
     std::map<std::string, StoredEntry, std::less<>> m_Entries;
     std::string m_Damage;
+};
+
+// An object's own bytes, and an object made from them: the caller's, as
+// only the platform knows the font object.
+using ObjectSaver = std::function<std::vector<std::uint8_t>(const ObjectRef&)>;
+using ObjectLoader = std::function<Variant(std::span<const std::uint8_t>)>;
+
+// Stored settings served to a control as its property bag, read in any
+// order. The only object a document may hold is the font: one under any
+// other key is a damaged setting, and `loadObject` alone rebuilds it, so a
+// document never makes the control create what it names.
+class StoredSettingsBag final : public PropertyBag {
+public:
+    StoredSettingsBag(std::span<const std::uint8_t> payload, ObjectLoader loadObject);
+
+    Variant ReadProperty(std::string_view key, const Variant& defaultValue) override;
+    void WriteProperty(std::string_view, const Variant&, const Variant&) override {}
+
+    // The format error when part of the payload could not be read.
+    void ThrowIfDamaged() const;
+
+private:
+    StoredSettings m_Settings;
+    ObjectLoader m_LoadObject;
+};
+
+// The settings a control writes, as a document: the header and the entries
+// in the order written, a value equal to its default left out.
+class StoredSettingsWriter final : public PropertyBag {
+public:
+    explicit StoredSettingsWriter(ObjectSaver saveObject);
+
+    Variant ReadProperty(std::string_view, const Variant& defaultValue) override {
+        return defaultValue;
+    }
+    // A null (no stored type holds one) is a type mismatch.
+    void WriteProperty(std::string_view key, const Variant& value,
+                       const Variant& defaultValue) override;
+
+    std::vector<std::uint8_t> Document() const;
+
+private:
+    std::vector<std::uint8_t> m_Entries;
+    ObjectSaver m_SaveObject;
 };
 
 // UTF-16 units as UTF-8; an unpaired surrogate becomes U+FFFD.

@@ -2,7 +2,6 @@
 
 #include "backend/win32/variant_conversion.h"
 #include "common/automation_error.h"
-#include "control/property_keys.h"
 #include "control/stored_settings.h"
 #include "win32com/com_ptr.h"
 #include "win32com/error.h"
@@ -49,22 +48,7 @@ private:
     IErrorLog* m_Log;
 };
 
-// --- Writing ----------------------------------------------------------------
-
-class Writer {
-public:
-    void U16(std::uint16_t v) { Bytes(&v, 2); }
-    void U32(std::uint32_t v) { Bytes(&v, 4); }
-    void Bytes(const void* data, std::size_t size) {
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        m_Data.insert(m_Data.end(), p, p + size);
-    }
-    void Text(const std::wstring& text) { Bytes(text.data(), text.size() * sizeof(wchar_t)); }
-    const std::vector<std::uint8_t>& Data() const { return m_Data; }
-
-private:
-    std::vector<std::uint8_t> m_Data;
-};
+// --- The font's own bytes ----------------------------------------------------
 
 // The font as the standard font class: a font object of another class that
 // a host shared is saved as a standard font with its attributes, so that
@@ -96,8 +80,14 @@ com::com_ptr<IPersistStream> StandardFont(IUnknown* object) {
     return persist;
 }
 
-std::vector<std::uint8_t> SaveObject(IUnknown* object) {
-    const com::com_ptr<IPersistStream> persist = StandardFont(object);
+std::vector<std::uint8_t> SaveFont(const ObjectRef& object) {
+    com::unique_variant font;
+    ToVariant(Variant(object), font.put());
+    if (V_VT(font.get()) != VT_DISPATCH && V_VT(font.get()) != VT_UNKNOWN)
+        ThrowTypeMismatch();
+    if (!V_UNKNOWN(font.get()))
+        ThrowTypeMismatch();
+    const com::com_ptr<IPersistStream> persist = StandardFont(V_UNKNOWN(font.get()));
     com::com_ptr<IStream> memory;
     com::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()));
     com::ThrowIfFailed(OleSaveToStream(persist.get(), memory.get()));
@@ -110,82 +100,6 @@ std::vector<std::uint8_t> SaveObject(IUnknown* object) {
     GlobalUnlock(global);
     return bytes;
 }
-
-class StreamCollector final : public PropertyBag {
-public:
-    Variant ReadProperty(std::string_view, const Variant& defaultValue) override {
-        return defaultValue;
-    }
-    void WriteProperty(std::string_view key, const Variant& value,
-                       const Variant& defaultValue) override {
-        if (value == defaultValue)
-            return;
-        const std::wstring name = Utf8ToWide(key);
-        m_Entries.U16(static_cast<std::uint16_t>(name.size()));
-        m_Entries.Text(name);
-        com::unique_variant v;
-        ToVariant(value, v.put());
-        VARIANT* p = v.get();
-        switch (V_VT(p)) {
-        case VT_EMPTY:
-            m_Entries.U16(VT_EMPTY);
-            break;
-        case VT_I2:
-            m_Entries.U16(VT_I2);
-            m_Entries.Bytes(&V_I2(p), 2);
-            break;
-        case VT_BOOL:
-            m_Entries.U16(VT_BOOL);
-            m_Entries.Bytes(&V_BOOL(p), 2);
-            break;
-        case VT_I4:
-            m_Entries.U16(VT_I4);
-            m_Entries.Bytes(&V_I4(p), 4);
-            break;
-        case VT_R4:
-            m_Entries.U16(VT_R4);
-            m_Entries.Bytes(&V_R4(p), 4);
-            break;
-        case VT_R8:
-            m_Entries.U16(VT_R8);
-            m_Entries.Bytes(&V_R8(p), 8);
-            break;
-        case VT_CY:
-            m_Entries.U16(VT_CY);
-            m_Entries.Bytes(&V_CY(p), 8);
-            break;
-        case VT_BSTR: {
-            m_Entries.U16(VT_BSTR);
-            const UINT bytes = SysStringByteLen(V_BSTR(p));
-            m_Entries.U32(bytes);
-            m_Entries.Bytes(V_BSTR(p), bytes);
-            break;
-        }
-        case VT_DISPATCH:
-        case VT_UNKNOWN: {
-            const std::vector<std::uint8_t> object = SaveObject(V_UNKNOWN(p));
-            m_Entries.U16(VT_UNKNOWN);
-            m_Entries.U32(static_cast<std::uint32_t>(object.size()));
-            m_Entries.Bytes(object.data(), object.size());
-            break;
-        }
-        default:
-            ThrowTypeMismatch();
-        }
-    }
-
-    std::vector<std::uint8_t> Stream() const {
-        Writer out;
-        out.U32(stored::Magic);
-        out.U16(stored::FormatVersion);
-        out.U32(static_cast<std::uint32_t>(m_Entries.Data().size()));
-        out.Bytes(m_Entries.Data().data(), m_Entries.Data().size());
-        return out.Data();
-    }
-
-private:
-    Writer m_Entries;
-};
 
 // --- Reading ----------------------------------------------------------------
 
@@ -201,7 +115,7 @@ void ReadExactly(IStream* stream, void* out, ULONG size) {
 // A stored font: the standard font class's identifier, then its own data,
 // as OleSaveToStream writes it. No other class is ever created from stored
 // data: a document must not make the control instantiate what it names.
-Variant LoadFont(const std::vector<std::uint8_t>& bytes) {
+Variant LoadFont(std::span<const std::uint8_t> bytes) {
     CLSID stored{};
     if (bytes.size() < sizeof stored)
         ThrowTypeMismatch();
@@ -227,34 +141,6 @@ Variant LoadFont(const std::vector<std::uint8_t>& bytes) {
     return FromVariant(*v);
 }
 
-// The entries of a stream, served as a bag in the control's read order.
-class StreamEntries final : public PropertyBag {
-public:
-    explicit StreamEntries(std::span<const std::uint8_t> payload) : m_Settings(payload) {}
-
-    Variant ReadProperty(std::string_view key, const Variant& defaultValue) override {
-        const StoredEntry* entry = m_Settings.Find(key);
-        if (!entry)
-            return defaultValue;
-        if (entry->type != stored::Object)
-            return StoredSettings::ValueOf(*entry);
-        // Only the font is an object; one under any other key is a damaged
-        // setting.
-        if (key != keys::Font)
-            ThrowTypeMismatch();
-        return LoadFont(entry->bytes);
-    }
-    void WriteProperty(std::string_view, const Variant&, const Variant&) override {}
-
-    void ThrowIfDamaged() const {
-        if (!m_Settings.Damage().empty())
-            throw StoredFormatError(m_Settings.Damage());
-    }
-
-private:
-    StoredSettings m_Settings;
-};
-
 } // namespace
 
 void LoadFromBag(Quillomet& control, IPropertyBag* bag, IErrorLog* log) {
@@ -269,20 +155,26 @@ void SaveToBag(const Quillomet& control, IPropertyBag* bag) {
 
 namespace {
 
-std::unique_ptr<StreamEntries> ReadEntries(IStream* stream) {
+std::unique_ptr<StoredSettingsBag> ReadEntries(IStream* stream) {
     std::array<std::uint8_t, stored::HeaderSize> header{};
     ReadExactly(stream, header.data(), stored::HeaderSize);
     const std::uint32_t length = StoredPayloadLength(header);
     std::vector<std::uint8_t> payload(length);
     if (length > 0)
         ReadExactly(stream, payload.data(), length);
-    return std::make_unique<StreamEntries>(payload);
+    return std::make_unique<StoredSettingsBag>(payload, LoadFont);
+}
+
+std::vector<std::uint8_t> Document(const Quillomet& control) {
+    StoredSettingsWriter writer(SaveFont);
+    control.WriteProperties(writer);
+    return writer.Document();
 }
 
 } // namespace
 
 void LoadFromStream(Quillomet& control, IStream* stream) {
-    std::unique_ptr<StreamEntries> entries;
+    std::unique_ptr<StoredSettingsBag> entries;
     try {
         entries = ReadEntries(stream); // the whole stream, before anything applies
     } catch (...) {
@@ -299,9 +191,7 @@ void LoadFromStream(Quillomet& control, IStream* stream) {
 }
 
 void SaveToStream(const Quillomet& control, IStream* stream) {
-    StreamCollector collector;
-    control.WriteProperties(collector);
-    const std::vector<std::uint8_t> data = collector.Stream();
+    const std::vector<std::uint8_t> data = Document(control);
     ULONG written = 0;
     com::ThrowIfFailed(stream->Write(data.data(), static_cast<ULONG>(data.size()), &written));
     if (written != data.size())
@@ -309,9 +199,7 @@ void SaveToStream(const Quillomet& control, IStream* stream) {
 }
 
 std::uint64_t StreamSize(const Quillomet& control) {
-    StreamCollector collector;
-    control.WriteProperties(collector);
-    return collector.Stream().size();
+    return Document(control).size();
 }
 
 } // namespace quillomet

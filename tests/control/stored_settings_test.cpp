@@ -1,8 +1,14 @@
+#include "backend/memory/memory_container.h"
+#include "backend/memory/memory_toolkit.h"
 #include "common/automation_error.h"
 #include "common/variant_printer.h"
+#include "control/quillomet.h"
 #include "control/stored_settings.h"
+#include "toolkit/font.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -162,6 +168,53 @@ TEST(StoredSettingsTest, AnObjectIsNoPlainValue) {
     const StoredSettings settings(payload);
     ASSERT_NE(nullptr, settings.Find("Font"));
     EXPECT_THROW(StoredSettings::ValueOf(*settings.Find("Font")), AutomationError);
+}
+
+// A font as its own stored bytes: the platform's persistence, which only
+// the Windows build can read, kept as it came.
+class StoredFont final : public FontObject {
+public:
+    explicit StoredFont(Bytes bytes) : m_Bytes(std::move(bytes)) {}
+    const Bytes& Stored() const { return m_Bytes; }
+    Variant DefaultValue() const override { return std::string("stored font"); }
+    FontRef Clone() const override { return std::make_shared<StoredFont>(m_Bytes); }
+    FontRef SharedCopy() const override { return Clone(); }
+    bool IsSharedCopy() const override { return false; }
+    bool SameAs(const FontObject& other) const override {
+        const auto* font = dynamic_cast<const StoredFont*>(&other);
+        return font && font->m_Bytes == m_Bytes;
+    }
+
+private:
+    Bytes m_Bytes;
+};
+
+// The documents the Windows build saved (tests/server/golden), loaded into
+// a control and written again by the portable writer: the same bytes.
+TEST(StoredSettingsTest, DocumentsLoadAndSaveToTheSameBytes) {
+    const auto loadFont = [](std::span<const std::uint8_t> bytes) {
+        return Variant(ObjectRef(std::make_shared<StoredFont>(Bytes(bytes.begin(), bytes.end()))));
+    };
+    const auto saveFont = [](const ObjectRef& font) {
+        return dynamic_cast<const StoredFont&>(*font).Stored();
+    };
+    for (const char* name : {"default", "chosen", "edge"}) {
+        std::string path = QUILLOMET_GOLDEN_DIR;
+        path.append("/").append(name).append(".stream");
+        std::ifstream file(path, std::ios::binary);
+        const Bytes document{std::istreambuf_iterator<char>(file), {}};
+        ASSERT_GE(document.size(), stored::HeaderSize) << name;
+        memory::MemoryToolkit toolkit;
+        memory::MemoryContainer host;
+        Quillomet control(toolkit, host);
+        StoredSettingsBag bag(std::span<const std::uint8_t>(document).subspan(stored::HeaderSize),
+                              loadFont);
+        control.ReadProperties(bag);
+        bag.ThrowIfDamaged();
+        StoredSettingsWriter writer(saveFont);
+        control.WriteProperties(writer);
+        EXPECT_EQ(document, writer.Document()) << name;
+    }
 }
 
 TEST(StoredSettingsTest, UnpairedSurrogatesBecomeTheReplacementCharacter) {
