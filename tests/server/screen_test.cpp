@@ -296,6 +296,19 @@ TEST_F(ScreenTest, DropDownKeysOpenAndCloseTheCalculator) {
     RunUntil([] { return Calculator() == nullptr; }, 2000);
     EXPECT_EQ(nullptr, Calculator());
     EXPECT_EQ(5, Value()); // the Alt arrows stepped nothing
+
+    // Posted by a program, the keys carry their Alt in the message alone:
+    // the keyboard's state has none.
+    SetFocus(Field());
+    Pump();
+    constexpr LPARAM withAlt = 1 | (1 << 29);
+    PostMessageW(Field(), WM_SYSKEYDOWN, VK_DOWN, withAlt);
+    Pump();
+    ASSERT_NE(nullptr, Calculator());
+    PostMessageW(GetFocus(), WM_SYSKEYDOWN, VK_UP, withAlt);
+    RunUntil([] { return Calculator() == nullptr; }, 2000);
+    EXPECT_EQ(nullptr, Calculator());
+    EXPECT_EQ(5, Value());
 }
 
 // Moved to a screen of twice the resolution, the calculator lays itself out

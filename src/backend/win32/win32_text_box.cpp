@@ -53,6 +53,13 @@ std::int16_t ShiftState() {
     return state;
 }
 
+std::int16_t ShiftState(UINT message, LPARAM lParam) {
+    std::int16_t state = ShiftState();
+    if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
+        state = static_cast<std::int16_t>((lParam & (1 << 29)) ? (state | 4) : (state & ~4));
+    return state;
+}
+
 Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry)
     : m_Parent(parent), m_Events(events), m_Geometry(geometry) {
     m_Parent.Attach(*this);
@@ -566,7 +573,7 @@ LRESULT Win32TextBox::OnChar(UINT message, WPARAM wParam, LPARAM lParam) {
 // whole text, as with the Ctrl letters.
 LRESULT Win32TextBox::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     auto keyCode = static_cast<std::int16_t>(wParam);
-    std::int16_t shift = ShiftState();
+    std::int16_t shift = ShiftState(message, lParam);
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
         m_Events.OnKeyDown(keyCode, shift);
     else

@@ -122,5 +122,9 @@ private:
 
 // The shift state as events carry it: 1 Shift, 2 Ctrl, 4 Alt.
 std::int16_t ShiftState();
+// The same for a key message: a system key's Alt is the one its context
+// code tells (bit 29), which a key posted by a program carries whatever
+// the keyboard's state.
+std::int16_t ShiftState(UINT message, LPARAM lParam);
 
 } // namespace quillomet::win32
