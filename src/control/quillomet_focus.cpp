@@ -65,8 +65,8 @@ void Quillomet::TextBoxFocusArrival() {
     m_txtNumber->SetText(m_Text.m_WorkText);
     m_txtNumber->SetSelStart(0);
     m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
-    // Paint the new text and selection before returning.
-    m_Toolkit.ProcessPendingMessages();
+    // The new text and selection are painted before this returns, without
+    // running the messages queued behind the one being handled.
     m_txtNumber->SetRedraw(true);
 }
 
@@ -81,7 +81,6 @@ void Quillomet::TextBoxFocusLoss() {
     m_Value = m_Text.m_WorkText;
     Reformat();
     m_txtNumber->SetText(m_Text.m_WorkText);
-    m_Toolkit.ProcessPendingMessages();
     m_txtNumber->SetAlignment(Alignment::Right);
 }
 

@@ -403,10 +403,16 @@ void Win32TextBox::ShowCaret() {
     }
 }
 
+// Painting turned on paints now: the field's own painting waits for the
+// message loop, which may have a flood of input to go through first.
 void Win32TextBox::SetRedraw(bool redraw) {
     m_Redraw = redraw;
-    if (m_Edit)
-        SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
+    if (!m_Edit)
+        return;
+    SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
+    if (redraw && IsWindowVisible(m_Edit))
+        RedrawWindow(m_Edit, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
 }
 
 void Win32TextBox::Refresh() {
