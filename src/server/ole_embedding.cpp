@@ -6,12 +6,17 @@
 #include "win32com/device_context.h"
 #include "win32com/gdi_objects.h"
 
+#include <string>
+
 namespace quillomet {
 namespace {
 
 static_assert(class_facts::MiscStatus ==
               (OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
                OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST));
+
+// The longest edge the window system gives a window, in pixels.
+constexpr int MaxWindowPixels = 32767;
 
 // HIMETRIC (hundredths of a millimetre) and twips.
 std::int32_t HimetricToTwips(LONG himetric) {
@@ -243,7 +248,8 @@ STDMETHODIMP ControlObject::GetUserType(DWORD form, LPOLESTR* type) noexcept {
 
 // The container's view of the size, in HIMETRIC. Containers differ in what
 // they pass here, so it applies only while the control is not placed in a
-// window; once placed, SetObjectRects decides.
+// window; once placed, SetObjectRects decides. A size the control's window
+// could not have is refused, placed or not, and the size kept.
 STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
     const KeepAlive keepAlive(this);
@@ -251,6 +257,15 @@ STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
         return E_POINTER;
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
+    const int dpi = m_Toolkit.Window().Dpi();
+    const auto fits = [dpi](LONG himetric) {
+        return himetric > 0 &&
+               win32::TwipsToPixels(HimetricToTwips(himetric), dpi) <= MaxWindowPixels;
+    };
+    if (!fits(size->cx) || !fits(size->cy))
+        throw com::HresultError(E_INVALIDARG, "an extent is positive and at most " +
+                                                  std::to_string(MaxWindowPixels) +
+                                                  " pixels each way");
     Ready();
     if (!m_InPlaceActive) {
         m_Container.SetSize(HimetricToTwips(size->cx), HimetricToTwips(size->cy));

@@ -139,6 +139,48 @@ TEST_F(SiteTest, TooSmallARectangleIsCorrected) {
     EXPECT_EQ(m_Site->m_CorrectedTo.right - m_Site->m_CorrectedTo.left, kept.right - kept.left);
 }
 
+// An extent the control's window could not have is refused and the extent
+// kept; the same rectangle places the control the same whatever came
+// before it.
+TEST_F(SiteTest, RefusedExtentsAndRepeatedRectanglesChangeNothing) {
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    m_Control->put_Calculator(VARIANT_TRUE);
+    SIZEL taken{2540, 600};
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->SetExtent(DVASPECT_CONTENT, &taken));
+    SIZEL kept{};
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->GetExtent(DVASPECT_CONTENT, &kept));
+    const SIZEL refused[] = {{0, 600},        {2540, 0},         {-2540, 600},
+                             {2540, -600},    {LONG_MAX, 600},   {2540, LONG_MAX},
+                             {LONG_MIN, 600}, {2540, 1000000000}};
+    for (SIZEL extent : refused) {
+        SCOPED_TRACE(::testing::Message() << extent.cx << " x " << extent.cy);
+        EXPECT_EQ(E_INVALIDARG, m_Ole->SetExtent(DVASPECT_CONTENT, &extent));
+        Ref<IErrorInfo> info;
+        EXPECT_EQ(S_OK, GetErrorInfo(0, info.put())) << "no description";
+        SIZEL now{};
+        ASSERT_HRESULT_SUCCEEDED(m_Ole->GetExtent(DVASPECT_CONTENT, &now));
+        EXPECT_EQ(kept.cx, now.cx);
+        EXPECT_EQ(kept.cy, now.cy);
+    }
+    m_Site->m_Position = {10, 10, 190, 32};
+    Place();
+    const auto widthAt = [&](RECT place) {
+        m_InPlace->SetObjectRects(&place, &place);
+        RECT r{};
+        GetWindowRect(ControlWindow(), &r);
+        return r.right - r.left;
+    };
+    EXPECT_EQ(180, widthAt(m_Site->m_Position));
+    widthAt({10, 10, 310, 210});
+    EXPECT_EQ(100, widthAt({10, 10, 110, 32}));
+    EXPECT_EQ(100, widthAt({10, 10, 110, 32}));
+    SIZEL now{};
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->GetExtent(DVASPECT_CONTENT, &now));
+    EXPECT_GT(now.cx, 0);
+    EXPECT_GT(now.cy, 0);
+}
+
 // Real window messages: the focus shows the plain form, typing goes
 // through the filter, leaving the field shows the display form.
 TEST_F(SiteTest, TypingAndFocusThroughWindowMessages) {
