@@ -697,6 +697,8 @@ private:
     com::com_ptr<IOleInPlaceSite> InPlaceSite() const;
     bool m_InPlaceActive = false;
     bool m_UIActive = false;
+    // Inside the site's OnPosRectChange: its SetObjectRects is its answer.
+    bool m_AskingForPlace = false;
     int m_FreezeCount = 0;
     com::com_ptr<IOleAdviseHolder> m_AdviseHolder;
     com::com_ptr<IAdviseSink> m_ViewSink;

@@ -201,7 +201,9 @@ STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
 }
 
 // The container places the control; the control takes its size from the
-// rectangle, and a size it corrects (its minimum) goes back to the site.
+// rectangle, and a size it corrects (its minimum) goes back to the site,
+// once: a container that answers by placing it again, in a rectangle of its
+// own, has the last word, and the control stands there.
 STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
     const KeepAlive keepAlive(this);
@@ -222,11 +224,18 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept t
     const int keptWidth = win32::TwipsToPixels(m_Container.Width(), dpi);
     const int keptHeight = win32::TwipsToPixels(m_Container.Height(), dpi);
     if (keptWidth != width || keptHeight != height) {
+        if (m_AskingForPlace) {
+            window.Move(*position);
+            return S_OK;
+        }
         RECT corrected{position->left, position->top, position->left + keptWidth,
                        position->top + keptHeight};
         window.Move(corrected);
-        if (const auto site = InPlaceSite())
+        if (const auto site = InPlaceSite()) {
+            m_AskingForPlace = true;
             site->OnPosRectChange(&corrected);
+            m_AskingForPlace = false;
+        }
     }
     return S_OK;
 } catch (...) {

@@ -139,6 +139,25 @@ TEST_F(SiteTest, TooSmallARectangleIsCorrected) {
     EXPECT_EQ(m_Site->m_CorrectedTo.right - m_Site->m_CorrectedTo.left, kept.right - kept.left);
 }
 
+// A container that answers the control's request for more room by placing
+// it again in its own rectangle is asked once, and its answer stands.
+TEST_F(SiteTest, ContainerKeepingItsOwnRectangleIsAskedOnce) {
+    Place();
+    RECT own{10, 10, 30, 14};
+    int asked = 0;
+    m_Site->m_OnPosRectChange = [&](const RECT&) {
+        if (++asked < 50) // ends an endless exchange
+            m_InPlace->SetObjectRects(&own, &own);
+    };
+    ASSERT_HRESULT_SUCCEEDED(m_InPlace->SetObjectRects(&own, &own));
+    EXPECT_EQ(1, asked);
+    RECT placed{};
+    GetWindowRect(ControlWindow(), &placed);
+    MapWindowPoints(nullptr, m_Window, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_TRUE(EqualRect(&own, &placed));
+    m_Site->m_OnPosRectChange = nullptr;
+}
+
 // An extent the control's window could not have is refused and the extent
 // kept; the same rectangle places the control the same whatever came
 // before it.
