@@ -52,6 +52,13 @@ void ControlObject::PostedAction(WPARAM action) {
     }
 }
 
+// The host destroyed the control's window (its form first): an in-place
+// active control takes its place in its site's window again when next
+// activated.
+void ControlObject::WindowDestroyed() {
+    m_PlaceLost = m_InPlaceActive;
+}
+
 namespace {
 
 // The text of a label placed just before the control among its siblings, as

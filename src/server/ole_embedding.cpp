@@ -91,6 +91,15 @@ STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
     return com::ToHresult();
 }
 
+HRESULT ControlObject::ReadPlace(IOleInPlaceSite& site, HWND& parent, RECT& position, RECT& clip) {
+    com::com_ptr<IOleInPlaceUIWindow> document;
+    OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
+    HRESULT hr = site.GetWindow(&parent);
+    if (SUCCEEDED(hr))
+        hr = site.GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo);
+    return hr;
+}
+
 // Moves the control's window into the container's and shows it there.
 HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
     Ready();
@@ -99,19 +108,13 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
         return E_UNEXPECTED;
     win32::CompositeWindow& window = m_Toolkit.Window();
     bool activatedNow = false;
+    HWND parent = nullptr;
+    RECT position{}, clip{};
     if (!m_InPlaceActive) {
         if (site->CanInPlaceActivate() != S_OK)
             return E_FAIL;
         com::ThrowIfFailed(site->OnInPlaceActivate());
-        HWND parent = nullptr;
-        com::com_ptr<IOleInPlaceUIWindow> document;
-        RECT position{}, clip{};
-        OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
-        HRESULT hr = site->GetWindow(&parent);
-        if (SUCCEEDED(hr))
-            hr =
-                site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo);
-        if (FAILED(hr)) {
+        if (const HRESULT hr = ReadPlace(*site.get(), parent, position, clip); FAILED(hr)) {
             // The site heard it was active: it hears it is not, and a later
             // activation starts over.
             m_Frame.reset();
@@ -120,6 +123,13 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
         }
         m_InPlaceActive = true;
         activatedNow = true;
+    } else if (m_PlaceLost) {
+        // Still active for its site, whose window (a form the host rebuilt)
+        // is another now.
+        com::ThrowIfFailed(ReadPlace(*site.get(), parent, position, clip));
+    }
+    if (activatedNow || m_PlaceLost) {
+        m_PlaceLost = false;
         // A control not yet made is laid out first, then made in place.
         window.SetParentWindow(parent);
         SetObjectRects(&position, &clip);

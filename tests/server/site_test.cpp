@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -362,6 +363,44 @@ TEST_F(SiteTest, FieldDestroyedByTheHostIsLetGo) {
     ASSERT_HRESULT_SUCCEEDED(m_Control->get_value(&read));
     ASSERT_HRESULT_SUCCEEDED(VariantChangeType(&read, &read, 0, VT_R8));
     EXPECT_EQ(42.0, V_R8(&read));
+}
+
+// A host that destroys its form under the placed control, as designers and
+// multi-document hosts do when they rebuild a view: the number typed
+// outlives the windows, and placed on the new form the control makes its
+// windows again there.
+TEST_F(SiteTest, ControlOutlivesItsFormAndShowsOnTheNextOne) {
+    Place();
+    SetFocus(Field());
+    Pump();
+    for (char c : std::string("42"))
+        PostMessageW(Field(), WM_CHAR, static_cast<WPARAM>(c), 0);
+    Pump();
+    DestroyWindow(m_Window);
+    Pump();
+    const auto number = [&] {
+        VARIANT read;
+        VariantInit(&read);
+        EXPECT_HRESULT_SUCCEEDED(m_Control->get_value(&read));
+        EXPECT_HRESULT_SUCCEEDED(VariantChangeType(&read, &read, 0, VT_R8));
+        return V_R8(&read);
+    };
+    EXPECT_EQ(42.0, number());
+
+    m_Window = CreateWindowExW(0, L"STATIC", L"Quillomet's next form",
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 60, 60, 400, 200,
+                               nullptr, nullptr, nullptr, nullptr);
+    Site* const before = std::exchange(m_Site, new Site(m_Window));
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Window, &m_Site->m_Position));
+    Pump();
+    delete before;
+    ASSERT_NE(nullptr, Field());
+    EXPECT_EQ(m_Window, GetParent(ControlWindow()));
+    EXPECT_TRUE(IsWindowVisible(Field()));
+    EXPECT_EQ(L"42.00", FieldText());
+    EXPECT_EQ(42.0, number());
 }
 
 // Drawn by a container that prints or shows a design view, placed or not:

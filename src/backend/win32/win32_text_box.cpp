@@ -72,11 +72,23 @@ Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const
     }
 }
 
+void Win32TextBox::KeepEditState() {
+    m_Text = WideText();
+    DWORD start = 0, end = 0;
+    CallEdit(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    m_SelectionStart = start;
+    m_SelectionEnd = end;
+}
+
 // Still the control's child, now of no window: the dead one's handle no
-// longer finds it.
+// longer finds it, and what was set on it is set on the next.
 void Win32TextBox::ForgetEdit() {
     m_Edit = nullptr;
     m_EditProcedure = nullptr;
+    m_Focused = false;
+    m_CaretHidden = false;
+    m_LeftMargin = m_RightMargin = -1;
+    m_Placed = {};
 }
 
 Win32TextBox::~Win32TextBox() {
@@ -460,6 +472,9 @@ LRESULT Win32TextBox::CallEdit(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DESTROY:
+        KeepEditState();
+        return CallEdit(message, wParam, lParam);
     case WM_CHAR:
     case WM_IME_CHAR:
         return OnChar(message, wParam, lParam);

@@ -62,6 +62,9 @@ public:
 
 private:
     static Win32TextBox* FieldOf(HWND edit);
+    // The EDIT is being destroyed by someone else: its text and selection
+    // are kept, as before it was made, for the control and for a new EDIT.
+    void KeepEditState();
     void ForgetEdit();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     // The EDIT's own handling of a message.

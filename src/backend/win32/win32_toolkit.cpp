@@ -124,8 +124,10 @@ private:
         auto* self = WindowOwners<Win32Spinner>::Find(window);
         if (!self) // the spinner let the window go: the class's own procedure
             return CallWindowProcW(ClassProcedure(window), window, message, wParam, lParam);
-        if (message == WM_NCDESTROY)
+        if (message == WM_NCDESTROY) { // destroyed with the control's window
             WindowOwners<Win32Spinner>::Remove(window);
+            self->m_Window = nullptr;
+        }
         try {
             const StandardFloatingPoint standardFloatingPoint;
             const CompositeWindow::Hold hold(self->m_Parent);
