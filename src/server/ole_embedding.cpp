@@ -355,7 +355,10 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
         return DV_E_DVASPECT;
     if (!draw || !bounds)
         return E_INVALIDARG;
+    if (!com::IsDeviceContext(draw))
+        throw com::HresultError(E_INVALIDARG, "Draw needs a device context to draw on");
     Ready();
+    const com::saved_dc_state kept(draw); // the host's DC as it was, after
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
     COLORREF back = 0, fore = 0;
     OleTranslateColor(m_Control.BackColor(), nullptr, &back);
@@ -367,7 +370,8 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     const FontRef shown = m_Toolkit.Field() ? m_Toolkit.Field()->Font() : nullptr;
     if (const auto* f = dynamic_cast<const win32::Win32Font*>(shown.get()))
         font = f->Handle();
-    const com::unique_select_object selected(draw, font); // the host's DC as it was, after
+    if (font)
+        SelectObject(draw, font);
     SetTextColor(draw, fore);
     SetBkMode(draw, TRANSPARENT);
     // From the field itself: a control that is only drawn needs no windows.

@@ -16,6 +16,7 @@ namespace {
 
 using quillomet::com::unique_bstr;
 using quillomet::com::unique_hbitmap;
+using quillomet::com::unique_hbrush;
 using quillomet::com::unique_hdc;
 using quillomet::com::unique_select_object;
 using quillomet::com::unique_window_dc;
@@ -401,6 +402,39 @@ TEST_F(SiteTest, ControlOutlivesItsFormAndShowsOnTheNextOne) {
     EXPECT_TRUE(IsWindowVisible(Field()));
     EXPECT_EQ(L"42.00", FieldText());
     EXPECT_EQ(42.0, number());
+}
+
+// Drawing into a host's DC gives the DC back as it was; a handle that is no
+// DC is refused.
+TEST_F(SiteTest, DrawLeavesTheHostsDcAsItWasAndRefusesOtherHandles) {
+    Place();
+    Ref<IViewObject2> view;
+    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+    RECTL bounds{0, 0, 120, 24};
+    const unique_hbrush brush(CreateSolidBrush(RGB(1, 2, 3)));
+    const HDC notDcs[] = {reinterpret_cast<HDC>(m_Window), reinterpret_cast<HDC>(brush.get()),
+                          reinterpret_cast<HDC>(static_cast<INT_PTR>(0x1234))};
+    for (const HDC handle : notDcs)
+        EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, handle,
+                                           &bounds, nullptr, nullptr, 0));
+
+    const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+    const unique_hbitmap bitmap(CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
+    const unique_select_object selected(memory.get(), bitmap.get());
+    const unique_select_object brushed(memory.get(), brush.get());
+    SetTextColor(memory.get(), RGB(10, 20, 30));
+    SetBkColor(memory.get(), RGB(40, 50, 60));
+    SetBkMode(memory.get(), OPAQUE);
+    SetTextAlign(memory.get(), TA_BASELINE);
+    const HGDIOBJ font = GetCurrentObject(memory.get(), OBJ_FONT);
+    ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                        memory.get(), &bounds, nullptr, nullptr, 0));
+    EXPECT_EQ(RGB(10, 20, 30), GetTextColor(memory.get()));
+    EXPECT_EQ(RGB(40, 50, 60), GetBkColor(memory.get()));
+    EXPECT_EQ(OPAQUE, GetBkMode(memory.get()));
+    EXPECT_EQ(static_cast<UINT>(TA_BASELINE), GetTextAlign(memory.get()));
+    EXPECT_EQ(font, GetCurrentObject(memory.get(), OBJ_FONT));
+    EXPECT_EQ(brush.get(), GetCurrentObject(memory.get(), OBJ_BRUSH));
 }
 
 // Drawn by a container that prints or shows a design view, placed or not:
