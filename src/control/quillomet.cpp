@@ -139,8 +139,9 @@ void Quillomet::ShowCalculator() {
     }
     m_CalculatorOwner = m_Host.Extender();
     calculator.m_Owner = m_CalculatorOwner;
+    // Unloading is complete when it returns (the window gone, the owner
+    // highlighted again): nothing is left queued to wait for.
     calculator.Unload();
-    m_Toolkit.ProcessPendingMessages();
     calculator.m_Form = std::make_unique<CalculatorForm>(m_Toolkit, calculator, m_CalculatorOwner);
 
     // Directly below the control, one pixel left of it; not kept on the screen.

@@ -65,8 +65,8 @@ void Quillomet::TextBoxFocusArrival() {
     m_txtNumber->SetText(plain);
     m_txtNumber->SetSelStart(0);
     m_txtNumber->SetSelLength(static_cast<std::int32_t>(Utf16Length(m_txtNumber->Text())));
-    // Paint the new text and selection before returning.
-    m_Toolkit.ProcessPendingMessages();
+    // The new text and selection are painted before this returns, without
+    // running the messages queued behind the one being handled.
     m_txtNumber->SetRedraw(true);
 }
 
@@ -80,7 +80,6 @@ void Quillomet::TextBoxFocusLoss() {
         plain = RangedOnLeaving(plain);
     m_Value = plain;
     m_txtNumber->SetText(Reformat(plain));
-    m_Toolkit.ProcessPendingMessages();
     m_txtNumber->SetAlignment(Alignment::Right);
 }
 

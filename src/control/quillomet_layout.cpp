@@ -35,19 +35,21 @@ void Quillomet::SetUpDownFunction(bool iUpDownFunction) {
     m_Host.PropertyChanged(keys::UpDownFunction);
 }
 
-// Keeps the composite wide enough for its spinner and button and never
-// lower than one line. A host may run this again from inside its size
+// Keeps the composite never lower than one line and wide enough for its
+// spinner and button. The button is as wide as the composite is high: the
+// height of this size, not of the one before, so the same size always
+// comes out the same. A host may run this again from inside its size
 // writes; the nested run finds the size corrected and only lays out.
 void Quillomet::OnResize() {
+    if (m_Host.Height() < layout::MinimumHeight)
+        m_Host.SetHeight(layout::MinimumHeight);
     std::int64_t minimumWidth = layout::SpinnerAllowance;
     if (m_UpDownFunction)
         minimumWidth = std::int64_t{UpDown1().Width()} + layout::SpinnerAllowance;
     if (m_Calculator)
-        minimumWidth += m_CalcButton->Width();
+        minimumWidth += m_Host.Height();
     if (m_Host.Width() < minimumWidth)
         m_Host.SetWidth(Checked(minimumWidth));
-    if (m_Host.Height() < layout::MinimumHeight)
-        m_Host.SetHeight(layout::MinimumHeight);
     ArrangeChildren();
 }
 

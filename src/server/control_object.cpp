@@ -52,6 +52,16 @@ void ControlObject::PostedAction(WPARAM action) {
     }
 }
 
+// The host destroyed the control's window (its form first): a screen
+// reader's object for it answers as for a dead one, and an in-place active
+// control takes its place in its site's window again when next activated.
+void ControlObject::WindowDestroyed() {
+    if (m_Accessible)
+        m_Accessible->Disconnect();
+    m_Accessible.reset();
+    m_PlaceLost = m_InPlaceActive;
+}
+
 namespace {
 
 // The text of a label placed just before the control among its siblings, as

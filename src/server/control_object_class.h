@@ -682,6 +682,7 @@ private:
     LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam) override;
     std::wstring AccessibleName() override;
     void PostedAction(WPARAM action) override;
+    void WindowDestroyed() override;
     bool PostDefaultAction(DefaultAction action) override {
         return m_Toolkit.Window().Post(static_cast<WPARAM>(action));
     }
@@ -693,10 +694,16 @@ private:
 
     // Embedding.
     HRESULT ActivateInPlace(bool uiActivate);
+    // The site's window and the control's place in it; the frame is kept.
+    HRESULT ReadPlace(IOleInPlaceSite& site, HWND& parent, RECT& position, RECT& clip);
     void ParkWindow();
     com::com_ptr<IOleInPlaceSite> InPlaceSite() const;
     bool m_InPlaceActive = false;
     bool m_UIActive = false;
+    // Inside the site's OnPosRectChange: its SetObjectRects is its answer.
+    bool m_AskingForPlace = false;
+    // In-place active, and the host destroyed the window it stood in.
+    bool m_PlaceLost = false;
     int m_FreezeCount = 0;
     com::com_ptr<IOleAdviseHolder> m_AdviseHolder;
     com::com_ptr<IAdviseSink> m_ViewSink;

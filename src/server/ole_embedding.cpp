@@ -6,12 +6,17 @@
 #include "win32com/device_context.h"
 #include "win32com/gdi_objects.h"
 
+#include <string>
+
 namespace quillomet {
 namespace {
 
 static_assert(class_facts::MiscStatus ==
               (OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
                OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST));
+
+// The longest edge the window system gives a window, in pixels.
+constexpr int MaxWindowPixels = 32767;
 
 // HIMETRIC (hundredths of a millimetre) and twips.
 std::int32_t HimetricToTwips(LONG himetric) {
@@ -86,6 +91,15 @@ STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
     return com::ToHresult();
 }
 
+HRESULT ControlObject::ReadPlace(IOleInPlaceSite& site, HWND& parent, RECT& position, RECT& clip) {
+    com::com_ptr<IOleInPlaceUIWindow> document;
+    OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
+    HRESULT hr = site.GetWindow(&parent);
+    if (SUCCEEDED(hr))
+        hr = site.GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo);
+    return hr;
+}
+
 // Moves the control's window into the container's and shows it there.
 HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
     Ready();
@@ -94,19 +108,13 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
         return E_UNEXPECTED;
     win32::CompositeWindow& window = m_Toolkit.Window();
     bool activatedNow = false;
+    HWND parent = nullptr;
+    RECT position{}, clip{};
     if (!m_InPlaceActive) {
         if (site->CanInPlaceActivate() != S_OK)
             return E_FAIL;
         com::ThrowIfFailed(site->OnInPlaceActivate());
-        HWND parent = nullptr;
-        com::com_ptr<IOleInPlaceUIWindow> document;
-        RECT position{}, clip{};
-        OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
-        HRESULT hr = site->GetWindow(&parent);
-        if (SUCCEEDED(hr))
-            hr =
-                site->GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo);
-        if (FAILED(hr)) {
+        if (const HRESULT hr = ReadPlace(*site.get(), parent, position, clip); FAILED(hr)) {
             // The site heard it was active: it hears it is not, and a later
             // activation starts over.
             m_Frame.reset();
@@ -115,6 +123,13 @@ HRESULT ControlObject::ActivateInPlace(bool uiActivate) {
         }
         m_InPlaceActive = true;
         activatedNow = true;
+    } else if (m_PlaceLost) {
+        // Still active for its site, whose window (a form the host rebuilt)
+        // is another now.
+        com::ThrowIfFailed(ReadPlace(*site.get(), parent, position, clip));
+    }
+    if (activatedNow || m_PlaceLost) {
+        m_PlaceLost = false;
         // A control not yet made is laid out first, then made in place.
         window.SetParentWindow(parent);
         SetObjectRects(&position, &clip);
@@ -196,7 +211,9 @@ STDMETHODIMP ControlObject::GetWindow(HWND* window) noexcept try {
 }
 
 // The container places the control; the control takes its size from the
-// rectangle, and a size it corrects (its minimum) goes back to the site.
+// rectangle, and a size it corrects (its minimum) goes back to the site,
+// once: a container that answers by placing it again, in a rectangle of its
+// own, has the last word, and the control stands there.
 STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
     const KeepAlive keepAlive(this);
@@ -217,11 +234,18 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept t
     const int keptWidth = win32::TwipsToPixels(m_Container.Width(), dpi);
     const int keptHeight = win32::TwipsToPixels(m_Container.Height(), dpi);
     if (keptWidth != width || keptHeight != height) {
+        if (m_AskingForPlace) {
+            window.Move(*position);
+            return S_OK;
+        }
         RECT corrected{position->left, position->top, position->left + keptWidth,
                        position->top + keptHeight};
         window.Move(corrected);
-        if (const auto site = InPlaceSite())
+        if (const auto site = InPlaceSite()) {
+            m_AskingForPlace = true;
             site->OnPosRectChange(&corrected);
+            m_AskingForPlace = false;
+        }
     }
     return S_OK;
 } catch (...) {
@@ -243,7 +267,8 @@ STDMETHODIMP ControlObject::GetUserType(DWORD form, LPOLESTR* type) noexcept {
 
 // The container's view of the size, in HIMETRIC. Containers differ in what
 // they pass here, so it applies only while the control is not placed in a
-// window; once placed, SetObjectRects decides.
+// window; once placed, SetObjectRects decides. A size the control's window
+// could not have is refused, placed or not, and the size kept.
 STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
     const win32::StandardFloatingPoint standardFloatingPoint;
     const KeepAlive keepAlive(this);
@@ -251,6 +276,15 @@ STDMETHODIMP ControlObject::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
         return E_POINTER;
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
+    const int dpi = m_Toolkit.Window().Dpi();
+    const auto fits = [dpi](LONG himetric) {
+        return himetric > 0 &&
+               win32::TwipsToPixels(HimetricToTwips(himetric), dpi) <= MaxWindowPixels;
+    };
+    if (!fits(size->cx) || !fits(size->cy))
+        throw com::HresultError(E_INVALIDARG, "an extent is positive and at most " +
+                                                  std::to_string(MaxWindowPixels) +
+                                                  " pixels each way");
     Ready();
     if (!m_InPlaceActive) {
         m_Container.SetSize(HimetricToTwips(size->cx), HimetricToTwips(size->cy));
@@ -321,7 +355,10 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
         return DV_E_DVASPECT;
     if (!draw || !bounds)
         return E_INVALIDARG;
+    if (!com::IsDeviceContext(draw))
+        throw com::HresultError(E_INVALIDARG, "Draw needs a device context to draw on");
     Ready();
+    const com::saved_dc_state kept(draw); // the host's DC as it was, after
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
     COLORREF back = 0, fore = 0;
     OleTranslateColor(m_Control.BackColor(), nullptr, &back);
@@ -333,7 +370,8 @@ STDMETHODIMP ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
     const FontRef shown = m_Toolkit.Field() ? m_Toolkit.Field()->Font() : nullptr;
     if (const auto* f = dynamic_cast<const win32::Win32Font*>(shown.get()))
         font = f->Handle();
-    const com::unique_select_object selected(draw, font); // the host's DC as it was, after
+    if (font)
+        SelectObject(draw, font);
     SetTextColor(draw, fore);
     SetBkMode(draw, TRANSPARENT);
     // From the field itself: a control that is only drawn needs no windows.

@@ -11,10 +11,12 @@
 // the bounds failures become the library's own described errors, which
 // reach the host like any other, with the same wording.
 #include "common/described_error.h"
+#include "server/runtime_fault_text.h"
 
 #include <windows.h>
 
 #include <bits/functexcept.h>
+#include <cstdarg>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -22,11 +24,8 @@
 
 namespace {
 
-// The runtime's messages name the function that failed before a colon;
-// formatting their numbers would take printf back in.
 [[noreturn]] void ThrowFault(const char* kind, const char* message) {
-    const std::string text(message);
-    throw quillomet::DescribedError(std::string(kind) + " in " + text.substr(0, text.find(':')));
+    throw quillomet::DescribedError(quillomet::FaultText(kind, message));
 }
 
 } // namespace
@@ -64,7 +63,11 @@ void __throw_out_of_range(const char* message) {
     ThrowFault("a position out of range", message);
 }
 void __throw_out_of_range_fmt(const char* format, ...) {
-    ThrowFault("a position out of range", format);
+    va_list arguments;
+    va_start(arguments, format);
+    std::string text = quillomet::FormattedFaultText("a position out of range", format, arguments);
+    va_end(arguments);
+    throw quillomet::DescribedError(text);
 }
 
 } // namespace std

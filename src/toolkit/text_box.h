@@ -81,7 +81,8 @@ public:
     virtual void HideCaret() = 0;
     virtual void ShowCaret() = 0;
     // Turns painting of the field on (WM_SETREDRAW), so that a field whose
-    // painting a host suspended shows the selected number at once.
+    // painting a host suspended shows the selected number at once: turned
+    // on, the field paints before this returns.
     virtual void SetRedraw(bool redraw) = 0;
     virtual void Refresh() = 0;
 };

@@ -40,8 +40,6 @@ public:
     virtual void ClearClipboard() = 0;
     virtual void SetClipboardText(std::string_view text) = 0;
     virtual std::string ClipboardText() = 0;
-    // Lets the window messages already queued be processed, once.
-    virtual void ProcessPendingMessages() = 0;
     // Queues one Tab keystroke to the active window, without waiting for it.
     virtual void SendTab() = 0;
 

@@ -43,6 +43,38 @@ private:
     HDC m_Dc = nullptr;
 };
 
+// A DC's whole state (colours, modes, selected objects, clipping) as it was
+// when this was made, given back when it goes: a DC of someone else's
+// comes back to them as they gave it.
+class saved_dc_state {
+public:
+    explicit saved_dc_state(HDC dc) noexcept : m_Dc(dc), m_Saved(SaveDC(dc) != 0) {}
+    ~saved_dc_state() {
+        if (m_Saved)
+            RestoreDC(m_Dc, -1);
+    }
+    saved_dc_state(const saved_dc_state&) = delete;
+    saved_dc_state& operator=(const saved_dc_state&) = delete;
+
+private:
+    HDC m_Dc;
+    bool m_Saved;
+};
+
+// Whether the handle is a device context of any kind: a screen's, a
+// memory one, a printer's, a metafile's.
+inline bool IsDeviceContext(HDC dc) noexcept {
+    switch (GetObjectType(dc)) {
+    case OBJ_DC:
+    case OBJ_MEMDC:
+    case OBJ_METADC:
+    case OBJ_ENHMETADC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // An object selected into a DC for as long as this lives; the object it
 // replaced is selected again when it goes, so that neither the DC nor the
 // object is let go while the other still holds it. Declared after the DC

@@ -1,4 +1,5 @@
 #include "control/control_fixture.h"
+#include "control/key_codes.h"
 
 namespace quillomet {
 namespace {
@@ -8,7 +9,6 @@ class FocusTest : public testing::ControlTest {};
 TEST_F(FocusTest, InAndOutOfTheField) {
     control.SetValue(-1234.5);
     host.ClearRecords();
-    const int pumps = toolkit.m_Pumps;
 
     FocusIn();
     EXPECT_TRUE(control.GotFocus());
@@ -18,7 +18,6 @@ TEST_F(FocusTest, InAndOutOfTheField) {
     EXPECT_EQ(8, Field().SelLength());
     EXPECT_TRUE(Field().CaretVisible());
     EXPECT_TRUE(Field().Redraw());
-    EXPECT_EQ(pumps + 1, toolkit.m_Pumps);
     EXPECT_EQ(0, host.Changes());
 
     Field().TypeText("42");
@@ -27,22 +26,28 @@ TEST_F(FocusTest, InAndOutOfTheField) {
     EXPECT_EQ("42.00", Shown());
     EXPECT_EQ(Alignment::Right, Field().GetAlignment());
     EXPECT_EQ(Variant("42"), control.StoredValue());
-    EXPECT_EQ(pumps + 2, toolkit.m_Pumps);
     EXPECT_EQ(2, host.Changes()); // for 4 and for 42; 42.00 is the same number
 }
 
-// The pump runs what was queued before it, once: a message queued while it
-// runs waits for the next.
-TEST_F(FocusTest, PendingMessagesRunOnceDuringArrival) {
+// Every message is handled and returns before the host's loop takes the
+// next: entering and leaving the field, the steps' highlight and opening the
+// calculator run none of the messages queued behind them.
+TEST_F(FocusTest, NothingQueuedRunsInsideAHandler) {
+    control.SetUpDownFunction(true);
+    control.SetUpDownIncrement(1);
+    control.SetCalculator(true);
     int delivered = 0;
-    toolkit.Post([&] {
-        ++delivered;
-        toolkit.Post([&] { ++delivered; });
-    });
+    toolkit.Post([&] { ++delivered; });
     FocusIn();
-    EXPECT_EQ(1, delivered);
+    Field().PressKey(key::Up);
+    EXPECT_TRUE(Field().Wheel(key::WheelNotch));
+    control.ShowCalculator();
+    control.HideCalculator();
     FocusOut();
-    EXPECT_EQ(2, delivered);
+    EXPECT_EQ(2.0, control.Value().ToDouble());
+    EXPECT_EQ(0, delivered);
+    toolkit.ProcessPendingMessages();
+    EXPECT_EQ(1, delivered);
 }
 
 TEST_F(FocusTest, DisabledControlPassesTheFocusOnWithOneTab) {

@@ -351,29 +351,49 @@ TEST_F(AccessibilityTest, CalculatorAndItsKeysAreNamedByMeaning) {
     Pump();
 }
 
-// A screen reader may hold the object after the host let the control go:
-// it answers as a dead object does, and never reaches the freed control.
+// A screen reader may hold the object after the host let the control go,
+// or destroyed the form the control stood on: it answers as a dead object
+// does, and never reaches the freed control or tells the dead window's place.
 TEST_F(AccessibilityTest, ObjectOutlivingItsControlAnswersAsDisconnected) {
-    Ref<_Quillomet> other;
-    Ref<IOleObject> ole;
-    quillomet::testing::Site site(m_Form);
-    site.m_Position = {200, 10, 200 + 120, 10 + 22};
-    ASSERT_NO_FATAL_FAILURE(NewControl(&site, other, ole));
-    ASSERT_HRESULT_SUCCEEDED(
-        ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, m_Form, &site.m_Position));
-    Pump();
-    const Ref<IAccessible> object = ObjectOf(GetParent(quillomet::testing::FieldOf(other.get())));
-    ASSERT_TRUE(object);
-    ole->Close(OLECLOSE_NOSAVE);
-    ole->SetClientSite(nullptr);
-    ole.reset();
-    other.reset();
-    Pump();
-    BSTR name = nullptr;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->get_accName(Child(CHILDID_SELF), &name));
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->accDoDefaultAction(Child(2)));
-    LONG count = -1;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->get_accChildCount(&count));
+    for (const bool formDestroyed : {false, true}) {
+        SCOPED_TRACE(formDestroyed ? "form destroyed" : "control released");
+        const HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                          40, 240, 300, 80, nullptr, nullptr, nullptr, nullptr);
+        Ref<_Quillomet> other;
+        Ref<IOleObject> ole;
+        quillomet::testing::Site site(form);
+        site.m_Position = {10, 10, 10 + 120, 10 + 22};
+        ASSERT_NO_FATAL_FAILURE(NewControl(&site, other, ole));
+        ASSERT_HRESULT_SUCCEEDED(
+            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &site.m_Position));
+        Pump();
+        const Ref<IAccessible> object =
+            ObjectOf(GetParent(quillomet::testing::FieldOf(other.get())));
+        ASSERT_TRUE(object);
+        const auto release = [&] {
+            ole->Close(OLECLOSE_NOSAVE);
+            ole->SetClientSite(nullptr);
+            ole.reset();
+            other.reset();
+        };
+        if (formDestroyed)
+            DestroyWindow(form);
+        else
+            release();
+        Pump();
+        BSTR name = nullptr;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->get_accName(Child(CHILDID_SELF), &name));
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->accDoDefaultAction(Child(2)));
+        LONG count = -1;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->get_accChildCount(&count));
+        LONG left = 0, top = 0, width = 0, height = 0;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED,
+                  object->accLocation(&left, &top, &width, &height, Child(CHILDID_SELF)));
+        if (formDestroyed)
+            release();
+        DestroyWindow(form);
+        Pump();
+    }
 }
 
 } // namespace

@@ -72,7 +72,7 @@ wine_test_headers(atl_host_test)
 add_test(NAME server_atl_host COMMAND atl_host_test --gtest_brief=1)
 set_tests_properties(server_atl_host PROPERTIES FIXTURES_REQUIRED registered)
 
-quillomet_ocx_test(server_screen screen_test)
+quillomet_ocx_test(server_screen screen_test oleacc)
 
 quillomet_ocx_test(server_accessibility accessibility_test oleacc)
 

@@ -8,8 +8,11 @@
 #include "win32com/unique_bstr.h"
 #include "win32com/unique_variant.h"
 
+#include <oleacc.h>
+
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -296,6 +299,80 @@ TEST_F(ScreenTest, DropDownKeysOpenAndCloseTheCalculator) {
     RunUntil([] { return Calculator() == nullptr; }, 2000);
     EXPECT_EQ(nullptr, Calculator());
     EXPECT_EQ(5, Value()); // the Alt arrows stepped nothing
+
+    // Posted by a program, the keys carry their Alt in the message alone:
+    // the keyboard's state has none.
+    SetFocus(Field());
+    Pump();
+    constexpr LPARAM withAlt = 1 | (1 << 29);
+    PostMessageW(Field(), WM_SYSKEYDOWN, VK_DOWN, withAlt);
+    Pump();
+    ASSERT_NE(nullptr, Calculator());
+    PostMessageW(GetFocus(), WM_SYSKEYDOWN, VK_UP, withAlt);
+    RunUntil([] { return Calculator() == nullptr; }, 2000);
+    EXPECT_EQ(nullptr, Calculator());
+    EXPECT_EQ(5, Value());
+}
+
+// Input queued faster than it is handled (a held key, a fast wheel, a
+// script or a screen reader posting its actions) is taken one message at a
+// time: each returns before the next is taken, so the host's handlers run
+// at one depth of the stack however many wait, and each message acts once.
+// (Run inside one another, 2,000 to 3,000 of them overflowed the stack.)
+TEST_F(ScreenTest, FloodsOfQueuedInputAreTakenOneAtATime) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    m_Control->put_Calculator(VARIANT_TRUE);
+    m_Control->put_UpDownIncrement(1);
+    RECT control{};
+    GetWindowRect(GetParent(Field()), &control);
+    const LPARAM over =
+        MAKELPARAM((control.left + control.right) / 2, (control.top + control.bottom) / 2);
+    Ref<IAccessible> object;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(GetParent(Field()), OBJID_CLIENT,
+                                                        IID_IAccessible, object.put_void()));
+    VARIANT dropButton;
+    VariantInit(&dropButton);
+    V_VT(&dropButton) = VT_I4;
+    V_I4(&dropButton) = 4; // after the field and the spinner's halves
+    const auto key = [&](UINT code) {
+        PostMessageW(Field(), WM_KEYDOWN, code, 1);
+        PostMessageW(Field(), WM_KEYUP, code, 0xC0000001);
+    };
+    // An opening costs a window: fewer of them, an even number, so that
+    // the calculator is closed again at the end.
+    constexpr int Steps = 300, Openings = 60;
+    struct Flood {
+        const char* name;
+        int count;
+        std::function<void()> post;
+        double step;
+    };
+    const Flood floods[] = {
+        {"wheel", Steps,
+         [&] { PostMessageW(Field(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), over); }, 1},
+        {"Up", Steps, [&] { key(VK_UP); }, 1},
+        {"Page Up", Steps, [&] { key(VK_PRIOR); }, 10},
+        {"F4", Openings, [&] { PostMessageW(Field(), WM_KEYDOWN, VK_F4, 1); }, 0},
+        {"Alt+Down", Openings,
+         [&] { PostMessageW(Field(), WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29)); }, 0},
+        {"the drop button's default action", Openings,
+         [&] { object->accDoDefaultAction(dropButton); }, 0},
+    };
+    for (const Flood& flood : floods) {
+        SCOPED_TRACE(flood.name);
+        SetValue(0);
+        SetFocus(Field());
+        Pump();
+        m_Sink.m_StackLow = UINTPTR_MAX;
+        m_Sink.m_StackHigh = 0;
+        for (int i = 0; i < flood.count; ++i)
+            flood.post();
+        Pump();
+        EXPECT_EQ(flood.count * flood.step, Value());
+        EXPECT_EQ(nullptr, Calculator());
+        EXPECT_LT(m_Sink.m_StackHigh - m_Sink.m_StackLow, 16u * 1024)
+            << "the handlers ran inside one another";
+    }
 }
 
 // Moved to a screen of twice the resolution, the calculator lays itself out

@@ -9,12 +9,14 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using quillomet::com::unique_bstr;
 using quillomet::com::unique_hbitmap;
+using quillomet::com::unique_hbrush;
 using quillomet::com::unique_hdc;
 using quillomet::com::unique_select_object;
 using quillomet::com::unique_window_dc;
@@ -137,6 +139,67 @@ TEST_F(SiteTest, TooSmallARectangleIsCorrected) {
     EXPECT_GT(m_Site->m_CorrectedTo.right - m_Site->m_CorrectedTo.left, 20);
     EXPECT_GE(kept.bottom - kept.top, 17); // 255 twips at 96 pixels per inch
     EXPECT_EQ(m_Site->m_CorrectedTo.right - m_Site->m_CorrectedTo.left, kept.right - kept.left);
+}
+
+// A container that answers the control's request for more room by placing
+// it again in its own rectangle is asked once, and its answer stands.
+TEST_F(SiteTest, ContainerKeepingItsOwnRectangleIsAskedOnce) {
+    Place();
+    RECT own{10, 10, 30, 14};
+    int asked = 0;
+    m_Site->m_OnPosRectChange = [&](const RECT&) {
+        if (++asked < 50) // ends an endless exchange
+            m_InPlace->SetObjectRects(&own, &own);
+    };
+    ASSERT_HRESULT_SUCCEEDED(m_InPlace->SetObjectRects(&own, &own));
+    EXPECT_EQ(1, asked);
+    RECT placed{};
+    GetWindowRect(ControlWindow(), &placed);
+    MapWindowPoints(nullptr, m_Window, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_TRUE(EqualRect(&own, &placed));
+    m_Site->m_OnPosRectChange = nullptr;
+}
+
+// An extent the control's window could not have is refused and the extent
+// kept; the same rectangle places the control the same whatever came
+// before it.
+TEST_F(SiteTest, RefusedExtentsAndRepeatedRectanglesChangeNothing) {
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    m_Control->put_Calculator(VARIANT_TRUE);
+    SIZEL taken{2540, 600};
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->SetExtent(DVASPECT_CONTENT, &taken));
+    SIZEL kept{};
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->GetExtent(DVASPECT_CONTENT, &kept));
+    const SIZEL refused[] = {{0, 600},        {2540, 0},         {-2540, 600},
+                             {2540, -600},    {LONG_MAX, 600},   {2540, LONG_MAX},
+                             {LONG_MIN, 600}, {2540, 1000000000}};
+    for (SIZEL extent : refused) {
+        SCOPED_TRACE(::testing::Message() << extent.cx << " x " << extent.cy);
+        EXPECT_EQ(E_INVALIDARG, m_Ole->SetExtent(DVASPECT_CONTENT, &extent));
+        Ref<IErrorInfo> info;
+        EXPECT_EQ(S_OK, GetErrorInfo(0, info.put())) << "no description";
+        SIZEL now{};
+        ASSERT_HRESULT_SUCCEEDED(m_Ole->GetExtent(DVASPECT_CONTENT, &now));
+        EXPECT_EQ(kept.cx, now.cx);
+        EXPECT_EQ(kept.cy, now.cy);
+    }
+    m_Site->m_Position = {10, 10, 190, 32};
+    Place();
+    const auto widthAt = [&](RECT place) {
+        m_InPlace->SetObjectRects(&place, &place);
+        RECT r{};
+        GetWindowRect(ControlWindow(), &r);
+        return r.right - r.left;
+    };
+    EXPECT_EQ(180, widthAt(m_Site->m_Position));
+    widthAt({10, 10, 310, 210});
+    EXPECT_EQ(100, widthAt({10, 10, 110, 32}));
+    EXPECT_EQ(100, widthAt({10, 10, 110, 32}));
+    SIZEL now{};
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->GetExtent(DVASPECT_CONTENT, &now));
+    EXPECT_GT(now.cx, 0);
+    EXPECT_GT(now.cy, 0);
 }
 
 // Real window messages: the focus shows the plain form, typing goes
@@ -301,6 +364,77 @@ TEST_F(SiteTest, FieldDestroyedByTheHostIsLetGo) {
     ASSERT_HRESULT_SUCCEEDED(m_Control->get_value(&read));
     ASSERT_HRESULT_SUCCEEDED(VariantChangeType(&read, &read, 0, VT_R8));
     EXPECT_EQ(42.0, V_R8(&read));
+}
+
+// A host that destroys its form under the placed control, as designers and
+// multi-document hosts do when they rebuild a view: the number typed
+// outlives the windows, and placed on the new form the control makes its
+// windows again there.
+TEST_F(SiteTest, ControlOutlivesItsFormAndShowsOnTheNextOne) {
+    Place();
+    SetFocus(Field());
+    Pump();
+    for (char c : std::string("42"))
+        PostMessageW(Field(), WM_CHAR, static_cast<WPARAM>(c), 0);
+    Pump();
+    DestroyWindow(m_Window);
+    Pump();
+    const auto number = [&] {
+        VARIANT read;
+        VariantInit(&read);
+        EXPECT_HRESULT_SUCCEEDED(m_Control->get_value(&read));
+        EXPECT_HRESULT_SUCCEEDED(VariantChangeType(&read, &read, 0, VT_R8));
+        return V_R8(&read);
+    };
+    EXPECT_EQ(42.0, number());
+
+    m_Window = CreateWindowExW(0, L"STATIC", L"Quillomet's next form",
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 60, 60, 400, 200,
+                               nullptr, nullptr, nullptr, nullptr);
+    Site* const before = std::exchange(m_Site, new Site(m_Window));
+    ASSERT_HRESULT_SUCCEEDED(m_Ole->SetClientSite(m_Site));
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_Site, 0, m_Window, &m_Site->m_Position));
+    Pump();
+    delete before;
+    ASSERT_NE(nullptr, Field());
+    EXPECT_EQ(m_Window, GetParent(ControlWindow()));
+    EXPECT_TRUE(IsWindowVisible(Field()));
+    EXPECT_EQ(L"42.00", FieldText());
+    EXPECT_EQ(42.0, number());
+}
+
+// Drawing into a host's DC gives the DC back as it was; a handle that is no
+// DC is refused.
+TEST_F(SiteTest, DrawLeavesTheHostsDcAsItWasAndRefusesOtherHandles) {
+    Place();
+    Ref<IViewObject2> view;
+    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+    RECTL bounds{0, 0, 120, 24};
+    const unique_hbrush brush(CreateSolidBrush(RGB(1, 2, 3)));
+    const HDC notDcs[] = {reinterpret_cast<HDC>(m_Window), reinterpret_cast<HDC>(brush.get()),
+                          reinterpret_cast<HDC>(static_cast<INT_PTR>(0x1234))};
+    for (const HDC handle : notDcs)
+        EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, handle,
+                                           &bounds, nullptr, nullptr, 0));
+
+    const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+    const unique_hbitmap bitmap(CreateCompatibleBitmap(unique_window_dc(nullptr).get(), 120, 24));
+    const unique_select_object selected(memory.get(), bitmap.get());
+    const unique_select_object brushed(memory.get(), brush.get());
+    SetTextColor(memory.get(), RGB(10, 20, 30));
+    SetBkColor(memory.get(), RGB(40, 50, 60));
+    SetBkMode(memory.get(), OPAQUE);
+    SetTextAlign(memory.get(), TA_BASELINE);
+    const HGDIOBJ font = GetCurrentObject(memory.get(), OBJ_FONT);
+    ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                        memory.get(), &bounds, nullptr, nullptr, 0));
+    EXPECT_EQ(RGB(10, 20, 30), GetTextColor(memory.get()));
+    EXPECT_EQ(RGB(40, 50, 60), GetBkColor(memory.get()));
+    EXPECT_EQ(OPAQUE, GetBkMode(memory.get()));
+    EXPECT_EQ(static_cast<UINT>(TA_BASELINE), GetTextAlign(memory.get()));
+    EXPECT_EQ(font, GetCurrentObject(memory.get(), OBJ_FONT));
+    EXPECT_EQ(brush.get(), GetCurrentObject(memory.get(), OBJ_BRUSH));
 }
 
 // Drawn by a container that prints or shows a design view, placed or not:

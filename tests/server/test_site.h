@@ -7,6 +7,7 @@
 #include "container/ole_site.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -61,18 +62,24 @@ inline int ThreadWindows(const wchar_t* className = nullptr) {
     return counter.count;
 }
 
-// Records the events it receives; can veto one KeyAscii by reference.
+// Records the events it receives, and the deepest and shallowest stack its
+// handler ran on; can veto one KeyAscii by reference.
 class EventCounter final : public PlainDispatch {
 public:
     EventCounter() : PlainDispatch(DIID___Quillomet) {}
     std::vector<DISPID> m_Events;
     std::vector<std::vector<VARIANT>> m_Arguments;
     short m_VetoKey = 0;
+    std::uintptr_t m_StackLow = UINTPTR_MAX;
+    std::uintptr_t m_StackHigh = 0;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
+        const auto stack = reinterpret_cast<std::uintptr_t>(&id);
+        m_StackLow = std::min(m_StackLow, stack);
+        m_StackHigh = std::max(m_StackHigh, stack);
         m_Events.push_back(id);
         std::vector<VARIANT> arguments;
         for (UINT i = params->cArgs; i > 0; --i) { // first argument first

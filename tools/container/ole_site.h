@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ public:
     std::vector<std::string> m_Calls;
     RECT m_Position{10, 10, 10 + 116, 10 + 20};
     RECT m_CorrectedTo{};
+    // What the host does when the control asks for another place.
+    std::function<void(const RECT&)> m_OnPosRectChange;
     IFontDisp* m_AmbientFont = nullptr;
     // The host's name for the control; none when empty.
     std::wstring m_DisplayName;
@@ -119,7 +122,10 @@ public:
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
     STDMETHODIMP OnPosRectChange(LPCRECT position) override {
         m_CorrectedTo = *position;
-        return Note("OnPosRectChange");
+        Note("OnPosRectChange");
+        if (m_OnPosRectChange)
+            m_OnPosRectChange(*position);
+        return S_OK;
     }
 
     // IOleControlSite

@@ -47,7 +47,6 @@ MemoryToolkit::CreateCalculatorWindow(CalculatorWindowEvents& events) {
 }
 
 void MemoryToolkit::ProcessPendingMessages() {
-    ++m_Pumps;
     for (std::size_t pending = m_Queue.size(); pending > 0 && !m_Queue.empty(); --pending) {
         auto message = std::move(m_Queue.front());
         m_Queue.pop_front();

@@ -31,8 +31,9 @@ public:
     void ClearClipboard() override { m_Clipboard.clear(); }
     void SetClipboardText(std::string_view text) override { m_Clipboard.assign(text); }
     std::string ClipboardText() override { return m_Clipboard; }
-    // Runs the messages queued before the call; those they queue wait.
-    void ProcessPendingMessages() override;
+    // The host's message loop, once: runs the messages queued before the
+    // call; those they queue wait.
+    void ProcessPendingMessages();
     void SendTab() override;
     std::unique_ptr<quillomet::CalculatorWindow>
     CreateCalculatorWindow(CalculatorWindowEvents& events) override;
@@ -66,7 +67,6 @@ public:
     int m_Beeps = 0;
     int m_ValueAnnouncements = 0;
     int m_TabsSent = 0;
-    int m_Pumps = 0;
     // What a queued Tab does when the pump delivers it (moves the focus on).
     std::function<void()> m_OnTab;
     ScreenRect m_ControlWindowRect{100, 200, 216, 220};

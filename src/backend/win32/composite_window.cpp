@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace quillomet::win32 {
 namespace {
@@ -269,6 +270,16 @@ LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             if (const LRESULT object = m_Owner->AccessibleObject(wParam, lParam))
                 return object;
         break;
+    case WM_NCDESTROY: {
+        // Destroyed by someone else, with the window it stood in, which may
+        // be going too: the control is no longer placed anywhere, and makes
+        // its window again, parked, when it next needs one.
+        const HWND window = std::exchange(m_Window, nullptr);
+        m_ParentWindow = m_LeftParent = m_LeftAfter = nullptr;
+        if (m_Owner)
+            m_Owner->WindowDestroyed();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     case WM_SETFOCUS:
         if (m_Owner)
             m_Owner->WindowGotFocus(reinterpret_cast<HWND>(wParam));

@@ -26,6 +26,10 @@ public:
     virtual LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam) = 0;
     // What the owner posted to its window (CompositeWindow::Post) arrives.
     virtual void PostedAction(WPARAM action) = 0;
+    // Someone else destroyed the control's window (a host destroying its
+    // form): what stood for it goes too; the control makes a new one when
+    // next needed.
+    virtual void WindowDestroyed() = 0;
     // What a screen reader calls the control, and so its field.
     virtual std::wstring AccessibleName() = 0;
 

@@ -211,12 +211,12 @@ LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM
     // behind the calculator's back; the others go on (the Alt key itself
     // and its menus).
     case WM_SYSKEYDOWN:
-        m_Events.OnKeyDown(static_cast<std::int16_t>(wParam), ShiftState());
+        m_Events.OnKeyDown(static_cast<std::int16_t>(wParam), ShiftState(message, lParam));
         if (wParam == VK_F4)
             return 0;
         break;
     case WM_SYSKEYUP:
-        m_Events.OnKeyUp(static_cast<std::int16_t>(wParam), ShiftState());
+        m_Events.OnKeyUp(static_cast<std::int16_t>(wParam), ShiftState(message, lParam));
         break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)

@@ -53,6 +53,13 @@ std::int16_t ShiftState() {
     return state;
 }
 
+std::int16_t ShiftState(UINT message, LPARAM lParam) {
+    std::int16_t state = ShiftState();
+    if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
+        state = static_cast<std::int16_t>((lParam & (1 << 29)) ? (state | 4) : (state & ~4));
+    return state;
+}
+
 Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const Geometry& geometry)
     : m_Parent(parent), m_Events(events), m_Geometry(geometry) {
     m_Parent.Attach(*this);
@@ -65,11 +72,23 @@ Win32TextBox::Win32TextBox(CompositeWindow& parent, TextBoxEvents& events, const
     }
 }
 
+void Win32TextBox::KeepEditState() {
+    m_Text = WideText();
+    DWORD start = 0, end = 0;
+    CallEdit(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    m_SelectionStart = start;
+    m_SelectionEnd = end;
+}
+
 // Still the control's child, now of no window: the dead one's handle no
-// longer finds it.
+// longer finds it, and what was set on it is set on the next.
 void Win32TextBox::ForgetEdit() {
     m_Edit = nullptr;
     m_EditProcedure = nullptr;
+    m_Focused = false;
+    m_CaretHidden = false;
+    m_LeftMargin = m_RightMargin = -1;
+    m_Placed = {};
 }
 
 Win32TextBox::~Win32TextBox() {
@@ -396,10 +415,16 @@ void Win32TextBox::ShowCaret() {
     }
 }
 
+// Painting turned on paints now: the field's own painting waits for the
+// message loop, which may have a flood of input to go through first.
 void Win32TextBox::SetRedraw(bool redraw) {
     m_Redraw = redraw;
-    if (m_Edit)
-        SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
+    if (!m_Edit)
+        return;
+    SendMessageW(m_Edit, WM_SETREDRAW, redraw, 0);
+    if (redraw && IsWindowVisible(m_Edit))
+        RedrawWindow(m_Edit, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
 }
 
 void Win32TextBox::Refresh() {
@@ -447,6 +472,9 @@ LRESULT Win32TextBox::CallEdit(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT Win32TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DESTROY:
+        KeepEditState();
+        return CallEdit(message, wParam, lParam);
     case WM_CHAR:
     case WM_IME_CHAR:
         return OnChar(message, wParam, lParam);
@@ -566,7 +594,7 @@ LRESULT Win32TextBox::OnChar(UINT message, WPARAM wParam, LPARAM lParam) {
 // whole text, as with the Ctrl letters.
 LRESULT Win32TextBox::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     auto keyCode = static_cast<std::int16_t>(wParam);
-    std::int16_t shift = ShiftState();
+    std::int16_t shift = ShiftState(message, lParam);
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
         m_Events.OnKeyDown(keyCode, shift);
     else

@@ -62,6 +62,9 @@ public:
 
 private:
     static Win32TextBox* FieldOf(HWND edit);
+    // The EDIT is being destroyed by someone else: its text and selection
+    // are kept, as before it was made, for the control and for a new EDIT.
+    void KeepEditState();
     void ForgetEdit();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     // The EDIT's own handling of a message.
@@ -122,5 +125,9 @@ private:
 
 // The shift state as events carry it: 1 Shift, 2 Ctrl, 4 Alt.
 std::int16_t ShiftState();
+// The same for a key message: a system key's Alt is the one its context
+// code tells (bit 29), which a key posted by a program carries whatever
+// the keyboard's state.
+std::int16_t ShiftState(UINT message, LPARAM lParam);
 
 } // namespace quillomet::win32

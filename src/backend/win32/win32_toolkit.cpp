@@ -124,8 +124,10 @@ private:
         auto* self = WindowOwners<Win32Spinner>::Find(window);
         if (!self) // the spinner let the window go: the class's own procedure
             return CallWindowProcW(ClassProcedure(window), window, message, wParam, lParam);
-        if (message == WM_NCDESTROY)
+        if (message == WM_NCDESTROY) { // destroyed with the control's window
             WindowOwners<Win32Spinner>::Remove(window);
+            self->m_Window = nullptr;
+        }
         try {
             const StandardFloatingPoint standardFloatingPoint;
             const CompositeWindow::Hold hold(self->m_Parent);
@@ -531,29 +533,6 @@ std::string Win32Toolkit::ClipboardText() {
     std::string result = text ? WideToUtf8(text) : std::string();
     GlobalUnlock(data);
     return result;
-}
-
-// Lets the messages already queued run, once: a marker posted behind them
-// ends the round, so what they queue in turn waits. The control is kept
-// alive meanwhile, and a quit request met on the way is posted again.
-void Win32Toolkit::ProcessPendingMessages() {
-    static const UINT marker = RegisterWindowMessageW(L"Quillomet.PendingMessagesDone");
-    const CompositeWindow::Hold hold(m_Window);
-    // The marker goes to the thread's parking window, which exists whether
-    // or not the control's own window does yet.
-    const HWND window = CompositeWindow::ParkingWindow();
-    PostMessageW(window, marker, 0, 0);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (message.hwnd == window && message.message == marker)
-            break;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 void Win32Toolkit::SendTab() {

@@ -30,7 +30,6 @@ public:
     void ClearClipboard() override;
     void SetClipboardText(std::string_view text) override;
     std::string ClipboardText() override;
-    void ProcessPendingMessages() override;
     void SendTab() override;
     std::unique_ptr<CalculatorWindow>
     CreateCalculatorWindow(CalculatorWindowEvents& events) override;
