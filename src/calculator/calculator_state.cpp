@@ -1,5 +1,6 @@
 #include "calculator/calculator_state.h"
 
+#include "common/dropped_error.h"
 #include "common/thread_data.h"
 
 #include <exception>
@@ -8,11 +9,14 @@
 namespace quillomet {
 namespace {
 
+// One step of closing, which must not keep the steps after it from
+// running: its failure has nobody to go to, and is reported as dropped.
 template <typename Step>
 void Guarded(Step step) noexcept {
     try {
         step();
     } catch (...) {
+        ReportDroppedError("closing the calculator");
     }
 }
 

@@ -1,4 +1,5 @@
 #include "common/number_conversion.h"
+#include "common/scope_exit.h"
 #include "control/key_codes.h"
 #include "control/quillomet.h"
 #include "control/value_text.h"
@@ -21,17 +22,6 @@ constexpr std::int32_t RepeatInterval = 50;
 double Remainder(double v, std::int16_t n) {
     return std::fmod(std::nearbyint(v), n);
 }
-
-class ScopedStep {
-public:
-    explicit ScopedStep(bool& stepping) : m_Stepping(stepping) { m_Stepping = true; }
-    ~ScopedStep() { m_Stepping = false; }
-    ScopedStep(const ScopedStep&) = delete;
-    ScopedStep& operator=(const ScopedStep&) = delete;
-
-private:
-    bool& m_Stepping;
-};
 
 } // namespace
 
@@ -78,7 +68,8 @@ bool Quillomet::MayStepDown(double& floor) {
 void Quillomet::StepUp() {
     if (m_UpDownIncrement == 0)
         return;
-    ScopedStep step(m_Stepping);
+    m_Stepping = true;
+    const scope_exit stepped([this] { m_Stepping = false; });
     if (!MayStepUp())
         return;
     const double r = Remainder(Value().ToDouble(), m_UpDownIncrement);
@@ -92,7 +83,8 @@ void Quillomet::StepUp() {
 void Quillomet::StepDown() {
     if (m_UpDownIncrement == 0)
         return;
-    ScopedStep step(m_Stepping);
+    m_Stepping = true;
+    const scope_exit stepped([this] { m_Stepping = false; });
     double floor = 0;
     if (!MayStepDown(floor))
         return;
@@ -113,7 +105,8 @@ void Quillomet::StepDown() {
 void Quillomet::StepPage(bool up) {
     if (m_UpDownIncrement == 0)
         return;
-    ScopedStep step(m_Stepping);
+    m_Stepping = true;
+    const scope_exit stepped([this] { m_Stepping = false; });
     double floor = 0;
     if (up ? !MayStepUp() : !MayStepDown(floor))
         return;

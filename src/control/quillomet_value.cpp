@@ -1,5 +1,6 @@
 #include "common/automation_error.h"
 #include "common/number_conversion.h"
+#include "common/scope_exit.h"
 #include "common/text_length.h"
 #include "control/property_keys.h"
 #include "control/quillomet.h"
@@ -11,20 +12,6 @@
 
 namespace quillomet {
 namespace {
-
-// Sets a flag for the lifetime of a scope, also when the scope is left by
-// an error.
-class ScopedFlag {
-public:
-    ScopedFlag(bool& flag, bool value) : m_Flag(flag), m_Saved(flag) { m_Flag = value; }
-    ~ScopedFlag() { m_Flag = m_Saved; }
-    ScopedFlag(const ScopedFlag&) = delete;
-    ScopedFlag& operator=(const ScopedFlag&) = delete;
-
-private:
-    bool& m_Flag;
-    bool m_Saved;
-};
 
 Variant FiniteDouble(double value) {
     if (!std::isfinite(value))
@@ -132,7 +119,7 @@ void Quillomet::ApplyRange() {
     if (m_ApplyingRange)
         return;
     const bool crossed = MemberValue(m_MinValue) > MemberValue(m_MaxValue);
-    ScopedFlag guard(m_ApplyingRange, crossed);
+    const auto applying = scoped_value(m_ApplyingRange, crossed);
 
     if (m_Value.IsEmpty() || (m_Value.IsString() && m_Value.String().empty()))
         m_Value = std::int16_t{0};

@@ -1,6 +1,7 @@
 #include "server/class_factory.h"
 
 #include "backend/win32/floating_point.h"
+#include "backend/win32/host_entry.h"
 #include "server/control_object.h"
 #include "win32com/error.h"
 #include "win32com/module.h"
@@ -28,16 +29,15 @@ public:
     STDMETHODIMP_(ULONG) AddRef() noexcept override { return 2; }
     STDMETHODIMP_(ULONG) Release() noexcept override { return 1; }
 
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override try {
-        const win32::StandardFloatingPoint standardFloatingPoint;
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        return CreateControlObject(iid, object);
-    } catch (...) {
-        return com::ToHresult();
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override {
+        return win32::EnterFromHost(this, [&]() -> HRESULT {
+            if (!object)
+                return E_POINTER;
+            *object = nullptr;
+            if (outer)
+                return CLASS_E_NOAGGREGATION;
+            return CreateControlObject(iid, object);
+        });
     }
 
     STDMETHODIMP LockServer(BOOL lock) noexcept override {

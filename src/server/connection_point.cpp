@@ -1,5 +1,6 @@
 #include "server/connection_point.h"
 
+#include "backend/win32/host_entry.h"
 #include "win32com/error.h"
 
 #include <olectl.h>
@@ -25,22 +26,22 @@ ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** contain
 }
 
 // A sink for the events may offer only IDispatch, as scripts' sinks do.
-STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept try {
-    if (!cookie)
-        return E_POINTER;
-    *cookie = 0;
-    if (!sink)
-        return E_POINTER;
-    com::com_ptr<IUnknown> typed;
-    if (FAILED(sink->QueryInterface(m_Iid, typed.put_void())) &&
-        (m_Iid == IID_IPropertyNotifySink ||
-         FAILED(sink->QueryInterface(IID_IDispatch, typed.put_void()))))
-        return CONNECT_E_CANNOTCONNECT;
-    *cookie = m_NextCookie++;
-    m_Sinks.emplace(*cookie, std::move(typed));
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
+    return win32::EnterFromHost(static_cast<IConnectionPoint*>(this), [&]() -> HRESULT {
+        if (!cookie)
+            return E_POINTER;
+        *cookie = 0;
+        if (!sink)
+            return E_POINTER;
+        com::com_ptr<IUnknown> typed;
+        if (FAILED(sink->QueryInterface(m_Iid, typed.put_void())) &&
+            (m_Iid == IID_IPropertyNotifySink ||
+             FAILED(sink->QueryInterface(IID_IDispatch, typed.put_void()))))
+            return CONNECT_E_CANNOTCONNECT;
+        *cookie = m_NextCookie++;
+        m_Sinks.emplace(*cookie, std::move(typed));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) noexcept {

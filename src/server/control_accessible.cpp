@@ -1,5 +1,6 @@
 #include "server/control_accessible.h"
 
+#include "backend/win32/host_entry.h"
 #include "backend/win32/win32_toolkit.h"
 #include "control/quillomet.h"
 #include "win32com/error.h"
@@ -104,234 +105,234 @@ HRESULT ControlAccessible::FieldObject(VARIANT* result) const {
     return S_OK;
 }
 
-STDMETHODIMP ControlAccessible::get_accChildCount(LONG* count) noexcept try {
-    if (!count)
-        return E_POINTER;
-    *count = static_cast<LONG>(Parts().size());
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP ControlAccessible::get_accChildCount(LONG* count) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!count)
+            return E_POINTER;
+        *count = static_cast<LONG>(Parts().size());
+        return S_OK;
+    });
 }
 
-STDMETHODIMP ControlAccessible::get_accChild(VARIANT child, IDispatch** object) noexcept try {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    const Part part = PartOf(child);
-    if (part == Part::Self)
+STDMETHODIMP ControlAccessible::get_accChild(VARIANT child, IDispatch** object) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        const Part part = PartOf(child);
+        if (part == Part::Self)
+            return E_INVALIDARG;
+        if (part != Part::Field)
+            return S_FALSE; // the halves and the button are simple elements
+        VARIANT field;
+        VariantInit(&field);
+        FieldObject(&field);
+        *object = field.pdispVal;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ControlAccessible::get_accName(VARIANT child, BSTR* name) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!name)
+            return E_POINTER;
+        *name = nullptr;
+        switch (PartOf(child)) {
+        case Part::Self:
+        case Part::Field:
+            return Answer(Source().AccessibleName(), name);
+        case Part::Increase:
+            return Answer(IncreaseName, name);
+        case Part::Decrease:
+            return Answer(DecreaseName, name);
+        case Part::Calculator:
+            return Answer(CalculatorName, name);
+        }
         return E_INVALIDARG;
-    if (part != Part::Field)
-        return S_FALSE; // the halves and the button are simple elements
-    VARIANT field;
-    VariantInit(&field);
-    FieldObject(&field);
-    *object = field.pdispVal;
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
-}
-
-STDMETHODIMP ControlAccessible::get_accName(VARIANT child, BSTR* name) noexcept try {
-    if (!name)
-        return E_POINTER;
-    *name = nullptr;
-    switch (PartOf(child)) {
-    case Part::Self:
-    case Part::Field:
-        return Answer(Source().AccessibleName(), name);
-    case Part::Increase:
-        return Answer(IncreaseName, name);
-    case Part::Decrease:
-        return Answer(DecreaseName, name);
-    case Part::Calculator:
-        return Answer(CalculatorName, name);
-    }
-    return E_INVALIDARG;
-} catch (...) {
-    return com::ToHresult();
+    });
 }
 
 // What the field shows.
-STDMETHODIMP ControlAccessible::get_accValue(VARIANT child, BSTR* value) noexcept try {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    const Part part = PartOf(child);
-    if (part != Part::Self && part != Part::Field)
-        return DISP_E_MEMBERNOTFOUND;
-    const HWND field = FieldWindow();
-    return Answer(field ? WindowText(field) : std::wstring(), value);
-} catch (...) {
-    return com::ToHresult();
-}
-
-STDMETHODIMP ControlAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept try {
-    if (!role)
-        return E_POINTER;
-    VariantInit(role);
-    LONG answer = ROLE_SYSTEM_PUSHBUTTON;
-    switch (PartOf(child)) {
-    case Part::Self:
-        answer = Source().Control().UpDownFunction() ? ROLE_SYSTEM_SPINBUTTON : ROLE_SYSTEM_TEXT;
-        break;
-    case Part::Field:
-        answer = ROLE_SYSTEM_TEXT;
-        break;
-    default:
-        break;
-    }
-    role->vt = VT_I4;
-    role->lVal = answer;
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
-}
-
-STDMETHODIMP ControlAccessible::get_accState(VARIANT child, VARIANT* state) noexcept try {
-    if (!state)
-        return E_POINTER;
-    VariantInit(state);
-    const Part part = PartOf(child);
-    Quillomet& control = Source().Control();
-    LONG flags = 0;
-    if (!control.Enabled())
-        flags |= STATE_SYSTEM_UNAVAILABLE;
-    if (!IsWindowVisible(m_Window))
-        flags |= STATE_SYSTEM_INVISIBLE;
-    if (part == Part::Self || part == Part::Field) {
+STDMETHODIMP ControlAccessible::get_accValue(VARIANT child, BSTR* value) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!value)
+            return E_POINTER;
+        *value = nullptr;
+        const Part part = PartOf(child);
+        if (part != Part::Self && part != Part::Field)
+            return DISP_E_MEMBERNOTFOUND;
         const HWND field = FieldWindow();
-        if (control.Enabled())
-            flags |= STATE_SYSTEM_FOCUSABLE;
-        if (field && GetFocus() == field)
-            flags |= STATE_SYSTEM_FOCUSED;
-        if (control.Locked())
-            flags |= STATE_SYSTEM_READONLY;
-    }
-    state->vt = VT_I4;
-    state->lVal = flags;
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+        return Answer(field ? WindowText(field) : std::wstring(), value);
+    });
 }
 
-STDMETHODIMP ControlAccessible::get_accFocus(VARIANT* focused) noexcept try {
-    if (!focused)
-        return E_POINTER;
-    VariantInit(focused);
-    const HWND field = FieldWindow();
-    if (!field || GetFocus() != field)
-        return S_FALSE;
-    return FieldObject(focused);
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP ControlAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!role)
+            return E_POINTER;
+        VariantInit(role);
+        LONG answer = ROLE_SYSTEM_PUSHBUTTON;
+        switch (PartOf(child)) {
+        case Part::Self:
+            answer =
+                Source().Control().UpDownFunction() ? ROLE_SYSTEM_SPINBUTTON : ROLE_SYSTEM_TEXT;
+            break;
+        case Part::Field:
+            answer = ROLE_SYSTEM_TEXT;
+            break;
+        default:
+            break;
+        }
+        role->vt = VT_I4;
+        role->lVal = answer;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP ControlAccessible::get_accDefaultAction(VARIANT child, BSTR* action) noexcept try {
-    if (!action)
-        return E_POINTER;
-    *action = nullptr;
-    const Part part = PartOf(child);
-    if (part == Part::Self || part == Part::Field)
-        return DISP_E_MEMBERNOTFOUND;
-    return Answer(PressAction, action);
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP ControlAccessible::get_accState(VARIANT child, VARIANT* state) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!state)
+            return E_POINTER;
+        VariantInit(state);
+        const Part part = PartOf(child);
+        Quillomet& control = Source().Control();
+        LONG flags = 0;
+        if (!control.Enabled())
+            flags |= STATE_SYSTEM_UNAVAILABLE;
+        if (!IsWindowVisible(m_Window))
+            flags |= STATE_SYSTEM_INVISIBLE;
+        if (part == Part::Self || part == Part::Field) {
+            const HWND field = FieldWindow();
+            if (control.Enabled())
+                flags |= STATE_SYSTEM_FOCUSABLE;
+            if (field && GetFocus() == field)
+                flags |= STATE_SYSTEM_FOCUSED;
+            if (control.Locked())
+                flags |= STATE_SYSTEM_READONLY;
+        }
+        state->vt = VT_I4;
+        state->lVal = flags;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ControlAccessible::get_accFocus(VARIANT* focused) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!focused)
+            return E_POINTER;
+        VariantInit(focused);
+        const HWND field = FieldWindow();
+        if (!field || GetFocus() != field)
+            return S_FALSE;
+        return FieldObject(focused);
+    });
+}
+
+STDMETHODIMP ControlAccessible::get_accDefaultAction(VARIANT child, BSTR* action) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!action)
+            return E_POINTER;
+        *action = nullptr;
+        const Part part = PartOf(child);
+        if (part == Part::Self || part == Part::Field)
+            return DISP_E_MEMBERNOTFOUND;
+        return Answer(PressAction, action);
+    });
 }
 
 STDMETHODIMP ControlAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
-                                            VARIANT child) noexcept try {
-    if (!left || !top || !width || !height)
-        return E_POINTER;
-    *left = *top = *width = *height = 0;
-    const RECT r = PlaceOf(PartOf(child));
-    *left = r.left;
-    *top = r.top;
-    *width = r.right - r.left;
-    *height = r.bottom - r.top;
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+                                            VARIANT child) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!left || !top || !width || !height)
+            return E_POINTER;
+        *left = *top = *width = *height = 0;
+        const RECT r = PlaceOf(PartOf(child));
+        *left = r.left;
+        *top = r.top;
+        *width = r.right - r.left;
+        *height = r.bottom - r.top;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP ControlAccessible::accHitTest(LONG left, LONG top, VARIANT* child) noexcept try {
-    if (!child)
-        return E_POINTER;
-    VariantInit(child);
-    const POINT at{left, top};
-    RECT r = PlaceOf(Part::Self);
-    if (!PtInRect(&r, at))
-        return S_FALSE;
-    const std::vector<Part> parts = Parts();
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        r = PlaceOf(parts[i]);
+STDMETHODIMP ControlAccessible::accHitTest(LONG left, LONG top, VARIANT* child) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!child)
+            return E_POINTER;
+        VariantInit(child);
+        const POINT at{left, top};
+        RECT r = PlaceOf(Part::Self);
         if (!PtInRect(&r, at))
-            continue;
-        if (parts[i] == Part::Field)
-            return FieldObject(child);
+            return S_FALSE;
+        const std::vector<Part> parts = Parts();
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            r = PlaceOf(parts[i]);
+            if (!PtInRect(&r, at))
+                continue;
+            if (parts[i] == Part::Field)
+                return FieldObject(child);
+            child->vt = VT_I4;
+            child->lVal = static_cast<LONG>(i + 1);
+            return S_OK;
+        }
         child->vt = VT_I4;
-        child->lVal = static_cast<LONG>(i + 1);
+        child->lVal = CHILDID_SELF;
         return S_OK;
-    }
-    child->vt = VT_I4;
-    child->lVal = CHILDID_SELF;
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+    });
 }
 
 // Among the parts by their order; from the control itself, as the system
 // navigates among windows.
-STDMETHODIMP ControlAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end) noexcept
-    try {
-    if (!end)
-        return E_POINTER;
-    VariantInit(end);
-    const Part from = PartOf(start);
-    const auto count = static_cast<LONG>(Parts().size());
-    LONG to = 0;
-    if (from == Part::Self) {
-        if (direction == NAVDIR_FIRSTCHILD)
-            to = count > 0 ? 1 : 0;
-        else if (direction == NAVDIR_LASTCHILD)
-            to = count;
-        else
-            return AccessibleProxy::accNavigate(direction, start, end);
-    } else if (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN) {
-        const LONG id = ChildId(start);
-        to = id < count ? id + 1 : 0;
-    } else if (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP) {
-        const LONG id = ChildId(start);
-        to = id > 1 ? id - 1 : 0;
-    }
-    if (to == 0)
-        return S_FALSE;
-    VARIANT target{};
-    target.vt = VT_I4;
-    target.lVal = to;
-    if (PartOf(target) == Part::Field)
-        return FieldObject(end);
-    *end = target;
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP ControlAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        if (!end)
+            return E_POINTER;
+        VariantInit(end);
+        const Part from = PartOf(start);
+        const auto count = static_cast<LONG>(Parts().size());
+        LONG to = 0;
+        if (from == Part::Self) {
+            if (direction == NAVDIR_FIRSTCHILD)
+                to = count > 0 ? 1 : 0;
+            else if (direction == NAVDIR_LASTCHILD)
+                to = count;
+            else
+                return AccessibleProxy::accNavigate(direction, start, end);
+        } else if (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN) {
+            const LONG id = ChildId(start);
+            to = id < count ? id + 1 : 0;
+        } else if (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP) {
+            const LONG id = ChildId(start);
+            to = id > 1 ? id - 1 : 0;
+        }
+        if (to == 0)
+            return S_FALSE;
+        VARIANT target{};
+        target.vt = VT_I4;
+        target.lVal = to;
+        if (PartOf(target) == Part::Field)
+            return FieldObject(end);
+        *end = target;
+        return S_OK;
+    });
 }
 
 // Through the control's own handlers, as a click on the part, from the
 // message loop: the host's events (and the calculator opening) do not run
 // inside the screen reader's call, which returns at once.
-STDMETHODIMP ControlAccessible::accDoDefaultAction(VARIANT child) noexcept try {
-    const Part part = PartOf(child);
-    if (part == Part::Self || part == Part::Field)
-        return DISP_E_MEMBERNOTFOUND;
-    AccessibleSource& source = Source();
-    if (!source.Control().Enabled())
-        return E_ACCESSDENIED;
-    const DefaultAction action = part == Part::Calculator ? DefaultAction::OpenCalculator
-                                 : part == Part::Increase ? DefaultAction::Increase
-                                                          : DefaultAction::Decrease;
-    return source.PostDefaultAction(action) ? S_OK : E_FAIL;
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP ControlAccessible::accDoDefaultAction(VARIANT child) noexcept {
+    return win32::EnterFromHost(static_cast<IAccessible*>(this), [&]() -> HRESULT {
+        const Part part = PartOf(child);
+        if (part == Part::Self || part == Part::Field)
+            return DISP_E_MEMBERNOTFOUND;
+        AccessibleSource& source = Source();
+        if (!source.Control().Enabled())
+            return E_ACCESSDENIED;
+        const DefaultAction action = part == Part::Calculator ? DefaultAction::OpenCalculator
+                                     : part == Part::Increase ? DefaultAction::Increase
+                                                              : DefaultAction::Decrease;
+        return source.PostDefaultAction(action) ? S_OK : E_FAIL;
+    });
 }
 
 } // namespace quillomet

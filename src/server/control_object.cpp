@@ -1,8 +1,44 @@
 #include "server/control_object.h"
 
-#include "server/control_object_class.h"
+#include "win32com/gdi_objects.h"
 
 namespace quillomet {
+
+ControlObject::ControlObject() : m_Container(*this), m_Control(m_Toolkit, m_Container) {
+    ConnectWindow();
+}
+
+ControlObject::~ControlObject() {
+    DisconnectWindow();
+    if (m_Accessible)
+        m_Accessible->Disconnect(); // a screen reader may hold it longer
+    if (m_Events)
+        m_Events->Detach();
+    if (m_PropertyNotify)
+        m_PropertyNotify->Detach();
+    m_Control.OnTerminate();
+}
+
+void* ControlObject::QueryExtra(REFIID iid) noexcept {
+    if (iid == IID_IDispatch)
+        return static_cast<_Quillomet*>(this);
+    if (iid == IID_IProvideClassInfo)
+        return static_cast<IProvideClassInfo2*>(this);
+    if (iid == IID_IPersist)
+        return static_cast<IPersistPropertyBag*>(this);
+    if (iid == IID_IOleWindow)
+        return static_cast<IOleInPlaceObject*>(this);
+    if (iid == IID_IViewObject)
+        return static_cast<IViewObject2*>(this);
+    return nullptr;
+}
+
+STDMETHODIMP ControlObject::LiveGdiObjects(LONG* count) noexcept {
+    if (!count)
+        return E_POINTER;
+    *count = com::GdiObjects::Live();
+    return S_OK;
+}
 
 // The control's window keeps the object alive while a message is handled,
 // and tells the control of the focus crossing its boundary.
@@ -15,24 +51,6 @@ void ControlObject::ConnectWindow() {
 void ControlObject::DisconnectWindow() {
     m_Container.SetSelf(nullptr);
     m_Toolkit.Window().SetOwner(nullptr);
-}
-
-// One object for the window, asked for again and again by a screen reader;
-// made anew for a new window. Without active accessibility the system
-// answers for the window.
-LRESULT ControlObject::AccessibleObject(WPARAM wParam, LPARAM lParam) try {
-    const HWND window = m_Toolkit.Window().Existing();
-    if (static_cast<LONG>(lParam) != OBJID_CLIENT || !window)
-        return 0;
-    if (!m_Accessible || m_Accessible->Window() != window) {
-        if (m_Accessible)
-            m_Accessible->Disconnect();
-        m_Accessible.reset();
-        m_Accessible = com::make<ControlAccessible>(window, static_cast<AccessibleSource&>(*this));
-    }
-    return win32::AnswerGetObject(wParam, lParam, m_Accessible.get());
-} catch (...) {
-    return 0;
 }
 
 // A screen reader's default action, arriving as a click would; a control
@@ -60,48 +78,6 @@ void ControlObject::WindowDestroyed() {
         m_Accessible->Disconnect();
     m_Accessible.reset();
     m_PlaceLost = m_InPlaceActive;
-}
-
-namespace {
-
-// The text of a label placed just before the control among its siblings, as
-// a dialog places a field's label: a static window of text, without its
-// mnemonic marks.
-std::wstring LabelBefore(HWND window) {
-    const HWND previous = GetWindow(window, GW_HWNDPREV);
-    wchar_t className[8] = {};
-    if (!previous || !GetClassNameW(previous, className, 8) || _wcsicmp(className, L"Static") != 0)
-        return {};
-    // Pictures, frames and rectangles are no labels.
-    switch (GetWindowLongW(previous, GWL_STYLE) & SS_TYPEMASK) {
-    case SS_LEFT:
-    case SS_CENTER:
-    case SS_RIGHT:
-    case SS_SIMPLE:
-    case SS_LEFTNOWORDWRAP:
-        break;
-    default:
-        return {};
-    }
-    const std::wstring text = WindowText(previous);
-    std::wstring name;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&' && i + 1 < text.size())
-            ++i; // "&&" stands for one "&"; a single one marks the next letter
-        name += text[i];
-    }
-    return name;
-}
-
-} // namespace
-
-// Where a screen reader finds the control's name: the label the host placed
-// before it, else the host's DisplayName for it, else its extender's Name.
-std::wstring ControlObject::AccessibleName() {
-    if (const HWND window = m_Toolkit.Window().Existing())
-        if (std::wstring label = LabelBefore(window); !label.empty())
-            return label;
-    return Utf8ToWide(m_Control.HostName());
 }
 
 // The control's own window: focus from outside enters the control first; an

@@ -1,4 +1,5 @@
 // The four exports and the entry point.
+#include "backend/win32/host_entry.h"
 #include "backend/win32/window_owners.h"
 #include "ordinalex.h"
 #include "server/class_factory.h"
@@ -34,29 +35,29 @@ STDAPI DllCanUnloadNow() {
     return com::CanUnload() ? S_OK : S_FALSE;
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) try {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (clsid != CLSID_Quillomet)
-        return CLASS_E_CLASSNOTAVAILABLE;
-    return TheClassFactory().QueryInterface(iid, object);
-} catch (...) {
-    return com::ToHresult();
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    return win32::EnterFromHost(nullptr, [&]() -> HRESULT {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (clsid != CLSID_Quillomet)
+            return CLASS_E_CLASSNOTAVAILABLE;
+        return TheClassFactory().QueryInterface(iid, object);
+    });
 }
 
-STDAPI DllRegisterServer() try {
-    RegisterServer(RegistrationScope::Machine);
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+STDAPI DllRegisterServer() {
+    return win32::EnterFromHost(nullptr, [&]() -> HRESULT {
+        RegisterServer(RegistrationScope::Machine);
+        return S_OK;
+    });
 }
 
-STDAPI DllUnregisterServer() try {
-    UnregisterServer(RegistrationScope::Machine);
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+STDAPI DllUnregisterServer() {
+    return win32::EnterFromHost(nullptr, [&]() -> HRESULT {
+        UnregisterServer(RegistrationScope::Machine);
+        return S_OK;
+    });
 }
 
 // regsvr32 /i:user (with /n, alone) registers for the current user only and
@@ -64,18 +65,18 @@ STDAPI DllUnregisterServer() try {
 // A registration that fails halfway reports its failure and leaves what it
 // wrote, as DllRegisterServer does: removing it could remove a working
 // registration it was writing over.
-STDAPI DllInstall(BOOL install, PCWSTR commandLine) try {
-    RegistrationScope scope = RegistrationScope::Machine;
-    if (commandLine && *commandLine) {
-        if (_wcsicmp(commandLine, L"user") != 0)
-            return E_INVALIDARG;
-        scope = RegistrationScope::User;
-    }
-    if (install)
-        RegisterServer(scope);
-    else
-        UnregisterServer(scope);
-    return S_OK;
-} catch (...) {
-    return com::ToHresult();
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+    return win32::EnterFromHost(nullptr, [&]() -> HRESULT {
+        RegistrationScope scope = RegistrationScope::Machine;
+        if (commandLine && *commandLine) {
+            if (_wcsicmp(commandLine, L"user") != 0)
+                return E_INVALIDARG;
+            scope = RegistrationScope::User;
+        }
+        if (install)
+            RegisterServer(scope);
+        else
+            UnregisterServer(scope);
+        return S_OK;
+    });
 }

@@ -1,5 +1,6 @@
 #include "backend/win32/accessible_proxy.h"
 
+#include "backend/win32/host_entry.h"
 #include "backend/win32/on_demand_imports.h"
 #include "common/described_error.h"
 #include "win32com/error.h"
@@ -146,20 +147,19 @@ STDMETHODIMP AccessibleProxy::GetWindow(HWND* window) noexcept {
 NamedAccessible::NamedAccessible(HWND window, AccessibleFacts facts)
     : AccessibleProxy(window), m_Facts(std::move(facts)) {}
 
-STDMETHODIMP NamedAccessible::get_accName(VARIANT child, BSTR* name) noexcept try {
-    if (!IsSelf(child))
-        return AccessibleProxy::get_accName(child, name);
-    return Answer(m_Facts.name, name);
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP NamedAccessible::get_accName(VARIANT child, BSTR* name) noexcept {
+    return EnterFromHost(static_cast<IAccessible*>(this), [&] {
+        return IsSelf(child) ? Answer(m_Facts.name, name)
+                             : AccessibleProxy::get_accName(child, name);
+    });
 }
 
-STDMETHODIMP NamedAccessible::get_accValue(VARIANT child, BSTR* value) noexcept try {
-    if (!IsSelf(child) || m_Facts.value.empty())
-        return AccessibleProxy::get_accValue(child, value);
-    return Answer(m_Facts.value, value);
-} catch (...) {
-    return com::ToHresult();
+STDMETHODIMP NamedAccessible::get_accValue(VARIANT child, BSTR* value) noexcept {
+    return EnterFromHost(static_cast<IAccessible*>(this), [&] {
+        return IsSelf(child) && !m_Facts.value.empty()
+                   ? Answer(m_Facts.value, value)
+                   : AccessibleProxy::get_accValue(child, value);
+    });
 }
 
 STDMETHODIMP NamedAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {

@@ -1,6 +1,7 @@
 #include "backend/win32/composite_window.h"
 
 #include "backend/win32/floating_point.h"
+#include "backend/win32/host_entry.h"
 #include "backend/win32/screen_units.h"
 #include "backend/win32/window_owners.h"
 #include "common/described_error.h"
@@ -39,17 +40,6 @@ void CompositeWindow::RegisterClassOnce() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = ClassName;
     RegisterClassExW(&wc);
-}
-
-void ReportDroppedError(const char* where) noexcept {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        const std::string text = std::string("Quillomet: ") + where + ": " + error.what() + "\n";
-        OutputDebugStringA(text.c_str());
-    } catch (...) {
-        OutputDebugStringA("Quillomet: unknown error dropped\n");
-    }
 }
 
 HWND CompositeWindow::ParkingWindow() {
@@ -216,14 +206,9 @@ LRESULT CALLBACK CompositeWindow::WindowProc(HWND window, UINT message, WPARAM w
         WindowOwners<CompositeWindow>::Remove(window);
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        const StandardFloatingPoint standardFloatingPoint;
-        const Hold hold(*self);
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        ReportDroppedError("control window");
-        return 0;
-    }
+    const Hold hold(*self);
+    return EnterFromWindow("control window",
+                           [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT CompositeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

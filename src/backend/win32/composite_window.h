@@ -173,8 +173,4 @@ private:
     bool m_Creating = false;
 };
 
-// Logs an error that a window procedure must swallow: Windows offers no
-// caller to return it to.
-void ReportDroppedError(const char* where) noexcept;
-
 } // namespace quillomet::win32

@@ -4,10 +4,12 @@
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
 #include "backend/win32/glyph_drawing.h"
+#include "backend/win32/host_entry.h"
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
 #include "common/calculator_glyph.h"
 #include "common/described_error.h"
+#include "common/scope_exit.h"
 #include "win32com/module.h"
 #include "win32com/text_conversion.h"
 
@@ -88,8 +90,7 @@ void AddTip(HWND tips, HWND dialog, HWND tool, const wchar_t* text) {
 
 LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    try {
-        const StandardFloatingPoint standardFloatingPoint;
+    return EnterFromWindow("about dialog", [&]() -> LRESULT {
         switch (message) {
         case WM_COMMAND:
             if (!dialog)
@@ -165,11 +166,8 @@ LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         default:
             break;
         }
-    } catch (...) {
-        ReportDroppedError("about dialog");
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
+    });
 }
 
 BOOL CALLBACK DisableOthers(HWND window, LPARAM list) {
@@ -219,16 +217,12 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     // ends the dialog, even a failure while building it, gives them back.
     // The fonts go with the dialog, after the window.
     std::vector<HWND> disabled;
-    struct Cleanup {
-        HWND window;
-        std::vector<HWND>& disabled;
-        ~Cleanup() {
-            for (HWND other : disabled)
-                EnableWindow(other, TRUE);
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            DestroyWindow(window);
-        }
-    } cleanup{window, disabled};
+    const scope_exit cleanup([&] {
+        for (HWND other : disabled)
+            EnableWindow(other, TRUE);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        DestroyWindow(window);
+    });
     // The dialog, not yet visible, is passed over.
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));

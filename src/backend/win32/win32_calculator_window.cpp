@@ -3,6 +3,7 @@
 #include "backend/win32/accessible_proxy.h"
 #include "backend/win32/composite_window.h"
 #include "backend/win32/floating_point.h"
+#include "backend/win32/host_entry.h"
 #include "backend/win32/on_demand_imports.h"
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
@@ -170,14 +171,9 @@ LRESULT CALLBACK Win32CalculatorWindow::WindowProc(HWND window, UINT message, WP
     auto* self = reinterpret_cast<Win32CalculatorWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        const StandardFloatingPoint standardFloatingPoint;
-        // The handler may close the calculator and so destroy `self`.
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        ReportDroppedError("calculator window");
-        return 0;
-    }
+    // The handler may close the calculator and so destroy `self`.
+    return EnterFromWindow("calculator window",
+                           [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT Win32CalculatorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -283,8 +279,7 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
                                                   LPARAM lParam, UINT_PTR,
                                                   DWORD_PTR data) noexcept {
     auto* self = reinterpret_cast<Win32CalculatorWindow*>(data);
-    try {
-        const StandardFloatingPoint standardFloatingPoint;
+    return EnterFromWindow("calculator button", [&]() -> LRESULT {
         if (message == WM_NCHITTEST && child == self->m_Readout)
             return HTTRANSPARENT;
         // Each key named by its meaning rather than by its caption.
@@ -307,11 +302,8 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
             self->m_Events.OnLostFocus();
             return result;
         }
-    } catch (...) {
-        ReportDroppedError("calculator button");
-        return 0;
-    }
-    return on_demand::DefSubclassProc(child, message, wParam, lParam);
+        return on_demand::DefSubclassProc(child, message, wParam, lParam);
+    });
 }
 
 } // namespace quillomet::win32

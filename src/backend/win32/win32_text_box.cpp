@@ -2,6 +2,7 @@
 
 #include "backend/win32/accessible_proxy.h"
 #include "backend/win32/floating_point.h"
+#include "backend/win32/host_entry.h"
 #include "backend/win32/mouse_message.h"
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_font.h"
@@ -455,15 +456,10 @@ LRESULT CALLBACK Win32TextBox::WindowProc(HWND window, UINT message, WPARAM wPar
         self->ForgetEdit();
         return CallWindowProcW(procedure, window, message, wParam, lParam);
     }
-    try {
-        const StandardFloatingPoint standardFloatingPoint;
-        const CompositeWindow::Hold hold(self->m_Parent);
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // The message may already have reached the field: not again.
-        ReportDroppedError("text box");
-        return 0;
-    }
+    const CompositeWindow::Hold hold(self->m_Parent);
+    // A message that failed may already have reached the field: not again.
+    return EnterFromWindow("text box",
+                           [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT Win32TextBox::CallEdit(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 
 #include "backend/win32/floating_point.h"
 #include "backend/win32/glyph_drawing.h"
+#include "backend/win32/host_entry.h"
 #include "backend/win32/mouse_message.h"
 #include "backend/win32/on_demand_imports.h"
 #include "backend/win32/screen_units.h"
@@ -128,9 +129,8 @@ private:
             WindowOwners<Win32Spinner>::Remove(window);
             self->m_Window = nullptr;
         }
-        try {
-            const StandardFloatingPoint standardFloatingPoint;
-            const CompositeWindow::Hold hold(self->m_Parent);
+        const CompositeWindow::Hold hold(self->m_Parent);
+        return EnterFromWindow("spinner", [&]() -> LRESULT {
             // A press whose release never comes (the capture taken away)
             // ends as a release, so the repeat stops.
             if (message == WM_CAPTURECHANGED && self->m_Pressed) {
@@ -161,10 +161,7 @@ private:
             if (!IsWindow(window))
                 return 0;
             return CallWindowProcW(self->m_UpDownProcedure, window, message, wParam, lParam);
-        } catch (...) {
-            ReportDroppedError("spinner");
-            return 0;
-        }
+        });
     }
 
     CompositeWindow& m_Parent;
