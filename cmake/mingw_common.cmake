@@ -11,9 +11,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Libraries keep their sections page-aligned in the file as in memory, so
-# that a loader can map each section from the file instead of reading it
-# into fresh pages (Wine's does): it costs a few kilobytes of padding and
-# saves a large part of the load.
+# The including file sets quillomet_file_alignment. Sections page-aligned
+# in the file as in memory (4096) let a loader map each section from the
+# file instead of reading it into fresh pages (Wine's does): a large part of
+# the load, for about 30 KB of padding. 512 packs them.
 set(CMAKE_SHARED_LINKER_FLAGS_INIT
-    "-static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096")
+    "-static -static-libgcc -static-libstdc++ -Wl,--file-alignment,${quillomet_file_alignment}")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/variant.h"
+#include "control/appearance.h"
 #include "control/text_forms.h"
 #include "toolkit/container.h"
 #include "toolkit/font.h"
@@ -95,6 +96,9 @@ public:
     void HideCalculator();
     // The about dialog, modal; returns when it closes.
     void DisplayAboutBox();
+
+    // What the control shows now, for a host that draws it itself.
+    Appearance CurrentAppearance();
 
     // Members as stored, for persistence and for tests of the range rules.
     const Variant& StoredValue() const { return m_Value; }
@@ -211,6 +215,10 @@ private:
     void TextBoxFocusArrival();
     void TextBoxFocusLoss();
     void ArrangeChildren();
+    struct ChildPlaces {
+        Geometry field, spinner, dropButton;
+    };
+    ChildPlaces PlacesOfChildren();
     void CloseCalculator();
     void ReleaseCalculator();
     void StepUp();

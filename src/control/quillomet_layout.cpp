@@ -53,9 +53,35 @@ void Quillomet::OnResize() {
     ArrangeChildren();
 }
 
-void Quillomet::ArrangeChildren() {
+// Where the children stand for the composite's size and flags. The spinner
+// keeps its own width; the others start at the top left.
+Quillomet::ChildPlaces Quillomet::PlacesOfChildren() {
     const std::int32_t h = m_Host.Height();
     const std::int32_t w = m_Host.Width();
+    ChildPlaces places;
+    places.spinner = layout::UpDown1;
+    places.spinner.height = h;
+    if (m_Calculator) {
+        // A square button as high as the composite, at the right edge.
+        places.dropButton = {Checked(std::int64_t{w} - h), 0, h, h};
+        if (m_UpDownFunction) {
+            places.spinner.left =
+                Checked(std::int64_t{places.dropButton.left} - layout::SpinnerAllowance);
+            places.field = {0, 0, places.spinner.left, h};
+        } else {
+            places.field = {0, 0, Checked(std::int64_t{w} - h + layout::ButtonOverlap), h};
+        }
+    } else if (m_UpDownFunction) {
+        places.spinner.left = Checked(std::int64_t{w} - layout::SpinnerAllowance);
+        places.field = {0, 0, places.spinner.left, h};
+    } else {
+        // Alone, the text box fills the inner area, inside any border.
+        places.field = {0, 0, m_Host.ScaleWidth(), m_Host.ScaleHeight()};
+    }
+    return places;
+}
+
+void Quillomet::ArrangeChildren() {
     // Enabled first: a spinner made now is made in its final state.
     if (m_UpDownFunction || m_UpDown1) {
         UpDown1().SetEnabled(m_Enabled && m_UpDownFunction);
@@ -64,29 +90,37 @@ void Quillomet::ArrangeChildren() {
     m_CalcButton->SetVisible(m_Calculator);
     m_CalcButton->SetEnabled(m_Enabled && m_Calculator);
 
+    const ChildPlaces places = PlacesOfChildren();
     if (m_Calculator) {
-        // A square button as high as the composite, at the right edge.
-        m_CalcButton->SetWidth(h);
-        m_CalcButton->SetHeight(h);
-        m_CalcButton->SetLeft(Checked(std::int64_t{w} - h));
-        if (m_UpDownFunction) {
-            UpDown1().SetHeight(h);
-            UpDown1().SetLeft(
-                Checked(std::int64_t{m_CalcButton->Left()} - layout::SpinnerAllowance));
-            m_txtNumber->SetWidth(UpDown1().Left());
-        } else {
-            m_txtNumber->SetWidth(Checked(std::int64_t{w} - h + layout::ButtonOverlap));
-        }
-        m_txtNumber->SetHeight(h);
-    } else if (m_UpDownFunction) {
-        UpDown1().SetHeight(h);
-        UpDown1().SetLeft(Checked(std::int64_t{w} - layout::SpinnerAllowance));
-        m_txtNumber->SetWidth(UpDown1().Left());
-        m_txtNumber->SetHeight(h);
-    } else {
-        // Alone, the text box fills the inner area, inside any border.
-        m_txtNumber->Move({0, 0, m_Host.ScaleWidth(), m_Host.ScaleHeight()});
+        m_CalcButton->SetWidth(places.dropButton.width);
+        m_CalcButton->SetHeight(places.dropButton.height);
+        m_CalcButton->SetLeft(places.dropButton.left);
     }
+    if (m_UpDownFunction) {
+        UpDown1().SetHeight(places.spinner.height);
+        UpDown1().SetLeft(places.spinner.left);
+    }
+    if (m_Calculator || m_UpDownFunction) {
+        m_txtNumber->SetWidth(places.field.width);
+        m_txtNumber->SetHeight(places.field.height);
+    } else {
+        m_txtNumber->Move(places.field);
+    }
+}
+
+Appearance Quillomet::CurrentAppearance() {
+    const ChildPlaces places = PlacesOfChildren();
+    Appearance appearance;
+    appearance.width = m_Host.Width();
+    appearance.height = m_Host.Height();
+    appearance.enabled = m_Enabled;
+    appearance.field = {places.field, m_txtNumber->Text(), m_txtNumber->TextAlignment(),
+                        m_BackColor,  m_ForeColor,         m_txtNumber->Font()};
+    if (m_UpDownFunction)
+        appearance.spinner = places.spinner;
+    if (m_Calculator)
+        appearance.dropButton = places.dropButton;
+    return appearance;
 }
 
 void Quillomet::SetEnabled(bool iEnabled) {

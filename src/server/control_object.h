@@ -6,7 +6,7 @@
 //   object_events.cpp        IConnectionPointContainer, events and change notices
 //   object_embedding.cpp     IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl
 //   object_persistence.cpp   IPersistPropertyBag, IPersistStreamInit, IPersistStorage
-//   object_view.cpp          IViewObject2
+//   object_view.cpp          IViewObject2 and IDataObject: the control's picture
 //   object_accessibility.cpp the window's screen-reader object and its name
 //   control_object.cpp       the object's life and what its windows tell it
 // Every method that does any work enters through Enter, which holds the rules
@@ -36,7 +36,7 @@ class ControlObject final
     : public com::ComObject<ControlObject, _Quillomet, IProvideClassInfo2, ISupportErrorInfo,
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
-                            IOleControl, IViewObject2, IQuillometDiagnostics>,
+                            IOleControl, IViewObject2, IDataObject, IQuillometDiagnostics>,
       private SiteOwner,
       private win32::WindowOwner,
       private AccessibleSource {
@@ -181,6 +181,18 @@ public:
     STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device,
                            LPSIZEL size) noexcept override;
 
+    // --- IDataObject (object_view.cpp) --------------------------------------
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) noexcept override;
+    STDMETHODIMP GetDataHere(FORMATETC* format, STGMEDIUM* medium) noexcept override;
+    STDMETHODIMP QueryGetData(FORMATETC* format) noexcept override;
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC* format, FORMATETC* canonical) noexcept override;
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) noexcept override;
+    STDMETHODIMP DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink,
+                         DWORD* connection) noexcept override;
+    STDMETHODIMP DUnadvise(DWORD connection) noexcept override;
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA** advise) noexcept override;
+
 private:
     // Every call from a host that does any work runs through here.
     HRESULT Enter(FunctionRef<HRESULT()> work) noexcept {
@@ -200,6 +212,11 @@ private:
 
     // Loading counts as the host's start-up notification (object_persistence.cpp).
     void LoadFrom(FunctionRef<void(Quillomet&)> load);
+
+    // The control's picture in `bounds` of `dc` (object_view.cpp).
+    void DrawPicture(HDC dc, const RECT& bounds);
+    // A host that keeps the control's picture hears that it changed.
+    void PictureChanged();
 
     // What the core's container reports (object_events.cpp).
     void OnPropertyChanged(std::string_view key) override;
@@ -251,6 +268,7 @@ private:
     int m_FreezeCount = 0;
     com::com_ptr<IOleAdviseHolder> m_AdviseHolder;
     com::com_ptr<IAdviseSink> m_ViewSink;
+    com::com_ptr<IDataAdviseHolder> m_DataAdviseHolder;
     DWORD m_ViewAspects = 0;
     DWORD m_ViewFlags = 0;
     com::com_ptr<IOleInPlaceFrame> m_Frame;

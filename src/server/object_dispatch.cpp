@@ -113,16 +113,17 @@ STDMETHODIMP ControlObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noex
         *info = QuillometInterfaceInfo();
         (*info)->AddRef();
         return S_OK;
-});
+    });
 }
 STDMETHODIMP ControlObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                           DISPID* ids) noexcept {
+                                          DISPID* ids) noexcept {
     return Enter([&]() -> HRESULT {
         return DispGetIDsOfNames(QuillometInterfaceInfo(), names, count, ids);
-});
+    });
 }
-STDMETHODIMP ControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                    EXCEPINFO* exception, UINT* argumentError) noexcept {
+STDMETHODIMP ControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception,
+                                   UINT* argumentError) noexcept {
     return Enter([&]() -> HRESULT {
         // The caller's arguments are read, never changed: a put works on a
         // copy of its argument, dereferenced.
@@ -153,7 +154,7 @@ STDMETHODIMP ControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
         if (colour && result && V_VT(result) == VT_UI4)
             V_VT(result) = VT_I4;
         return hr;
-});
+    });
 }
 
 // --- _Quillomet ---------------------------------------------------------
@@ -261,8 +262,7 @@ STDMETHODIMP ControlObject::putref_Font(IFontDisp* v) noexcept {
     return Put([&] {
         auto font = win32::Win32Font::FromUnknown(v);
         if (!font)
-            throw AutomationError(ErrorNumber::InvalidProcedureCall,
-                                  "Font needs a font object");
+            throw AutomationError(ErrorNumber::InvalidProcedureCall, "Font needs a font object");
         m_Control.SetFont(std::move(font));
     });
 }
@@ -302,7 +302,7 @@ STDMETHODIMP ControlObject::GetClassInfo(ITypeInfo** info) noexcept {
         *info = QuillometClassInfo();
         (*info)->AddRef();
         return S_OK;
-});
+    });
 }
 STDMETHODIMP ControlObject::GetGUID(DWORD kind, GUID* guid) noexcept {
     if (!guid)

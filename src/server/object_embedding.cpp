@@ -62,10 +62,13 @@ STDMETHODIMP ControlObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcep
     return E_NOTIMPL;
 }
 
+// The control's own data object: its picture as a metafile.
 STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept {
-    if (data)
-        *data = nullptr;
-    return E_NOTIMPL;
+    if (!data)
+        return E_POINTER;
+    *data = static_cast<IDataObject*>(this);
+    AddRef();
+    return S_OK;
 }
 
 STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,

@@ -43,14 +43,13 @@ STDMETHODIMP ControlObject::FindConnectionPoint(REFIID iid, IConnectionPoint** p
         *point = held->get();
         (*point)->AddRef();
         return S_OK;
-});
+    });
 }
 
 void ControlObject::OnPropertyChanged(std::string_view key) {
     com::com_ptr<ControlObject> keepAlive(this); // a sink may release us
     m_Dirty = true;
-    if (m_ViewSink)
-        m_ViewSink->OnViewChange(DVASPECT_CONTENT, -1);
+    PictureChanged();
     if (!m_PropertyNotify)
         return;
     const DISPID id = DispidOfKey(key);

@@ -39,16 +39,17 @@ STDMETHODIMP ControlObject::GetClassID(CLSID* clsid) noexcept {
     return S_OK;
 }
 
-// A designer may load again, but a loaded control is no new one.
+// A designer may load again, but a loaded control is no new one. A new
+// control is a change to save: a host that saves only what says it is dirty
+// (a form recreated for another view) would otherwise lose it.
 STDMETHODIMP ControlObject::InitNew() noexcept {
     if (m_Loaded)
         return E_UNEXPECTED;
-    const HRESULT hr = Enter([&] {
+    return Enter([&] {
         Ready(); // the first use initialises a new instance
+        m_Dirty = true;
         return S_OK;
     });
-    m_Dirty = false;
-    return hr;
 }
 
 STDMETHODIMP ControlObject::IsDirty() noexcept {

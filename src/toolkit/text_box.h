@@ -61,6 +61,7 @@ public:
     virtual std::int32_t SelLength() const = 0;
     virtual void SetSelLength(std::int32_t length) = 0;
 
+    virtual Alignment TextAlignment() const = 0;
     virtual void SetAlignment(Alignment alignment) = 0;
     virtual void SetLocked(bool locked) = 0;
     virtual void SetEnabled(bool enabled) = 0;

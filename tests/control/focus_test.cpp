@@ -13,7 +13,7 @@ TEST_F(FocusTest, InAndOutOfTheField) {
     FocusIn();
     EXPECT_TRUE(control.GotFocus());
     EXPECT_EQ("-1234.50", Shown());
-    EXPECT_EQ(Alignment::Left, Field().GetAlignment());
+    EXPECT_EQ(Alignment::Left, Field().TextAlignment());
     EXPECT_EQ(0, Field().SelStart());
     EXPECT_EQ(8, Field().SelLength());
     EXPECT_TRUE(Field().CaretVisible());
@@ -24,7 +24,7 @@ TEST_F(FocusTest, InAndOutOfTheField) {
     FocusOut();
     EXPECT_FALSE(control.GotFocus());
     EXPECT_EQ("42.00", Shown());
-    EXPECT_EQ(Alignment::Right, Field().GetAlignment());
+    EXPECT_EQ(Alignment::Right, Field().TextAlignment());
     EXPECT_EQ(Variant("42"), control.StoredValue());
     EXPECT_EQ(2, host.Changes()); // for 4 and for 42; 42.00 is the same number
 }

@@ -305,7 +305,7 @@ TEST_F(KeysTest, ArrowKeysWithSpinnerStepAndReselect) {
     EXPECT_EQ("6.00", Shown()); // written while focused: the focused display form
     Field().KeyUp(key::Up);
     EXPECT_EQ("6.00", Shown());
-    EXPECT_EQ(Alignment::Left, Field().GetAlignment());
+    EXPECT_EQ(Alignment::Left, Field().TextAlignment());
     EXPECT_EQ(4, Field().SelLength());
     EXPECT_EQ((std::vector<EventId>{EventId::Change, EventId::KeyDown, EventId::KeyUp}), Events());
 }

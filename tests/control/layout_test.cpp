@@ -47,7 +47,41 @@ TEST_F(LayoutTest, FourArrangements) {
             EXPECT_EQ(row.buttonLeft, CalcButton().Left());
             EXPECT_EQ(300, CalcButton().Width());
         }
+        // A host that draws the control itself draws the parts where they
+        // stand, and only those shown.
+        const Appearance drawn = control.CurrentAppearance();
+        const auto same = [](const Geometry& a, const Geometry& b) {
+            return a.left == b.left && a.top == b.top && a.width == b.width &&
+                   a.height == b.height;
+        };
+        EXPECT_TRUE(same(text, drawn.field.place));
+        ASSERT_EQ(row.spinnerShown, drawn.spinner.has_value());
+        if (row.spinnerShown) {
+            EXPECT_TRUE(same(Spinner().GetGeometry(), *drawn.spinner));
+        }
+        ASSERT_EQ(row.buttonShown, drawn.dropButton.has_value());
+        if (row.buttonShown) {
+            EXPECT_TRUE(same(CalcButton().GetGeometry(), *drawn.dropButton));
+        }
     }
+}
+
+// What a drawing shows: the field's text and alignment as the field has
+// them, focused or not, and whether the control is enabled.
+TEST_F(LayoutTest, AppearanceShowsWhatTheFieldShows) {
+    control.SetValue(-1234.5);
+    Appearance drawn = control.CurrentAppearance();
+    EXPECT_EQ("(1,234.50)", drawn.field.text);
+    EXPECT_EQ(Alignment::Right, drawn.field.alignment);
+    Field().ReceiveFocus();
+    drawn = control.CurrentAppearance();
+    EXPECT_EQ("-1234.50", drawn.field.text);
+    EXPECT_EQ(Alignment::Left, drawn.field.alignment);
+    control.SetEnabled(false);
+    control.SetForeColor(0x0000FF);
+    drawn = control.CurrentAppearance();
+    EXPECT_FALSE(drawn.enabled);
+    EXPECT_EQ(0x0000FFu, drawn.field.foreColor);
 }
 
 // The same size comes out the same whatever size came before it: a tall

@@ -286,7 +286,7 @@ TEST_F(SteppingTest, ReleaseReselectsTheNumberWhileFocused) {
     Spinner().MouseUp(Upper());
     EXPECT_EQ("11.00", Shown());
     EXPECT_EQ(5, Field().SelLength());
-    EXPECT_EQ(Alignment::Left, Field().GetAlignment());
+    EXPECT_EQ(Alignment::Left, Field().TextAlignment());
 }
 
 TEST_F(SteppingTest, PressOnADisabledOrHiddenSpinnerDoesNothing) {

@@ -182,7 +182,7 @@ TEST_F(SurfaceTest, HighlightShowsThePlainFormSelected) {
     control.Highlight();
     EXPECT_TRUE(control.GotFocus());
     EXPECT_EQ("-1234.50", Shown());
-    EXPECT_EQ(Alignment::Left, Field().GetAlignment());
+    EXPECT_EQ(Alignment::Left, Field().TextAlignment());
     EXPECT_EQ(8, Field().SelLength());
     EXPECT_TRUE(Field().CaretVisible());
 }

@@ -426,6 +426,55 @@ TEST_F(ContainerTest, DamagedStreamsKeepWhatCameBeforeAndCreateNothing) {
     }
 }
 
+// A new control is dirty whichever way it was initialised, so that a host
+// that saves only the dirty ones keeps it; a save that clears the flag
+// cleans it, and a clean control still writes its whole state.
+TEST_F(ContainerTest, NewControlsAreDirtyUntilSaved) {
+    for (int way = 0; way < 3; ++way) {
+        SCOPED_TRACE(way == 0 ? "stream" : way == 1 ? "bag" : "storage");
+        Ref<_Quillomet> control = Create();
+        Ref<IPersistStreamInit> persist;
+        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        Ref<IPersistPropertyBag> bag;
+        control->QueryInterface(IID_IPersistPropertyBag, bag.put_void());
+        Ref<IPersistStorage> storage;
+        control->QueryInterface(IID_IPersistStorage, storage.put_void());
+        Ref<IStorage> store;
+        ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(
+            nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+            store.put()));
+        EXPECT_EQ(S_OK, way == 0   ? persist->InitNew()
+                        : way == 1 ? bag->InitNew()
+                                   : storage->InitNew(store.get()));
+        EXPECT_EQ(S_OK, persist->IsDirty());
+        const auto bytesOf = [](IStream* stream) {
+            HGLOBAL memory = nullptr;
+            GetHGlobalFromStream(stream, &memory);
+            STATSTG stat{};
+            stream->Stat(&stat, STATFLAG_NONAME);
+            const auto* data = static_cast<const char*>(GlobalLock(memory));
+            std::string bytes(data, static_cast<std::size_t>(stat.cbSize.QuadPart));
+            GlobalUnlock(memory);
+            return bytes;
+        };
+        Ref<IStream> whileDirty, whileClean;
+        CreateStreamOnHGlobal(nullptr, TRUE, whileDirty.put());
+        CreateStreamOnHGlobal(nullptr, TRUE, whileClean.put());
+        EXPECT_EQ(S_OK, persist->Save(whileDirty.get(), FALSE));
+        EXPECT_EQ(S_OK, persist->IsDirty());
+        if (way == 2) {
+            EXPECT_EQ(S_OK, storage->Save(store.get(), TRUE));
+        } else {
+            Ref<IStream> cleaning;
+            CreateStreamOnHGlobal(nullptr, TRUE, cleaning.put());
+            EXPECT_EQ(S_OK, persist->Save(cleaning.get(), TRUE));
+        }
+        EXPECT_EQ(S_FALSE, persist->IsDirty());
+        EXPECT_EQ(S_OK, persist->Save(whileClean.get(), FALSE));
+        EXPECT_EQ(bytesOf(whileDirty.get()), bytesOf(whileClean.get()));
+    }
+}
+
 // Loading makes the control clean; a loaded control is no new one, but a
 // designer may load it again.
 TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
@@ -440,7 +489,7 @@ TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
     Ref<IPersistStorage> storage;
     control->QueryInterface(IID_IPersistStorage, storage.put_void());
     EXPECT_EQ(S_OK, persist->InitNew());
-    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    EXPECT_EQ(S_OK, persist->IsDirty()); // a new control is a change to save
     EXPECT_EQ(S_OK, persist->Load(stream.get()));
     EXPECT_EQ(S_FALSE, persist->IsDirty());
     EXPECT_EQ(8.0, ValueOf(control.get()));

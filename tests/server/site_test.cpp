@@ -437,34 +437,145 @@ TEST_F(SiteTest, DrawLeavesTheHostsDcAsItWasAndRefusesOtherHandles) {
     EXPECT_EQ(brush.get(), GetCurrentObject(memory.get(), OBJ_BRUSH));
 }
 
-// Drawn by a container that prints or shows a design view, placed or not:
-// an unplaced control draws from its field, which has no window yet.
-TEST_F(SiteTest, DrawPaintsTheDisplayForm) {
+// A report draws the control once per record, setting its value just
+// before and running no message loop between: the picture shows the value
+// set, placed or not, and drawing makes no window.
+TEST_F(SiteTest, DrawShowsTheValueJustSet) {
     for (const bool placed : {false, true}) {
         SCOPED_TRACE(placed ? "placed" : "not placed");
         if (placed)
             Place();
         const int windows = quillomet::testing::ThreadWindows();
-        VARIANT value;
-        VariantInit(&value);
-        V_VT(&value) = VT_I4;
-        V_I4(&value) = placed ? 888888 : 777777;
-        m_Control->put_value(value);
-        ASSERT_NO_FATAL_FAILURE(DrawOffScreen([&](HDC memory) {
-            const COLORREF background = GetPixel(memory, 1, 1);
-            int inked = 0;
-            for (int x = 0; x < 120; ++x)
+        std::vector<std::vector<COLORREF>> pictures;
+        for (const LONG number : {777777, 888888}) {
+            VARIANT value;
+            VariantInit(&value);
+            V_VT(&value) = VT_I4;
+            V_I4(&value) = number;
+            m_Control->put_value(value);
+            ASSERT_NO_FATAL_FAILURE(DrawOffScreen([&](HDC memory) {
+                std::vector<COLORREF>& pixels = pictures.emplace_back();
                 for (int y = 0; y < 24; ++y)
-                    inked += GetPixel(memory, x, y) != background;
-            EXPECT_GT(inked, 20); // the digits were drawn
-            EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
-        }));
+                    for (int x = 0; x < 120; ++x)
+                        pixels.push_back(GetPixel(memory, x, y));
+            }));
+        }
+        EXPECT_NE(pictures[0], pictures[1]);
+        EXPECT_EQ(windows, quillomet::testing::ThreadWindows()) << "drawing made no window";
         Ref<IViewObject2> view;
         m_Control->QueryInterface(IID_IViewObject2, view.put_void());
-        SIZEL extent{};
+        SIZEL extent{}, objectExtent{};
         EXPECT_HRESULT_SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
-        EXPECT_GT(extent.cx, 0);
+        m_Ole->GetExtent(DVASPECT_CONTENT, &objectExtent);
+        EXPECT_EQ(objectExtent.cx, extent.cx);
+        EXPECT_EQ(objectExtent.cy, extent.cy);
     }
+}
+
+// What a host may ask that the control does not draw is refused without a
+// picture or a medium; what it renders is listed; a host that keeps the
+// picture hears when it changes.
+TEST_F(SiteTest, PictureRequestsAreCheckedAndChangesTold) {
+    Place();
+    Ref<IViewObject2> view;
+    m_Control->QueryInterface(IID_IViewObject2, view.put_void());
+    Ref<IDataObject> data;
+    ASSERT_HRESULT_SUCCEEDED(m_Control->QueryInterface(IID_IDataObject, data.put_void()));
+    const unique_hdc memory(CreateCompatibleDC(unique_window_dc(nullptr).get()));
+    const RECTL bounds{0, 0, 120, 24}, empty{5, 5, 5, 30}, inverted{120, 24, 0, 0};
+    DVTARGETDEVICE broken{};
+    broken.tdSize = 2;
+    const struct {
+        DWORD aspect;
+        HDC dc;
+        const RECTL* bounds;
+        DVTARGETDEVICE* device;
+        HRESULT expected;
+    } draws[] = {
+        {DVASPECT_CONTENT, memory.get(), &bounds, nullptr, S_OK},
+        {DVASPECT_DOCPRINT, memory.get(), &bounds, nullptr, S_OK},
+        {DVASPECT_ICON, memory.get(), &bounds, nullptr, DV_E_DVASPECT},
+        {DVASPECT_THUMBNAIL, memory.get(), &bounds, nullptr, DV_E_DVASPECT},
+        {DVASPECT_CONTENT, nullptr, &bounds, nullptr, E_INVALIDARG},
+        {DVASPECT_CONTENT, memory.get(), nullptr, nullptr, E_INVALIDARG},
+        {DVASPECT_CONTENT, memory.get(), &empty, nullptr, E_INVALIDARG},
+        {DVASPECT_CONTENT, memory.get(), &inverted, nullptr, E_INVALIDARG},
+        {DVASPECT_CONTENT, memory.get(), &bounds, &broken, DV_E_DVTARGETDEVICE},
+    };
+    for (const auto& row : draws)
+        EXPECT_EQ(row.expected, view->Draw(row.aspect, -1, nullptr, row.device, nullptr, row.dc,
+                                           row.bounds, nullptr, nullptr, 0))
+            << row.aspect << " " << row.expected;
+
+    const struct {
+        CLIPFORMAT format;
+        DWORD aspect, tymed;
+        HRESULT expected;
+    } formats[] = {
+        {CF_ENHMETAFILE, DVASPECT_CONTENT, TYMED_ENHMF, S_OK},
+        {CF_METAFILEPICT, DVASPECT_CONTENT, TYMED_MFPICT, S_OK},
+        {CF_TEXT, DVASPECT_CONTENT, TYMED_HGLOBAL, DV_E_FORMATETC},
+        {CF_BITMAP, DVASPECT_CONTENT, TYMED_GDI, DV_E_FORMATETC},
+        {CF_ENHMETAFILE, DVASPECT_ICON, TYMED_ENHMF, DV_E_DVASPECT},
+        {CF_ENHMETAFILE, DVASPECT_CONTENT, TYMED_HGLOBAL, DV_E_TYMED},
+    };
+    for (const auto& row : formats) {
+        FORMATETC asked{row.format, nullptr, row.aspect, -1, row.tymed};
+        STGMEDIUM medium{};
+        EXPECT_EQ(row.expected, data->QueryGetData(&asked)) << row.format;
+        EXPECT_EQ(row.expected, data->GetData(&asked, &medium)) << row.format;
+        EXPECT_EQ(row.expected == S_OK ? row.tymed : DWORD{TYMED_NULL}, medium.tymed);
+        ReleaseStgMedium(&medium);
+    }
+    // The old-style metafile says its size as the control keeps it.
+    FORMATETC old{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+    STGMEDIUM medium{};
+    ASSERT_EQ(S_OK, data->GetData(&old, &medium));
+    const auto* picture = static_cast<const METAFILEPICT*>(GlobalLock(medium.hMetaFilePict));
+    SIZEL extent{};
+    m_Ole->GetExtent(DVASPECT_CONTENT, &extent);
+    EXPECT_EQ(MM_ANISOTROPIC, picture->mm);
+    EXPECT_EQ(extent.cx, picture->xExt);
+    EXPECT_EQ(extent.cy, picture->yExt);
+    GlobalUnlock(medium.hMetaFilePict);
+    ReleaseStgMedium(&medium);
+
+    Ref<IEnumFORMATETC> listed;
+    ASSERT_EQ(S_OK, data->EnumFormatEtc(DATADIR_GET, listed.put()));
+    FORMATETC each[3]{};
+    ULONG count = 0;
+    EXPECT_EQ(S_FALSE, listed->Next(3, each, &count));
+    ASSERT_EQ(2u, count);
+    EXPECT_EQ(CF_ENHMETAFILE, each[0].cfFormat);
+    EXPECT_EQ(CF_METAFILEPICT, each[1].cfFormat);
+    Ref<IDataObject> clipboard;
+    EXPECT_EQ(S_OK, m_Ole->GetClipboardData(0, clipboard.put()));
+    EXPECT_NE(nullptr, clipboard.get());
+
+    // A change of what the control shows reaches both kinds of advise.
+    struct Sink final : IAdviseSink {
+        int views = 0, data = 0;
+        STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+            *object = iid == IID_IUnknown || iid == IID_IAdviseSink ? this : nullptr;
+            return *object ? S_OK : E_NOINTERFACE;
+        }
+        STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+        STDMETHODIMP_(ULONG) Release() override { return 1; }
+        STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override { ++data; }
+        STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override { ++views; }
+        STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+        STDMETHODIMP_(void) OnSave() override {}
+        STDMETHODIMP_(void) OnClose() override {}
+    } sink;
+    ASSERT_EQ(S_OK, view->SetAdvise(DVASPECT_CONTENT, 0, &sink));
+    FORMATETC enhanced{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+    DWORD connection = 0;
+    ASSERT_EQ(S_OK, data->DAdvise(&enhanced, ADVF_NODATA, &sink, &connection));
+    m_Control->put_Locked(VARIANT_TRUE);
+    EXPECT_EQ(1, sink.views);
+    EXPECT_EQ(1, sink.data);
+    EXPECT_EQ(S_OK, data->DUnadvise(connection));
+    view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
 }
 
 } // namespace

@@ -19,6 +19,7 @@ public:
     void SetSelStart(std::int32_t start) override;
     std::int32_t SelLength() const override { return m_SelLength; }
     void SetSelLength(std::int32_t length) override;
+    Alignment TextAlignment() const override { return m_Alignment; }
     void SetAlignment(Alignment alignment) override { m_Alignment = alignment; }
     void SetLocked(bool locked) override { m_Locked = locked; }
     void SetEnabled(bool enabled) override { m_Enabled = enabled; }
@@ -59,7 +60,6 @@ public:
     bool Wheel(std::int32_t delta) { return m_Events.OnMouseWheel(delta); }
 
     bool HasFocus() const { return m_HasFocus; }
-    Alignment GetAlignment() const { return m_Alignment; }
     bool IsLocked() const { return m_Locked; }
     bool IsEnabled() const { return m_Enabled; }
     bool IsTabStop() const { return m_TabStop; }

@@ -20,6 +20,7 @@ Function* Lookup(const wchar_t* library, const char* name) noexcept {
 constexpr wchar_t CommonControls[] = L"comctl32.dll";
 constexpr wchar_t Shell[] = L"shell32.dll";
 constexpr wchar_t Accessibility[] = L"oleacc.dll";
+constexpr wchar_t VisualStyles[] = L"uxtheme.dll";
 
 } // namespace
 
@@ -72,6 +73,28 @@ HRESULT CreateStdAccessibleObject(HWND window, LONG objectId, REFIID iid, void**
         *object = nullptr;
     return function ? function(window, objectId, iid, object)
                     : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+BOOL IsThemeActive() noexcept {
+    static const auto function = Lookup<decltype(::IsThemeActive)>(VisualStyles, "IsThemeActive");
+    return function ? function() : FALSE;
+}
+
+HTHEME OpenThemeData(HWND window, const wchar_t* classes) noexcept {
+    static const auto function = Lookup<decltype(::OpenThemeData)>(VisualStyles, "OpenThemeData");
+    return function ? function(window, classes) : nullptr;
+}
+
+HRESULT CloseThemeData(HTHEME theme) noexcept {
+    static const auto function = Lookup<decltype(::CloseThemeData)>(VisualStyles, "CloseThemeData");
+    return function ? function(theme) : E_FAIL;
+}
+
+HRESULT DrawThemeBackground(HTHEME theme, HDC dc, int part, int state, const RECT* place,
+                            const RECT* clip) noexcept {
+    static const auto function =
+        Lookup<decltype(::DrawThemeBackground)>(VisualStyles, "DrawThemeBackground");
+    return function ? function(theme, dc, part, state, place, clip) : E_FAIL;
 }
 
 } // namespace quillomet::win32::on_demand

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
+#include <uxtheme.h>
 
 // The functions of system libraries that only some controls ever need: the
 // common controls (the spinner, the calculator's keys), the shell (the
@@ -24,5 +25,11 @@ HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
                         const wchar_t* parameters, const wchar_t* directory, int show) noexcept;
 LRESULT LresultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) noexcept;
 HRESULT CreateStdAccessibleObject(HWND window, LONG objectId, REFIID iid, void** object) noexcept;
+// The visual styles, for a picture of a part drawn as the system draws it.
+BOOL IsThemeActive() noexcept;
+HTHEME OpenThemeData(HWND window, const wchar_t* classes) noexcept;
+HRESULT CloseThemeData(HTHEME theme) noexcept;
+HRESULT DrawThemeBackground(HTHEME theme, HDC dc, int part, int state, const RECT* place,
+                            const RECT* clip) noexcept;
 
 } // namespace quillomet::win32::on_demand

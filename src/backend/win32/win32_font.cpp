@@ -1,5 +1,6 @@
 #include "backend/win32/win32_font.h"
 
+#include "backend/win32/screen_units.h"
 #include "backend/win32/window_owners.h"
 #include "win32com/com_object.h"
 #include "win32com/error.h"
@@ -175,6 +176,13 @@ com::unique_hfont Win32Font::AtResolution(int dpi) const {
     description.lfHeight = -MulDiv(static_cast<int>(size.int64), dpi, 72 * 10000);
     description.lfWidth = 0;
     return com::unique_hfont(CreateFontIndirectW(&description));
+}
+
+HFONT Win32Font::ForResolution(int dpi, com::unique_hfont& own) const {
+    own.reset();
+    if (dpi != ScreenDpi())
+        own = AtResolution(dpi);
+    return own ? own.get() : Handle();
 }
 
 } // namespace quillomet::win32

@@ -34,6 +34,9 @@ public:
     // The same font made for `dpi` pixels per inch, for a window whose
     // resolution is not the screen's the font object realises for.
     com::unique_hfont AtResolution(int dpi) const;
+    // The font a window of `dpi` shows: the realised one at the screen's
+    // resolution, else the one made for `dpi`, which `own` then holds.
+    HFONT ForResolution(int dpi, com::unique_hfont& own) const;
 
 private:
     com::com_ptr<IFont> m_Font;

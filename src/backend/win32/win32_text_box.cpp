@@ -1,6 +1,7 @@
 #include "backend/win32/win32_text_box.h"
 
 #include "backend/win32/accessible_proxy.h"
+#include "backend/win32/color_of.h"
 #include "backend/win32/floating_point.h"
 #include "backend/win32/host_entry.h"
 #include "backend/win32/mouse_message.h"
@@ -24,13 +25,6 @@ namespace {
 // the width is measured on every change of the text.
 HDC MeasuringDc() {
     return ThreadWindows::Current().MeasuringDc();
-}
-
-COLORREF ColorOf(OleColor color) {
-    COLORREF rgb = 0;
-    if (FAILED(OleTranslateColor(color, nullptr, &rgb)))
-        rgb = GetSysColor(COLOR_WINDOW);
-    return rgb;
 }
 
 // The system's brush of a system colour (0x800000nn); none for any other.
@@ -349,9 +343,7 @@ bool Win32TextBox::SendFont(BOOL redraw) {
     if (!win32Font)
         return false;
     com::unique_hfont own;
-    if (m_Parent.Dpi() != ScreenDpi())
-        own = win32Font->AtResolution(m_Parent.Dpi());
-    const HFONT font = own ? own.get() : win32Font->Handle();
+    const HFONT font = win32Font->ForResolution(m_Parent.Dpi(), own);
     SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
     m_OwnResolutionFont = std::move(own); // the one before is out of use now
     return true;

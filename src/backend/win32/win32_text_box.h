@@ -33,6 +33,7 @@ public:
     void SetSelStart(std::int32_t start) override;
     std::int32_t SelLength() const override;
     void SetSelLength(std::int32_t length) override;
+    Alignment TextAlignment() const override { return m_Alignment; }
     void SetAlignment(Alignment alignment) override;
     void SetLocked(bool locked) override;
     void SetEnabled(bool enabled) override;
