@@ -222,13 +222,16 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     struct Cleanup {
         HWND window;
         std::vector<HWND>& disabled;
+        HWND& up;
         ~Cleanup() {
+            up = nullptr;
             for (HWND other : disabled)
                 EnableWindow(other, TRUE);
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             DestroyWindow(window);
         }
-    } cleanup{window, disabled};
+    } cleanup{window, disabled, m_Window};
+    m_Window = window;
     // The dialog, not yet visible, is passed over.
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));
@@ -282,6 +285,11 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     if (!dialog.done && got == 0) // a quit request ends the dialog; pass it on
         PostQuitMessage(static_cast<int>(message.wParam));
     return dialog.closed;
+}
+
+void Win32AboutWindow::Raise() {
+    if (m_Window)
+        SetForegroundWindow(m_Window);
 }
 
 } // namespace quillomet::win32
