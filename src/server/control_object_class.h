@@ -539,6 +539,7 @@ private:
     // A control used before the host initialised or loaded it (a script's
     // CreateObject) starts as a new instance.
     void Ready() {
+        RefuseIfThreadEnded();
         if (m_Initialised)
             return;
         m_Initialised = true;
@@ -551,6 +552,7 @@ private:
     // control is clean afterwards, also when the document was damaged.
     template <typename Loader>
     void LoadFrom(Loader load) {
+        RefuseIfThreadEnded();
         const KeepAlive keepAlive(this); // a notified host may release it
         m_Initialised = true;
         struct Clean {
@@ -562,6 +564,16 @@ private:
         // A load that failed left a new control, which a host may then
         // initialise as new.
         m_Loaded = true;
+    }
+
+    // Its windows went with the thread it was made on, and with them what
+    // was typed: a value written now would be dropped, one read would be
+    // none, so every use fails and says why. Only releasing it is left.
+    void RefuseIfThreadEnded() const {
+        if (m_Control.ThreadEnded())
+            throw com::HresultError(RPC_E_WRONG_THREAD,
+                                    "The thread that made this control has ended, and its windows "
+                                    "with it: the control can no longer be used, only released.");
     }
 
     template <typename T, typename Read>

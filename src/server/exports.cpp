@@ -1,5 +1,7 @@
 // The four exports and the entry point.
 #include "backend/win32/window_owners.h"
+#include "common/thread_data.h"
+#include "control/quillomet.h"
 #include "ordinalex.h"
 #include "server/class_factory.h"
 #include "server/registration.h"
@@ -18,6 +20,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         com::SetModuleInstance(instance);
         return win32::ThreadWindows::ProcessAttached();
     case DLL_THREAD_DETACH:
+        // What the thread's controls shared goes before the bookkeeping
+        // its windows need to go.
+        if (ThreadData* thread = ExistingThreadData())
+            quillomet::Quillomet::EndThread(*thread);
         win32::ThreadWindows::ThreadDetached();
         break;
     case DLL_PROCESS_DETACH:

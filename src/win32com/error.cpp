@@ -38,6 +38,8 @@ HRESULT ToHresult() noexcept {
         SetErrorInfo(Utf8ToWide(error.what()));
         return HresultOfErrorNumber(static_cast<int>(error.Number()));
     } catch (const HresultError& error) {
+        if (error.Described())
+            SetErrorInfo(Utf8ToWide(error.what()));
         return error.Hr();
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
