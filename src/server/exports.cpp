@@ -5,15 +5,26 @@
 #include "ordinalex.h"
 #include "server/class_factory.h"
 #include "server/registration.h"
+#include "server/type_info.h"
 #include "win32com/error.h"
 #include "win32com/module.h"
 
 #include <windows.h>
 
+// The static C++ runtime's own allocations, its emergency pool for
+// exceptions among them, which it never frees by itself.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
 using namespace quillomet;
 
 // Threads are told of, for the windows' bookkeeping each keeps. At the
-// process's end nothing is freed: the system takes it all.
+// process's end nothing is freed: the system takes it all. Unloaded while
+// the process goes on, the library gives back what it keeps for the
+// process and what the C++ runtime holds, or each load and unload would
+// leave it behind (a host that frees unused libraries and loads them again
+// would grow by it each time).
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -27,8 +38,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         win32::ThreadWindows::ThreadDetached();
         break;
     case DLL_PROCESS_DETACH:
-        if (!reserved)
+        if (!reserved) {
             win32::ThreadWindows::LibraryUnloading();
+            ReleaseTypeInformation();
+            __gnu_cxx::__freeres();
+        }
         break;
     default:
         break;
