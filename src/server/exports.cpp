@@ -1,4 +1,5 @@
 // The four exports and the entry point.
+#include "backend/win32/text_shaping.h"
 #include "backend/win32/window_owners.h"
 #include "common/thread_data.h"
 #include "control/quillomet.h"
@@ -40,6 +41,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     case DLL_PROCESS_DETACH:
         if (!reserved) {
             win32::ThreadWindows::LibraryUnloading();
+            win32::ReleaseTextShaping();
             ReleaseTypeInformation();
             __gnu_cxx::__freeres();
         }
