@@ -7,7 +7,7 @@ set -u
 stress=$1 ocx=$2 cycles=$3
 wine regsvr32 /s "$ocx" || { echo "FAILED: regsvr32 $ocx"; exit 1; }
 status=0
-for client in form apartment dispatch dual null; do
+for client in form unload apartment dispatch dual null; do
   wine "$stress" "$ocx" "$cycles" --client "$client" | tr -d '\r'
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 done

@@ -3,11 +3,15 @@
 // on the process's heaps, the GDI objects the library holds and the
 // windows of the thread; at the end, whether the library may be unloaded.
 //
-//   stress PATH-TO-Quillomet.ocx [CYCLES] [--client form|apartment|dispatch|dual|null]
+//   stress PATH-TO-Quillomet.ocx [CYCLES]
+//          [--client form|unload|apartment|dispatch|dual|null]
 //
 //   form       one whole life per cycle: created, sited, placed, typed
 //              into, stepped, its calculator opened, saved, loaded into a
 //              second control and released (the default)
+//   unload     the form's cycle with the library loaded before it and
+//              freed after it (LoadLibrary, FreeLibrary), as hosts that
+//              free unused libraries and load them again do
 //   apartment  a bare create, value write and read, release, from this
 //              single-threaded apartment, through the registry
 //   dispatch   the same from a multithreaded client, through IDispatch:
@@ -24,7 +28,9 @@
 // filled). It exits with 1 when a cycle fails, when the last checkpoint
 // is more than 1 % above it in working set, when the heap grew by more
 // than 4 bytes a cycle, when a GDI object or a window is left, or when
-// DllCanUnloadNow does not answer S_OK. Windows are counted on this thread:
+// DllCanUnloadNow does not answer S_OK. The unload client counts the
+// process's GDI objects, as each load starts the library's own count
+// afresh. Windows are counted on this thread:
 // the multithreaded clients' controls live on the system's thread, where
 // the library's own GDI count and the heap see them instead. The dual client's memory is shown, not
 // judged: Wine's marshaller keeps about a kilobyte for every proxy it makes from a type library,
@@ -82,6 +88,28 @@ long LiveGdiObjects(IClassFactory* factory) {
     LONG count = -1;
     diagnostics->LiveGdiObjects(&count);
     return count;
+}
+
+// The library loaded, a control's whole life on the form, and the library
+// freed again: the first failure's HRESULT, or S_OK.
+HRESULT LoadUseUnload(const std::string& path, HWND form) {
+    Library library;
+    if (!library.Load(path))
+        return E_FAIL;
+    HRESULT hr = S_OK;
+    {
+        Ref<IClassFactory> factory;
+        hr = library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
+        if (SUCCEEDED(hr))
+            hr = quillomet::testing::UseOneControl(factory.get(), form) == 13.5 ? S_OK : E_FAIL;
+    }
+    Pump();
+    if (SUCCEEDED(hr) && library.canUnload() != S_OK)
+        hr = E_FAIL;
+    FreeLibrary(library.module);
+    if (SUCCEEDED(hr) && GetModuleHandleW(L"Quillomet.ocx"))
+        hr = E_FAIL; // something else holds it
+    return hr;
 }
 
 // A bare control from the registry, given a value and read through
@@ -187,7 +215,7 @@ double Growth(double from, double to) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: stress PATH-TO-Quillomet.ocx [CYCLES] "
-                             "[--client form|apartment|dispatch|dual|null]\n");
+                             "[--client form|unload|apartment|dispatch|dual|null]\n");
         return 2;
     }
     long cycles = 10000;
@@ -199,7 +227,8 @@ int main(int argc, char** argv) {
             cycles = std::atol(argv[i]);
     }
     const bool freeThreaded = client == "dispatch" || client == "dual" || client == "null";
-    if (client != "form" && client != "apartment" && !freeThreaded) {
+    const bool unload = client == "unload";
+    if (client != "form" && client != "apartment" && !unload && !freeThreaded) {
         std::fprintf(stderr, "unknown client %s\n", client.c_str());
         return 2;
     }
@@ -209,13 +238,16 @@ int main(int argc, char** argv) {
         OleInitialize(nullptr);
     const NullServerRegistration nullServer;
 
+    // The unload client loads the library for each cycle: it is not held here.
+    const std::string path = quillomet::testing::WindowsPath(argv[1]);
     Library library;
-    if (!library.Load(quillomet::testing::WindowsPath(argv[1]))) {
+    Ref<IClassFactory> factory;
+    if (!unload && !library.Load(path)) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 2;
     }
-    Ref<IClassFactory> factory;
-    if (FAILED(library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()))) {
+    if (!unload &&
+        FAILED(library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()))) {
         std::fprintf(stderr, "no class factory in %s\n", argv[1]);
         return 2;
     }
@@ -230,6 +262,8 @@ int main(int argc, char** argv) {
         HRESULT hr = S_OK;
         if (client == "form")
             hr = quillomet::testing::UseOneControl(factory.get(), form) == 13.5 ? S_OK : E_FAIL;
+        else if (unload)
+            hr = LoadUseUnload(path, form);
         else if (client == "dispatch")
             hr = CreateUseReleaseLate();
         else if (client == "null")
@@ -240,7 +274,9 @@ int main(int argc, char** argv) {
             std::printf("cycle %ld failed: 0x%08lx\n", cycle, static_cast<unsigned long>(hr));
         if (cycle % 1000 == 0 || cycle == cycles) {
             Pump();
-            Checkpoint point{cycle, WorkingSetKb(), HeapKb(), LiveGdiObjects(factory.get()),
+            Checkpoint point{cycle, WorkingSetKb(), HeapKb(),
+                             unload ? quillomet::bench::ProcessGdiObjects()
+                                    : LiveGdiObjects(factory.get()),
                              quillomet::testing::ThreadWindows()};
             Print(point);
             points.push_back(point);
@@ -250,8 +286,9 @@ int main(int argc, char** argv) {
     DestroyWindow(form);
     Pump();
     CoFreeUnusedLibrariesEx(0, 0);
-    const HRESULT canUnload = library.canUnload();
-    std::printf("DllCanUnloadNow: %s\n", canUnload == S_OK ? "S_OK" : "S_FALSE");
+    const HRESULT canUnload = unload ? S_OK : library.canUnload();
+    if (!unload)
+        std::printf("DllCanUnloadNow: %s\n", canUnload == S_OK ? "S_OK" : "S_FALSE");
 
     int result = failures == 0 && canUnload == S_OK ? 0 : 1;
     if (failures)

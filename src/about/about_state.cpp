@@ -30,24 +30,29 @@ AboutState& AboutState::ForThisThread() {
 
 void AboutState::DiscardIfUnused() {
     ThreadData* thread = ExistingThreadData();
-    if (!thread || thread->controls > 0 || !thread->about || thread->about->m_Showing > 0)
+    if (!thread || thread->controls > 0 || !thread->about || thread->about->m_Up)
         return;
     delete std::exchange(thread->about, nullptr);
 }
 
 void AboutState::Show(Toolkit& toolkit) {
+    if (m_Up) {
+        m_Up->Raise();
+        return;
+    }
     if (!m_Dialog)
         m_Dialog = std::make_unique<AboutDialog>(toolkit.Platform());
     AboutDialog& dialog = *m_Dialog;
     dialog.SetPlatform(toolkit.Platform());
     dialog.Load();
     Clicks clicks(dialog);
-    struct Showing {
-        explicit Showing(int& count) : m_Count(count) { ++m_Count; }
-        ~Showing() { --m_Count; }
-        int& m_Count;
-    } showing(m_Showing);
-    const AboutClose closed = toolkit.CreateAboutWindow()->ShowModal(dialog.Texts(), clicks);
+    const std::unique_ptr<AboutWindow> window = toolkit.CreateAboutWindow();
+    struct Up {
+        Up(AboutWindow*& up, AboutWindow& window) : m_Up(up) { m_Up = &window; }
+        ~Up() { m_Up = nullptr; }
+        AboutWindow*& m_Up;
+    } up(m_Up, *window);
+    const AboutClose closed = window->ShowModal(dialog.Texts(), clicks);
     dialog.Unload();
     if (closed == AboutClose::Ok)
         m_Dialog.reset();

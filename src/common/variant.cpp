@@ -11,8 +11,6 @@
 namespace quillomet {
 namespace {
 
-constexpr double TwoToThe63 = 9223372036854775808.0;
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -82,6 +80,15 @@ bool MultiplyAdd(std::uint64_t& units, unsigned digit) {
     return true;
 }
 
+// A magnitude in ten-thousandths with its sign, within the currency range.
+Currency SignedCurrency(std::uint64_t units, bool negative) {
+    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (units > limit + (negative ? 1 : 0))
+        ThrowOverflow();
+    return Currency{negative ? static_cast<std::int64_t>(0 - units)
+                             : static_cast<std::int64_t>(units)};
+}
+
 // A plain decimal text straight into ten-thousandths, so that "2.00005"
 // rounds on its decimal digits rather than on a binary approximation.
 bool ExactDecimalCurrency(std::string_view text, Currency& out) {
@@ -124,11 +131,38 @@ bool ExactDecimalCurrency(std::string_view text, Currency& out) {
             ThrowOverflow();
     if (roundingDigit > 5 || (roundingDigit == 5 && (sticky || (units & 1) != 0)))
         ++units;
-    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (units > limit + (negative ? 1 : 0))
-        ThrowOverflow();
-    out.scaled = negative ? static_cast<std::int64_t>(0 - units) : static_cast<std::int64_t>(units);
+    out = SignedCurrency(units, negative);
     return true;
+}
+
+// A double's own binary value in ten-thousandths, halves to even. The
+// product with 10,000 taken in doubles is itself rounded once it passes
+// 2^53 (amounts from about 9e11), so 27171523580541 would come out as
+// 27171523580540.9984. Instead: |v| = m * 2^e with m below 2^53, so that
+// |v| * 10,000 = (m * 625) * 2^(e + 4), and m * 625 fits 64 bits.
+Currency DoubleToCurrency(double v) {
+    if (!std::isfinite(v))
+        ThrowOverflow();
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(v), &exponent); // in [0.5, 1), or 0
+    const std::uint64_t product = static_cast<std::uint64_t>(std::ldexp(fraction, 53)) * 625;
+    const int shift = exponent - 53 + 4;
+    std::uint64_t units = 0;
+    if (product == 0) {
+        // zero, of either sign
+    } else if (shift >= 0) {
+        if (shift >= 64 || product > (std::uint64_t{1} << 63) >> shift)
+            ThrowOverflow();
+        units = product << shift;
+    } else if (shift > -64) {
+        const int right = -shift;
+        units = product >> right;
+        const std::uint64_t rest = product & ((std::uint64_t{1} << right) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (right - 1);
+        if (rest > half || (rest == half && (units & 1) != 0))
+            ++units;
+    } // else less than half a ten-thousandth: nothing
+    return SignedCurrency(units, std::signbit(v));
 }
 
 } // namespace
@@ -270,10 +304,7 @@ Currency Variant::ToCurrency() const {
     default:
         break;
     }
-    const double scaled = RoundHalfEven(v.ToDouble() * static_cast<double>(Currency::Scale));
-    if (!std::isfinite(scaled) || scaled < -TwoToThe63 || scaled >= TwoToThe63)
-        ThrowOverflow();
-    return Currency{static_cast<std::int64_t>(scaled)};
+    return DoubleToCurrency(v.ToDouble());
 }
 
 std::string Variant::ToString() const {

@@ -9,24 +9,44 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace quillomet {
 Quillomet::Quillomet(Toolkit& toolkit, Container& host)
-    : m_Toolkit(toolkit), m_Host(host),
+    : m_Toolkit(toolkit), m_Host(host), m_Thread(ThisThreadData()),
       m_txtNumber(toolkit.CreateTextBox(m_TextBoxSink, layout::TxtNumber)),
       m_CalcButton(
           toolkit.CreateImage(&m_CalcButtonSink, layout::CalcButton, Glyph::Calculator, true)) {
     // The thread's calculator and about dialog go with its last control, so
     // that nothing of the library is left in use once no control is.
-    ++ThisThreadData().controls;
+    ++m_Thread.controls;
+    HoldThreadData(m_Thread);
 }
 
+// Released after its thread ended (from another thread, which has a
+// calculator of its own), it has nothing of the thread's left to free.
 Quillomet::~Quillomet() {
-    ReleaseCalculator();
-    if (ThreadData* thread = ExistingThreadData())
-        --thread->controls;
-    CalculatorState::DiscardIfUnused();
-    AboutState::DiscardIfUnused();
+    if (!m_Thread.ended) {
+        ReleaseCalculator();
+        --m_Thread.controls;
+        CalculatorState::DiscardIfUnused();
+        AboutState::DiscardIfUnused();
+    }
+    ReleaseThreadData(m_Thread);
+}
+
+// The calculator's window, its fonts and its hold on the library, and the
+// about dialog's mail session, would otherwise stay for the process.
+void Quillomet::EndThread(ThreadData& thread) noexcept {
+    thread.ended = true;
+    try {
+        delete std::exchange(thread.calculator, nullptr);
+    } catch (...) {
+    }
+    try {
+        delete std::exchange(thread.about, nullptr);
+    } catch (...) {
+    }
 }
 
 // Most controls never show a spinner: theirs is made when first shown, with
@@ -69,6 +89,8 @@ void Quillomet::ResetToNew() {
 }
 
 void Quillomet::OnTerminate() {
+    if (m_Thread.ended)
+        return; // the calculator went with the thread
     ReleaseCalculator();
     CloseCalculator();
 }

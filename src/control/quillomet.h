@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/thread_data.h"
 #include "common/variant.h"
 #include "control/appearance.h"
 #include "control/text_forms.h"
@@ -27,6 +28,13 @@ public:
     ~Quillomet();
     Quillomet(const Quillomet&) = delete;
     Quillomet& operator=(const Quillomet&) = delete;
+
+    // A user-interface thread ends, perhaps before controls it made: the
+    // calculator and about dialog its controls shared go now, and those
+    // controls know their windows are gone (ThreadEnded).
+    static void EndThread(ThreadData& thread) noexcept;
+    // The thread the control was made on has ended.
+    bool ThreadEnded() const noexcept { return m_Thread.ended; }
 
     // --- Start-up and saving ------------------------------------------------
     // A new instance without stored settings: defaults set directly,
@@ -247,6 +255,7 @@ private:
 
     Toolkit& m_Toolkit;
     Container& m_Host;
+    ThreadData& m_Thread; // the thread the control was made on
     TextBoxSink m_TextBoxSink{*this};
     SpinnerSink m_SpinnerSink{*this};
     CalcButtonSink m_CalcButtonSink{*this};

@@ -201,6 +201,7 @@ private:
     // A control used before the host initialised or loaded it (a script's
     // CreateObject) starts as a new instance.
     void Ready();
+    void RefuseIfThreadEnded() const;
 
     // Property reads and writes of _Quillomet (object_dispatch.cpp).
     template <typename T, typename Read>

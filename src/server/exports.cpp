@@ -1,29 +1,51 @@
 // The four exports and the entry point.
 #include "backend/win32/host_entry.h"
+#include "backend/win32/text_shaping.h"
 #include "backend/win32/window_owners.h"
+#include "common/thread_data.h"
+#include "control/quillomet.h"
 #include "ordinalex.h"
 #include "server/class_factory.h"
 #include "server/registration.h"
+#include "server/type_info.h"
 #include "win32com/error.h"
 #include "win32com/module.h"
 
 #include <windows.h>
 
+// The static C++ runtime's own allocations, its emergency pool for
+// exceptions among them, which it never frees by itself.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
 using namespace quillomet;
 
 // Threads are told of, for the windows' bookkeeping each keeps. At the
-// process's end nothing is freed: the system takes it all.
+// process's end nothing is freed: the system takes it all. Unloaded while
+// the process goes on, the library gives back what it keeps for the
+// process and what the C++ runtime holds, or each load and unload would
+// leave it behind (a host that frees unused libraries and loads them again
+// would grow by it each time).
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         com::SetModuleInstance(instance);
         return win32::ThreadWindows::ProcessAttached();
     case DLL_THREAD_DETACH:
+        // What the thread's controls shared goes before the bookkeeping
+        // its windows need to go.
+        if (ThreadData* thread = ExistingThreadData())
+            quillomet::Quillomet::EndThread(*thread);
         win32::ThreadWindows::ThreadDetached();
         break;
     case DLL_PROCESS_DETACH:
-        if (!reserved)
+        if (!reserved) {
             win32::ThreadWindows::LibraryUnloading();
+            win32::ReleaseTextShaping();
+            ReleaseTypeInformation();
+            __gnu_cxx::__freeres();
+        }
         break;
     default:
         break;

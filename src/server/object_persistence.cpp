@@ -12,7 +12,18 @@ constexpr wchar_t ContentsStream[] = L"Contents";
 
 } // namespace
 
+// Its windows went with the thread it was made on, and with them what was
+// typed: a value written now would be dropped, one read would be none, so
+// every use fails and says why. Only releasing it is left.
+void ControlObject::RefuseIfThreadEnded() const {
+    if (m_Control.ThreadEnded())
+        throw com::HresultError(RPC_E_WRONG_THREAD,
+                                "The thread that made this control has ended, and its windows "
+                                "with it: the control can no longer be used, only released.");
+}
+
 void ControlObject::Ready() {
+    RefuseIfThreadEnded();
     if (m_Initialised)
         return;
     m_Initialised = true;
@@ -23,6 +34,7 @@ void ControlObject::Ready() {
 // What loading writes is the document's, not a change to save: the control
 // is clean afterwards, also when the document was damaged.
 void ControlObject::LoadFrom(FunctionRef<void(Quillomet&)> load) {
+    RefuseIfThreadEnded();
     m_Initialised = true;
     const scope_exit clean([this] { m_Dirty = false; });
     load(m_Control);

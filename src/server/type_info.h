@@ -9,5 +9,8 @@ ITypeLib* OrdinalexTypeLib();
 // The vtable view of the dual interface, which DispInvoke wants.
 ITypeInfo* QuillometInterfaceInfo();
 ITypeInfo* QuillometClassInfo();
+// Lets go of the three above; from the library's entry point as it is
+// unloaded while the process goes on.
+void ReleaseTypeInformation() noexcept;
 
 } // namespace quillomet

@@ -35,6 +35,8 @@ public:
     virtual ~AboutWindow() = default;
     // Returns when the dialog closes, saying how.
     virtual AboutClose ShowModal(const AboutTexts& texts, AboutWindowEvents& events) = 0;
+    // Brings the dialog, while it is up, in front of the user.
+    virtual void Raise() = 0;
 };
 
 } // namespace quillomet

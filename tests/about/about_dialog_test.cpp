@@ -202,5 +202,35 @@ TEST_F(AboutBoxTest, CloseBoxKeepsTheDialogAndOkDiscardsIt) {
     EXPECT_EQ(3u, toolkit.m_Platform.m_Opened.size());
 }
 
+// Asked for again while the box is up (a host's timer runs in its modal
+// loop), through the same control or another of the thread: the box that is
+// up comes to the front, the request returns at once, and the dialog it
+// shows lives on until it closes.
+TEST_F(AboutBoxTest, OneBoxAtATime) {
+    memory::MemoryToolkit otherToolkit;
+    memory::MemoryContainer otherHost;
+    Quillomet other{otherToolkit, otherHost};
+    for (Quillomet* asking : {&control, &other}) {
+        SCOPED_TRACE(asking == &control ? "the same control" : "another control");
+        toolkit.m_AboutWindowsShown = toolkit.m_AboutRaised = otherToolkit.m_AboutWindowsShown = 0;
+        toolkit.m_Platform.m_Opened.clear();
+        int depth = 0;
+        toolkit.m_AboutScript = [&](const AboutTexts&, AboutWindowEvents& events) {
+            if (++depth == 1) {
+                asking->DisplayAboutBox();
+                events.OnWeb(); // the dialog's click handlers still work
+            }
+            return AboutClose::Ok;
+        };
+        otherToolkit.m_AboutScript = toolkit.m_AboutScript;
+        control.DisplayAboutBox();
+        EXPECT_EQ(1, depth);
+        EXPECT_EQ(1, toolkit.m_AboutWindowsShown + otherToolkit.m_AboutWindowsShown);
+        EXPECT_EQ(1, toolkit.m_AboutRaised);
+        EXPECT_EQ(1u, toolkit.m_Platform.m_Opened.size());
+        EXPECT_EQ(nullptr, AboutState::ForThisThread().m_Dialog.get()); // OK discarded it
+    }
+}
+
 } // namespace
 } // namespace quillomet

@@ -84,6 +84,9 @@ TEST_P(EngineTest, Sessions) {
         {1.23456, "+", "1.23456", {}},
         {1234567890123.45, "+ 5 =", "1234567890128", {"1234567890128"}},
         {40, "BS 4 +", "44.", {"44"}},
+        // Fourteen integer digits handed back by "=" are the owner's amount
+        // to the last ten-thousandth: "+" has nothing more to hand back.
+        {27171523580540, "+ 1 = +", "27171523580541", {"27171523580541"}},
         // Ends with the currency difference 1.2857 while the owner holds
         // 1.2857143, whose amount is 1.2857: nothing to hand back.
         {0,

@@ -332,5 +332,28 @@ TEST_F(CalculatorWindowTest, OwnerDestroyedWithoutTerminationCloses) {
     EXPECT_EQ(nullptr, State().m_Owner);
 }
 
+// A thread that ends before controls it made (a host thread that never
+// released them): the calculator they shared goes with it, the controls
+// left know their thread has ended, and the last of them frees what the
+// thread kept (the sanitizer build tells a leak or a second free).
+TEST(ThreadEndTest, TheCalculatorGoesWithTheThreadAndItsDataWithTheLastControl) {
+    static ThreadData* s_Thread = nullptr;
+    s_Thread = new ThreadData;
+    SetThreadDataSource([](bool) { return s_Thread; });
+    memory::MemoryToolkit toolkit;
+    memory::MemoryContainer host;
+    auto control = std::make_unique<Quillomet>(toolkit, host);
+    host.Attach(*control);
+    control->InitProperties();
+    control->ShowCalculator();
+    ASSERT_NE(nullptr, toolkit.m_CalculatorWindow);
+    Quillomet::EndThread(*s_Thread);
+    ReleaseThreadData(*std::exchange(s_Thread, nullptr)); // the thread lets go
+    SetThreadDataSource(nullptr);
+    EXPECT_EQ(nullptr, toolkit.m_CalculatorWindow);
+    EXPECT_TRUE(control->ThreadEnded());
+    control.reset();
+}
+
 } // namespace
 } // namespace quillomet

@@ -123,6 +123,25 @@ TEST(VariantTest, ToCurrencyKeepsFourDecimalsHalfToEven) {
         {-0.25, -2'500},
         {1e15, Overflow},
         {-9.3e14, Overflow},
+        // A double counts at its binary value: the product with 10,000 in
+        // doubles rounds above 2^53 ten-thousandths, and at halves.
+        {27171523580541.0, 271'715'235'805'410'000},  // not ...409'984
+        {4503599627370.4961, 45'035'996'273'704'961}, // not ...960
+        {-27171523580541.0, -271'715'235'805'410'000},
+        {922337203685477.5, 9'223'372'036'854'775'000}, // the last double within
+        {922337203685477.625, Overflow},                // the first beyond
+        {-922337203685477.5, -9'223'372'036'854'775'000},
+        {-922337203685477.625, Overflow},
+        {1.03125, 10'312}, // exactly half: to the even neighbour
+        {1.09375, 10'938},
+        {-1.03125, -10'312},
+        {-1.09375, -10'938},
+        {0.00005, 1}, // its binary value lies just above the half
+        {-0.00005, -1},
+        {1e-300, 0},
+        {-0.0, 0},
+        {std::numeric_limits<double>::infinity(), Overflow},
+        {std::numeric_limits<double>::quiet_NaN(), Overflow},
         {std::int16_t{-3}, -30'000},
         {true, -10'000},
         {Variant::Null(), NullUse},

@@ -147,6 +147,53 @@ TEST_F(AboutTest, FollowsAResolutionChange) {
     EXPECT_NEAR(2 * before.fontHeight, after.fontHeight, 1);
 }
 
+// Asked for again from a host's timer while the box is up, through the same
+// control or another of the thread: the request returns at once, the one box
+// comes to the front, and closing it afterwards is safe.
+TEST_F(AboutTest, OneBoxAtATime) {
+    Ref<IClassFactory> factory;
+    m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
+    Ref<_Quillomet> other;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID__Quillomet, other.put_void()));
+    const auto boxes = [] {
+        int count = 0;
+        for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"QuillometAbout", nullptr));)
+            ++count;
+        return count;
+    };
+    for (_Quillomet* asking : {m_Control.get(), other.get()}) {
+        SCOPED_TRACE(asking == m_Control.get() ? "the same control" : "another control");
+        HRESULT again = E_FAIL;
+        int mostBoxes = 0;
+        bool asked = false, raised = false;
+        g_Step = [&] {
+            mostBoxes = std::max(mostBoxes, boxes());
+            if (!Dialog() || asked) { // asked: a second box is up; it goes
+                if (asked)
+                    Click(IDOK);
+                return false;
+            }
+            const HWND elsewhere =
+                CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                nullptr, nullptr, nullptr, nullptr);
+            SetForegroundWindow(elsewhere);
+            asked = true;
+            again = asking->DisplayAboutBox();
+            asked = false;
+            raised = GetForegroundWindow() == Dialog();
+            DestroyWindow(elsewhere);
+            Click(IDOK);
+            return true;
+        };
+        SetTimer(nullptr, 0, 100, &Tick);
+        ASSERT_HRESULT_SUCCEEDED(m_Control->DisplayAboutBox());
+        EXPECT_EQ(S_OK, again);
+        EXPECT_EQ(1, mostBoxes);
+        EXPECT_TRUE(raised);
+        EXPECT_EQ(nullptr, Dialog());
+    }
+}
+
 TEST_F(AboutTest, StartsTheSystemInformationToolFoundInTheRegistry) {
     const std::wstring marker = g_StandIn + L".ran";
     DeleteFileW(marker.c_str());

@@ -6,6 +6,8 @@
 #include "test_site.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -93,14 +95,22 @@ TEST(LifetimeTest, AThousandControlsLeaveNothingBehind) {
 }
 
 // A thread that ends while a control it made is still alive, its window
-// made and parked (a script's control released late, or never): the thread
-// ends, its windows go with it, and the process, later, ends cleanly too (a
-// fault at the thread's end would hang it at its exit).
+// made and parked (a script's control released late, or never), or placed
+// on the thread's form with its calculator open: the thread ends, its
+// windows go with it, and with them what its controls shared (the
+// calculator's fonts and brushes, its hold on the library). The control left
+// refuses every use from elsewhere, saying why, and is released from here;
+// the process, later, ends cleanly too (a fault at the thread's end would
+// hang it at its exit).
 struct AbandonedControl {
     quillomet::testing::Library* library;
     bool uninitialize; // the thread ends its apartment first, or just ends
+    bool calculator;   // placed, its calculator open
     HRESULT result = E_FAIL;
     LONG hwnd = 0;
+    bool calculatorOpen = false;
+    _Quillomet* control = nullptr; // released by the test
+    std::unique_ptr<Site> site;    // the control holds it past the thread
 
     static DWORD WINAPI Run(LPVOID argument) {
         auto* self = static_cast<AbandonedControl*>(argument);
@@ -108,12 +118,14 @@ struct AbandonedControl {
         Ref<IClassFactory> factory;
         self->result =
             self->library->getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void());
-        _Quillomet* control = nullptr; // never released
+        _Quillomet*& control = self->control;
         if (SUCCEEDED(self->result))
             self->result = factory->CreateInstance(nullptr, IID__Quillomet,
                                                    reinterpret_cast<void**>(&control));
         if (SUCCEEDED(self->result))
             self->result = control->put_UpDownFunction(VARIANT_TRUE);
+        if (SUCCEEDED(self->result) && self->calculator)
+            self->result = self->PlaceAndOpen();
         if (SUCCEEDED(self->result))
             self->result = control->get_hwnd(&self->hwnd);
         factory.reset();
@@ -121,23 +133,72 @@ struct AbandonedControl {
             CoUninitialize();
         return 0;
     }
+
+    HRESULT PlaceAndOpen() {
+        const HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                          0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+        site = std::make_unique<Site>(form);
+        Ref<IOleObject> ole;
+        Ref<IPersistStreamInit> persist;
+        HRESULT hr = control->QueryInterface(IID_IOleObject, ole.put_void());
+        if (SUCCEEDED(hr))
+            hr = ole->SetClientSite(site.get());
+        if (SUCCEEDED(hr))
+            hr = control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        if (SUCCEEDED(hr))
+            hr = persist->InitNew();
+        if (SUCCEEDED(hr))
+            hr = ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, form,
+                             &site->m_Position);
+        if (SUCCEEDED(hr))
+            hr = control->ShowCalculator();
+        Pump();
+        calculatorOpen = FindWindowW(L"QuillometCalculator", nullptr) != nullptr;
+        return hr;
+    }
 };
 
-TEST(LifetimeTest, AThreadEndsCleanlyWithItsControlStillAlive) {
+TEST(LifetimeTest, AControlOutlivingItsThreadIsRefusedAndFreesWhatTheThreadShared) {
     quillomet::testing::Library library;
     ASSERT_TRUE(library.Load(g_OcxPath));
-    for (const bool uninitialize : {false, true}) {
-        SCOPED_TRACE(uninitialize ? "apartment ended first" : "thread just ends");
-        AbandonedControl work{&library, uninitialize};
+    Ref<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+    const LONG gdiBefore = LiveGdiObjects(factory.get());
+    for (const auto& [uninitialize, calculator] :
+         {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << (uninitialize ? "apartment ended first" : "thread just ends")
+                     << (calculator ? ", calculator open" : ""));
+        AbandonedControl work{&library, uninitialize, calculator};
         HANDLE thread = CreateThread(nullptr, 0, &AbandonedControl::Run, &work, 0, nullptr);
         ASSERT_TRUE(thread);
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
         CloseHandle(thread);
-        EXPECT_HRESULT_SUCCEEDED(work.result);
+        ASSERT_HRESULT_SUCCEEDED(work.result);
+        EXPECT_EQ(calculator, work.calculatorOpen);
         ASSERT_NE(0, work.hwnd);
         EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(work.hwnd))))
             << "the thread's windows went with it";
+
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = VT_I4;
+        V_I4(&value) = 7;
+        EXPECT_EQ(RPC_E_WRONG_THREAD, work.control->put_value(value)) << "a write dropped";
+        Ref<IErrorInfo> error;
+        BSTR description = nullptr;
+        if (GetErrorInfo(0, error.put()) == S_OK)
+            error->GetDescription(&description);
+        EXPECT_NE(nullptr, description ? wcsstr(description, L"thread") : nullptr);
+        SysFreeString(description);
+        VariantInit(&value);
+        EXPECT_EQ(RPC_E_WRONG_THREAD, work.control->get_value(&value));
+        work.control->Release();
     }
+    EXPECT_EQ(gdiBefore, LiveGdiObjects(factory.get()));
+    factory.reset();
+    EXPECT_EQ(S_OK, library.canUnload());
 }
 
 } // namespace

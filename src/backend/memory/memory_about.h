@@ -56,13 +56,15 @@ public:
 class MemoryAboutWindow final : public AboutWindow {
 public:
     using Script = std::function<AboutClose(const AboutTexts&, AboutWindowEvents&)>;
-    explicit MemoryAboutWindow(Script& script) : m_Script(script) {}
+    MemoryAboutWindow(Script& script, int& raised) : m_Script(script), m_Raised(raised) {}
     AboutClose ShowModal(const AboutTexts& texts, AboutWindowEvents& events) override {
         return m_Script ? m_Script(texts, events) : AboutClose::Ok;
     }
+    void Raise() override { ++m_Raised; }
 
 private:
     Script& m_Script;
+    int& m_Raised;
 };
 
 } // namespace quillomet::memory

@@ -43,7 +43,7 @@ public:
     char DecimalSeparator() override { return m_DecimalSeparator; }
     std::unique_ptr<AboutWindow> CreateAboutWindow() override {
         ++m_AboutWindowsShown;
-        return std::make_unique<MemoryAboutWindow>(m_AboutScript);
+        return std::make_unique<MemoryAboutWindow>(m_AboutScript, m_AboutRaised);
     }
     PlatformServices& Platform() override { return m_Platform; }
 
@@ -79,6 +79,7 @@ public:
     // What the user does in the about dialog, and how it is closed.
     MemoryAboutWindow::Script m_AboutScript;
     int m_AboutWindowsShown = 0;
+    int m_AboutRaised = 0; // requests while a box was up
 
 private:
     std::deque<std::function<void()>> m_Queue;

@@ -21,6 +21,7 @@ constexpr wchar_t CommonControls[] = L"comctl32.dll";
 constexpr wchar_t Shell[] = L"shell32.dll";
 constexpr wchar_t Accessibility[] = L"oleacc.dll";
 constexpr wchar_t VisualStyles[] = L"uxtheme.dll";
+constexpr wchar_t Shaping[] = L"usp10.dll";
 
 } // namespace
 
@@ -95,6 +96,33 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC dc, int part, int state, const REC
     static const auto function =
         Lookup<decltype(::DrawThemeBackground)>(VisualStyles, "DrawThemeBackground");
     return function ? function(theme, dc, part, state, place, clip) : E_FAIL;
+}
+
+HRESULT ScriptCacheGetHeight(HDC dc, SCRIPT_CACHE* cache, long* height) noexcept {
+    static const auto function =
+        Lookup<decltype(::ScriptCacheGetHeight)>(Shaping, "ScriptCacheGetHeight");
+    return function ? function(dc, cache, height) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+HRESULT ScriptFreeCache(SCRIPT_CACHE* cache) noexcept {
+    static const auto function = Lookup<decltype(::ScriptFreeCache)>(Shaping, "ScriptFreeCache");
+    return function ? function(cache) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+// The whole text at once, with room for its glyphs as the system advises,
+// and nothing optional.
+HRESULT ScriptStringAnalyse(HDC dc, const wchar_t* text, int length, DWORD flags,
+                            SCRIPT_STRING_ANALYSIS* analysis) noexcept {
+    static const auto function =
+        Lookup<decltype(::ScriptStringAnalyse)>(Shaping, "ScriptStringAnalyse");
+    return function ? function(dc, text, length, 3 * length / 2 + 16, -1, flags, -1, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, analysis)
+                    : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+HRESULT ScriptStringFree(SCRIPT_STRING_ANALYSIS* analysis) noexcept {
+    static const auto function = Lookup<decltype(::ScriptStringFree)>(Shaping, "ScriptStringFree");
+    return function ? function(analysis) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
 }
 
 } // namespace quillomet::win32::on_demand

@@ -218,11 +218,13 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     // The fonts go with the dialog, after the window.
     std::vector<HWND> disabled;
     const scope_exit cleanup([&] {
+        m_Window = nullptr;
         for (HWND other : disabled)
             EnableWindow(other, TRUE);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         DestroyWindow(window);
     });
+    m_Window = window;
     // The dialog, not yet visible, is passed over.
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabled));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dialog));
@@ -276,6 +278,11 @@ AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvent
     if (!dialog.done && got == 0) // a quit request ends the dialog; pass it on
         PostQuitMessage(static_cast<int>(message.wParam));
     return dialog.closed;
+}
+
+void Win32AboutWindow::Raise() {
+    if (m_Window)
+        SetForegroundWindow(m_Window);
 }
 
 } // namespace quillomet::win32

@@ -6,6 +6,7 @@
 #include "backend/win32/host_entry.h"
 #include "backend/win32/mouse_message.h"
 #include "backend/win32/screen_units.h"
+#include "backend/win32/text_shaping.h"
 #include "backend/win32/win32_font.h"
 #include "backend/win32/window_owners.h"
 #include "common/described_error.h"
@@ -16,6 +17,7 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace quillomet::win32 {
 namespace {
@@ -95,8 +97,11 @@ Win32TextBox::~Win32TextBox() {
     }
 }
 
-// Made in its final state at once: text, styles, place, font and margin
-// at creation cost a fraction of setting each on a window that exists.
+// Made in its final state at once: styles and place at creation cost a
+// fraction of setting each on a window that exists. The font comes before
+// any text: an EDIT made with its text shapes it in the system font first,
+// which builds and frees the system's shaping data for that font each time
+// (under Wine a race with another thread's first shaping of it).
 void Win32TextBox::CreateEdit() {
     if (m_Edit)
         return;
@@ -108,13 +113,23 @@ void Win32TextBox::CreateEdit() {
     if (!m_Enabled)
         style |= WS_DISABLED;
     const RECT place = PixelRect(m_Geometry, m_Parent.Dpi());
-    // The EDIT sends no EN_CHANGE for the text it is made with.
-    m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", m_Text.c_str(), style, place.left,
-                             place.top, place.right - place.left, place.bottom - place.top,
-                             m_Parent.Handle(), nullptr, nullptr, nullptr);
+    m_Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, place.left, place.top,
+                             place.right - place.left, place.bottom - place.top, m_Parent.Handle(),
+                             nullptr, nullptr, nullptr);
     if (!m_Edit)
         throw DescribedError("the text box window could not be created");
     m_Placed = place;
+    // Nothing is drawn before the message loop runs: the font needs no
+    // redrawing.
+    SendFont(FALSE);
+    m_FontDeferred = false;
+    if (!m_Text.empty()) {
+        // What the field held is no change: the EN_CHANGE this sends finds
+        // no field for the window yet.
+        const HWND edit = std::exchange(m_Edit, nullptr);
+        SetWindowTextW(edit, m_Text.c_str());
+        m_Edit = edit;
+    }
     m_Text.clear();
     m_Text.shrink_to_fit();
     m_EditProcedure = ReplaceWindowProc(m_Edit, &WindowProc);
@@ -122,10 +137,7 @@ void Win32TextBox::CreateEdit() {
         SendMessageW(m_Edit, EM_SETSEL, m_SelectionStart, static_cast<LPARAM>(m_SelectionEnd));
     if (!m_Redraw)
         SendMessageW(m_Edit, WM_SETREDRAW, FALSE, 0);
-    // Nothing is drawn before the message loop runs: the font needs no
-    // redrawing, and what would wait for the window to show is done now.
-    SendFont(FALSE);
-    m_FontDeferred = false;
+    // What would wait for the window to show is done now.
     m_Deferred = false;
     SetMargin();
 }
@@ -344,6 +356,7 @@ bool Win32TextBox::SendFont(BOOL redraw) {
         return false;
     com::unique_hfont own;
     const HFONT font = win32Font->ForResolution(m_Parent.Dpi(), own);
+    PrepareTextShaping(font);
     SendMessageW(m_Edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
     m_OwnResolutionFont = std::move(own); // the one before is out of use now
     return true;

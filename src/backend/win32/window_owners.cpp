@@ -49,6 +49,11 @@ ThreadData* ThreadWindows::CoreData(bool create) {
     return nullptr;
 }
 
+// The thread lets go of its core data; controls that outlive it keep it.
+ThreadWindows::~ThreadWindows() {
+    ReleaseThreadData(m_CoreData);
+}
+
 ThreadWindows& ThreadWindows::Current() {
     if (ThreadWindows* windows = Existing())
         return *windows;
@@ -58,8 +63,6 @@ ThreadWindows& ThreadWindows::Current() {
     TlsSetValue(g_Slot, windows);
     return *windows;
 }
-
-ThreadWindows::~ThreadWindows() = default;
 
 HWND ThreadWindows::ParkingWindow() {
     if (!m_Parking)

@@ -47,7 +47,8 @@ private:
     ~ThreadWindows();
 
     std::unordered_map<HWND, void*> m_Owners;
-    ThreadData m_CoreData;
+    // Held by the thread and by each of its controls, which may outlive it.
+    ThreadData& m_CoreData = *new ThreadData;
     HWND m_Parking = nullptr;
     com::unique_hdc m_MeasuringDc;
     std::vector<std::weak_ptr<Win32Font>> m_SharedFonts;
