@@ -16,6 +16,9 @@
 //           VarR8FromStr on the same numbers (for information)
 //   windows window_cost's rows: placing controls against bare EDITs
 //           (targets: 2.0 without the spinner, 3.0 with it)
+//   draw    window_cost's picture row: one Draw of a placed control into a
+//           memory DC against a sunken edge and a line of DrawText (target:
+//           at most 2.0 times as long)
 //
 //   cost_table PATH-TO-Quillomet.ocx [--rounds R] [--memory-rounds R] [--controls N]
 //
@@ -962,12 +965,15 @@ int RunTable(const std::string& ocx, const Options& options) {
     table.Row("windows: control placed, with spinner, us", Format("%.1f", costValue("spinner_us")),
               Format("%.1f", costValue("edit_us")), Format("%.2f", costValue("spinner_ratio")),
               "<= 3.0", Met(costValue("spinner_ratio"), 3.0));
+    table.Row("draw: a control's picture into a memory DC, us",
+              Format("%.2f", costValue("draw_us")), Format("%.2f", costValue("draw_reference_us")),
+              Format("%.2f", costValue("draw_ratio")), "<= 2.0", Met(costValue("draw_ratio"), 2.0));
     table.Row("windows: parent window holding an EDIT, us", "",
               Format("%.1f", costValue("reference_us")),
               Format("%.2f", costValue("reference_ratio")), "-", -1);
 
     table.Note("references: plain_entry.dll (load, memory), oleaut32's VarFormat + VarR8FromStr "
-               "(text), a bare EDIT (windows)");
+               "(text), a bare EDIT (windows), a sunken edge and DrawText (draw)");
     table.Note("load steps, ms (Quillomet | plain): " +
                Breakdown(load, "step_", "_us", "%.2f", 1e-3));
     table.Note("load steps, its system imports loaded before, ms (Quillomet | plain): " +

@@ -10,8 +10,13 @@
 //
 //   window_cost PATH-TO-Quillomet.ocx [N] [--rows]
 //
+// Also: one picture of a placed control drawn into a memory DC (IViewObject
+// Draw, as a report draws one per record) against what a plain text field's
+// picture costs, a sunken edge and a line of text by DrawText.
+//
 // --rows prints the medians as "name value" lines instead, for cost_table:
-// edit_us, reference_us, control_us, spinner_us and the three ratios.
+// edit_us, reference_us, control_us, spinner_us, draw_us, draw_reference_us
+// and the four ratios.
 // WINDOW_COST_ROUNDS=R sets the number of rounds (7) and prints each one.
 // WINDOW_COST_ONLY=edit|reference|control|spinner times one kind once,
 // between two debug strings "window_cost: begin" and "window_cost: end",
@@ -154,11 +159,56 @@ int main(int argc, char** argv) {
             return elapsed;
         };
     };
+    // The pictures: one control placed, drawn again and again; the plain
+    // field's picture drawn as often in the same memory DC.
+    com_ptr<_Quillomet> drawn;
+    factory->CreateInstance(nullptr, IID__Quillomet, drawn.put_void());
+    auto drawnOle = drawn.try_as<IOleObject>();
+    drawnOle->SetClientSite(&site);
+    drawn.try_as<IPersistStreamInit>()->InitNew();
+    site.m_Position = {0, 0, 116, 20};
+    drawnOle->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &site.m_Position);
+    VARIANT number;
+    VariantInit(&number);
+    V_VT(&number) = VT_R8;
+    V_R8(&number) = 1234.5;
+    drawn->put_value(number);
+    const auto view = drawn.try_as<IViewObject2>();
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 116, 20);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ replaced = SelectObject(memory, bitmap);
+    const int pictures = n * 10;
+    const auto controlPictures = [&] {
+        const RECTL bounds{0, 0, 116, 20};
+        const double start = Seconds();
+        for (int i = 0; i < pictures; ++i)
+            view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, &bounds, nullptr,
+                       nullptr, 0);
+        return Seconds() - start;
+    };
+    const auto plainPictures = [&] {
+        const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        const double start = Seconds();
+        for (int i = 0; i < pictures; ++i) {
+            RECT r{0, 0, 116, 20};
+            DrawEdge(memory, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+            FillRect(memory, &r, GetSysColorBrush(COLOR_WINDOW));
+            const HGDIOBJ previous = SelectObject(memory, font);
+            DrawTextW(memory, L"1,234.50", -1, &r, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+            SelectObject(memory, previous);
+        }
+        return Seconds() - start;
+    };
+
     const std::map<std::string, std::function<double()>> kinds = {
         {"edit", edits},
         {"reference", references},
         {"control", controls(false)},
         {"spinner", controls(true)},
+        {"draw", controlPictures},
+        {"draw_reference", plainPictures},
     };
 
     controls(false)(); // warm up: classes, the type library, shared bitmaps
@@ -171,7 +221,7 @@ int main(int argc, char** argv) {
         OutputDebugStringA("window_cost: begin\n");
         const double elapsed = kind->second();
         OutputDebugStringA("window_cost: end\n");
-        std::printf("%s %.1f\n", only, elapsed * 1e6 / n);
+        std::printf("%s %.1f\n", only, elapsed * 1e6 / n); // per item, or per 10 pictures
         return 0;
     }
 
@@ -179,8 +229,8 @@ int main(int argc, char** argv) {
     // machine weighs on all of them alike; the ratios are taken per round.
     const int rounds = std::max(1, EnvironmentNumber("WINDOW_COST_ROUNDS", 7));
     const bool eachRound = std::getenv("WINDOW_COST_ROUNDS") != nullptr;
-    std::vector<double> edit, reference, plain, withSpinner;
-    std::vector<double> referenceRatio, plainRatio, spinnerRatio;
+    std::vector<double> edit, reference, plain, withSpinner, draw, drawReference;
+    std::vector<double> referenceRatio, plainRatio, spinnerRatio, drawRatio;
     for (int r = 0; r < rounds; ++r) {
         edit.push_back(edits() * 1e6 / n);
         reference.push_back(references() * 1e6 / n);
@@ -189,15 +239,20 @@ int main(int argc, char** argv) {
         referenceRatio.push_back(reference.back() / edit.back());
         plainRatio.push_back(plain.back() / edit.back());
         spinnerRatio.push_back(withSpinner.back() / edit.back());
+        draw.push_back(controlPictures() * 1e6 / pictures);
+        drawReference.push_back(plainPictures() * 1e6 / pictures);
+        drawRatio.push_back(draw.back() / drawReference.back());
         if (eachRound)
             std::printf("    round %d: %.1f %.1f %.1f %.1f\n", r, edit.back(), reference.back(),
                         plain.back(), withSpinner.back());
     }
     if (rows) {
         std::printf("edit_us %.2f\nreference_us %.2f\ncontrol_us %.2f\nspinner_us %.2f\n"
-                    "reference_ratio %.4f\ncontrol_ratio %.4f\nspinner_ratio %.4f\n",
+                    "reference_ratio %.4f\ncontrol_ratio %.4f\nspinner_ratio %.4f\n"
+                    "draw_us %.2f\ndraw_reference_us %.2f\ndraw_ratio %.4f\n",
                     MedianOf(edit), MedianOf(reference), MedianOf(plain), MedianOf(withSpinner),
-                    MedianOf(referenceRatio), MedianOf(plainRatio), MedianOf(spinnerRatio));
+                    MedianOf(referenceRatio), MedianOf(plainRatio), MedianOf(spinnerRatio),
+                    MedianOf(draw), MedianOf(drawReference), MedianOf(drawRatio));
     } else {
         std::printf(
             "N = %d on a visible form, %d interleaved rounds, medians, microseconds per item:\n", n,
@@ -209,7 +264,15 @@ int main(int argc, char** argv) {
                     MedianOf(plain), MedianOf(plainRatio));
         std::printf("  control, placed, with spinner   %8.1f   ratio %.2f (target at most 3.0)\n",
                     MedianOf(withSpinner), MedianOf(spinnerRatio));
+        std::printf("  a control's picture (Draw)      %8.2f   ratio %.2f (target at most 2.0)\n",
+                    MedianOf(draw), MedianOf(drawRatio));
+        std::printf("  a plain field's picture         %8.2f\n", MedianOf(drawReference));
     }
+    SelectObject(memory, replaced);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    drawnOle->Close(OLECLOSE_NOSAVE);
+    drawnOle->SetClientSite(nullptr);
     factory.reset();
     DestroyWindow(form);
     OleUninitialize();

@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <cstdint>
+
 namespace quillomet::win32 {
 
 COLORREF ColorOf(OleColor color) {
@@ -10,6 +12,13 @@ COLORREF ColorOf(OleColor color) {
     if (FAILED(OleTranslateColor(color, nullptr, &rgb)))
         rgb = GetSysColor(COLOR_WINDOW);
     return rgb;
+}
+
+HBRUSH SystemColorBrush(OleColor color) {
+    const auto value = static_cast<std::uint32_t>(color);
+    if ((value & 0xFFFFFF00u) != 0x80000000u)
+        return nullptr;
+    return GetSysColorBrush(static_cast<int>(value & 0xFF));
 }
 
 } // namespace quillomet::win32

@@ -5,6 +5,7 @@
 #include "backend/win32/on_demand_imports.h"
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_font.h"
+#include "backend/win32/window_owners.h"
 #include "common/scope_exit.h"
 #include "win32com/device_context.h"
 #include "win32com/gdi_objects.h"
@@ -40,11 +41,8 @@ private:
     int m_Width, m_Height;
 };
 
-// A rectangle filled without a brush of its own: an opaque text output of
-// no text, as a metafile records it.
-void Fill(HDC dc, const RECT& r, COLORREF colour) {
-    SetBkColor(dc, colour);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+void Fill(HDC dc, const RECT& r, HBRUSH brush) {
+    FillRect(dc, &r, brush);
 }
 
 // The field's client edge, two pixels sunken, as the system draws it round
@@ -54,7 +52,7 @@ void DrawSunkenEdge(HDC dc, const Scale& scale, RECT r) {
     const int outer[2][2] = {{COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT},
                              {COLOR_3DDKSHADOW, COLOR_3DLIGHT}};
     for (const auto& line : outer) {
-        const COLORREF above = GetSysColor(line[0]), below = GetSysColor(line[1]);
+        const HBRUSH above = GetSysColorBrush(line[0]), below = GetSysColorBrush(line[1]);
         Fill(dc, scale.Rect({r.left, r.top, r.right - 1, r.top + 1}), above);
         Fill(dc, scale.Rect({r.left, r.top, r.left + 1, r.bottom - 1}), above);
         Fill(dc, scale.Rect({r.left, r.bottom - 1, r.right, r.bottom}), below);
@@ -72,11 +70,16 @@ HFONT FontAt(const Appearance::Field& field, int dpi, com::unique_hfont& own) {
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// The font at the picture's scale; none when that is the font's own size.
 com::unique_hfont ScaledFont(HFONT font, const Scale& scale) {
     LOGFONTW description{};
     GetObjectW(font, sizeof description, &description);
-    const int height = scale.Down(description.lfHeight);
-    description.lfHeight = height != 0 ? height : (description.lfHeight < 0 ? -1 : 1);
+    int height = scale.Down(description.lfHeight);
+    if (height == 0)
+        height = description.lfHeight < 0 ? -1 : 1;
+    if (height == description.lfHeight)
+        return {};
+    description.lfHeight = height;
     description.lfWidth = 0;
     return com::unique_hfont(CreateFontIndirectW(&description));
 }
@@ -97,10 +100,9 @@ void DrawFieldText(HDC dc, const Scale& scale, const RECT& client, const Appeara
     std::vector<int> ends(text.size());
     SIZE extent{};
     {
-        const com::unique_hdc measuring(CreateCompatibleDC(nullptr));
-        const com::unique_select_object selected(measuring.get(), font);
-        GetTextExtentExPointW(measuring.get(), text.c_str(), length, 0, nullptr, ends.data(),
-                              &extent);
+        const HDC measuring = ThreadWindows::Current().MeasuringDc();
+        const com::unique_select_object selected(measuring, font);
+        GetTextExtentExPointW(measuring, text.c_str(), length, 0, nullptr, ends.data(), &extent);
     }
     const int edge = MulDiv(1, dpi, 96);
     int left = edge;
@@ -120,7 +122,7 @@ void DrawFieldText(HDC dc, const Scale& scale, const RECT& client, const Appeara
     const RECT clip = scale.Rect(client);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     const com::unique_hfont scaled = ScaledFont(font, scale);
-    SelectObject(dc, scaled.get());
+    SelectObject(dc, scaled ? scaled.get() : font);
     SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, enabled ? ColorOf(field.foreColor) : GetSysColor(COLOR_GRAYTEXT));
@@ -146,7 +148,7 @@ void DrawThemePart(HDC dc, HTHEME theme, int part, int state, const RECT& place,
         return;
     const com::unique_select_object selected(memory.get(), bitmap.get());
     const RECT all{0, 0, width, height};
-    Fill(memory.get(), all, GetSysColor(COLOR_WINDOW));
+    Fill(memory.get(), all, GetSysColorBrush(COLOR_WINDOW));
     on_demand::DrawThemeBackground(theme, memory.get(), part, state, &all, nullptr);
     StretchBlt(dc, place.left, place.top, place.right - place.left, place.bottom - place.top,
                memory.get(), 0, 0, width, height, SRCCOPY);
@@ -185,15 +187,23 @@ void DrawControlPicture(HDC dc, const RECT& bounds, const Appearance& appearance
     // What the control's window paints between its children, then the
     // drop button it paints itself, then its children over it: where the
     // field reaches under the button, the field is seen.
-    Fill(dc, scale.Rect({0, 0, width, height}), GetSysColor(COLOR_WINDOW));
+    Fill(dc, scale.Rect({0, 0, width, height}), GetSysColorBrush(COLOR_WINDOW));
     if (appearance.dropButton)
-        DrawGlyph(dc, scale.Rect(PixelRect(*appearance.dropButton, dpi)),
-                  appearance.enabled ? Glyph::Calculator : Glyph::CalculatorGrey);
+        DrawGlyphPicture(dc, scale.Rect(PixelRect(*appearance.dropButton, dpi)),
+                         appearance.enabled ? Glyph::Calculator : Glyph::CalculatorGrey);
     const RECT field = PixelRect(appearance.field.place, dpi);
     DrawSunkenEdge(dc, scale, field);
     RECT client = field;
     InflateRect(&client, -2, -2);
-    Fill(dc, scale.Rect(client), ColorOf(appearance.field.backColor));
+    // A colour of the host's own costs a brush for the picture; a system
+    // colour, the default, paints with the system's.
+    com::unique_hbrush own;
+    HBRUSH back = SystemColorBrush(appearance.field.backColor);
+    if (!back) {
+        own.reset(CreateSolidBrush(ColorOf(appearance.field.backColor)));
+        back = own.get();
+    }
+    Fill(dc, scale.Rect(client), back);
     DrawFieldText(dc, scale, client, appearance.field, appearance.enabled, dpi);
     if (appearance.spinner)
         DrawSpinner(dc, scale, PixelRect(*appearance.spinner, dpi), appearance.enabled);

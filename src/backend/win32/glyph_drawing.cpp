@@ -1,5 +1,6 @@
 #include "backend/win32/glyph_drawing.h"
 
+#include "backend/win32/window_owners.h"
 #include "common/calculator_glyph.h"
 
 #include <algorithm>
@@ -61,6 +62,31 @@ void DrawGlyph(HDC dc, const RECT& place, Glyph glyph) {
                 paint({r.right - 1, r.top, r.right, r.bottom}, dark);
         });
     SetBkColor(dc, savedBackground);
+}
+
+void DrawGlyphPicture(HDC dc, const RECT& place, Glyph glyph) {
+    const SIZE size{place.right - place.left, place.bottom - place.top};
+    const DWORD kind = GetObjectType(dc);
+    if ((kind != OBJ_DC && kind != OBJ_MEMDC) || size.cx <= 0 || size.cy <= 0) {
+        DrawGlyph(dc, place, glyph);
+        return;
+    }
+    ThreadWindows::GlyphPicture& kept = ThreadWindows::Current().LastGlyphPicture();
+    if (!kept.dc || kept.glyph != glyph || kept.size.cx != size.cx || kept.size.cy != size.cy) {
+        kept = {};
+        const com::unique_window_dc screen(nullptr);
+        com::unique_hbitmap bitmap(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+        com::unique_hdc memory(CreateCompatibleDC(screen.get()));
+        if (!bitmap || !memory) {
+            DrawGlyph(dc, place, glyph);
+            return;
+        }
+        // Selected for good: selecting a bitmap again costs more than the blit.
+        SelectObject(memory.get(), bitmap.get());
+        DrawGlyph(memory.get(), {0, 0, size.cx, size.cy}, glyph);
+        kept = {glyph, size, std::move(bitmap), std::move(memory)};
+    }
+    BitBlt(dc, place.left, place.top, size.cx, size.cy, kept.dc.get(), 0, 0, SRCCOPY);
 }
 
 } // namespace quillomet::win32

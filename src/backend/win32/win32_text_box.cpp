@@ -29,14 +29,6 @@ HDC MeasuringDc() {
     return ThreadWindows::Current().MeasuringDc();
 }
 
-// The system's brush of a system colour (0x800000nn); none for any other.
-HBRUSH SystemColorBrush(OleColor color) {
-    const auto value = static_cast<std::uint32_t>(color);
-    if ((value & 0xFFFFFF00u) != 0x80000000u)
-        return nullptr;
-    return GetSysColorBrush(static_cast<int>(value & 0xFF));
-}
-
 } // namespace
 
 std::int16_t ShiftState() {

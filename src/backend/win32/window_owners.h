@@ -1,7 +1,9 @@
 #pragma once
 
 #include "common/thread_data.h"
+#include "toolkit/image.h"
 #include "win32com/device_context.h"
+#include "win32com/gdi_objects.h"
 
 #include <windows.h>
 
@@ -37,6 +39,15 @@ public:
     // A message-only window, made on first need.
     HWND ParkingWindow();
     HDC MeasuringDc();
+    // The last glyph drawn as a picture, kept for the next one of its size:
+    // a report draws the same control once per record.
+    struct GlyphPicture {
+        Glyph glyph = Glyph::Calculator;
+        SIZE size{};
+        com::unique_hbitmap bitmap;
+        com::unique_hdc dc; // holds the bitmap selected; goes first
+    };
+    GlyphPicture& LastGlyphPicture() { return m_LastGlyphPicture; }
     // The fonts the thread's controls share (see FontObject::SharedCopy).
     std::vector<std::weak_ptr<Win32Font>>& SharedFonts() { return m_SharedFonts; }
     // The shared default font, for controls whose host has none.
@@ -51,6 +62,7 @@ private:
     ThreadData& m_CoreData = *new ThreadData;
     HWND m_Parking = nullptr;
     com::unique_hdc m_MeasuringDc;
+    GlyphPicture m_LastGlyphPicture;
     std::vector<std::weak_ptr<Win32Font>> m_SharedFonts;
     std::weak_ptr<Win32Font> m_DefaultFont;
 };
