@@ -82,9 +82,9 @@ bool Screenshot(HWND form, const std::string& path) {
     return SaveScreen({origin.x, origin.y, origin.x + r.right, origin.y + r.bottom}, path);
 }
 
-bool SaveScreen(const RECT& area, const std::string& path) {
-    const POINT origin{area.left, area.top};
-    const int width = area.right - area.left, height = area.bottom - area.top;
+// A picture of a size, made by `paint` in a memory DC, as a PNG file.
+template <typename Paint>
+bool SavePicture(int width, int height, const std::string& path, Paint paint) {
     const com::unique_window_dc window(nullptr);
     const com::unique_hdc memory(CreateCompatibleDC(window.get()));
     BITMAPINFO info{};
@@ -93,7 +93,7 @@ bool SaveScreen(const RECT& area, const std::string& path) {
     const com::unique_hbitmap bitmap(
         CreateDIBSection(window.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     const com::unique_select_object selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, window.get(), origin.x, origin.y, SRCCOPY);
+    paint(memory.get());
     GdiFlush();
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
     const auto* bgra = static_cast<const std::uint8_t*>(bits);
@@ -105,6 +105,59 @@ bool SaveScreen(const RECT& area, const std::string& path) {
     const bool written = quillomet::demo::WritePng(path, width, height, rgb);
     std::printf("%s %s\n", written ? "wrote" : "could not write", path.c_str());
     return written;
+}
+
+bool SaveScreen(const RECT& area, const std::string& path) {
+    const com::unique_window_dc screen(nullptr);
+    return SavePicture(area.right - area.left, area.bottom - area.top, path, [&](HDC memory) {
+        BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen.get(),
+               area.left, area.top, SRCCOPY);
+    });
+}
+
+// The form as a host that draws its controls itself makes it: its labels'
+// texts, and each control through IViewObject::Draw at its place.
+void DrawForm(HDC dc, HWND form, const std::vector<Placed>& placed) {
+    RECT client{};
+    GetClientRect(form, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    for (HWND child = nullptr; (child = FindWindowExW(form, child, L"Static", nullptr));) {
+        wchar_t text[64] = {};
+        GetWindowTextW(child, text, 64);
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
+        DrawTextW(dc, text, -1, &place, DT_LEFT | DT_NOPREFIX);
+    }
+    for (const Placed& p : placed) {
+        const RECT& at = p.site->m_Position;
+        const RECTL bounds{at.left, at.top, at.right, at.bottom};
+        p.control.try_as<IViewObject>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc,
+                                              &bounds, nullptr, nullptr, 0);
+    }
+}
+
+// Beside the form's screenshot, the form drawn by its controls' pictures:
+// straight into a bitmap, and recorded in an enhanced metafile played back.
+void SaveDrawnForm(HWND form, const std::vector<Placed>& placed, const std::string& stem) {
+    RECT client{};
+    GetClientRect(form, &client);
+    SavePicture(client.right, client.bottom, stem + "-drawn.png",
+                [&](HDC memory) { DrawForm(memory, form, placed); });
+    const com::unique_window_dc screen(nullptr);
+    const RECT frame{0, 0,
+                     MulDiv(client.right, 100 * GetDeviceCaps(screen.get(), HORZSIZE),
+                            GetDeviceCaps(screen.get(), HORZRES)),
+                     MulDiv(client.bottom, 100 * GetDeviceCaps(screen.get(), VERTSIZE),
+                            GetDeviceCaps(screen.get(), VERTRES))};
+    const HDC recording = CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr);
+    DrawForm(recording, form, placed);
+    const HENHMETAFILE metafile = CloseEnhMetaFile(recording);
+    SavePicture(client.right, client.bottom, stem + "-metafile.png",
+                [&](HDC memory) { PlayEnhMetaFile(memory, metafile, &client); });
+    DeleteEnhMetaFile(metafile);
 }
 
 // The about dialog is modal: a timer in its loop takes its picture and
@@ -232,6 +285,7 @@ int main(int argc, char** argv) {
     if (!screenshots.empty()) {
         const auto shot = [&](const char* name) { Screenshot(form, screenshots + "\\" + name); };
         shot("1-gallery.png");
+        SaveDrawnForm(form, placed, screenshots + "\\1-gallery");
         // Into the first field: its plain form, selected.
         SetFocus(placed[0].field);
         RunFor(100);
