@@ -56,7 +56,7 @@ void CalculatorForm::Handle(Work work) {
     if (--m_Busy == 0 && m_CloseRequested) {
         CalculatorState& state = m_State;
         m_CloseRequested = false;
-        state.Unload(); // destroys this form: nothing of it may follow
+        state.Close(); // destroys this form: nothing of it may follow
         // Its owner may have gone while it was busy, the thread's last
         // control with it.
         CalculatorState::DiscardIfUnused();
@@ -178,7 +178,7 @@ void CalculatorForm::OnKeyUp(std::int16_t keyCode, std::int16_t) {
 }
 
 void CalculatorForm::OnActivate() {
-    Handle([&] { m_State.m_Showing = true; });
+    Handle([&] { m_State.Shown(); });
 }
 
 // Losing the activation closes the calculator, except to its own division

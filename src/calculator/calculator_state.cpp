@@ -41,7 +41,24 @@ void CalculatorState::DiscardIfUnused() {
     delete std::exchange(thread->calculator, nullptr);
 }
 
-void CalculatorState::Unload() {
+void CalculatorState::Open(Toolkit& toolkit, ExtenderRef owner, FunctionRef<Opening()> where) {
+    m_Owner = owner;
+    Close();
+    m_Form = std::make_unique<CalculatorForm>(toolkit, *this, std::move(owner));
+    const Opening opening = where();
+    m_Form->Move(opening.left, opening.top);
+    m_Form->SeedReadout(opening.seed);
+    m_Form->Show();
+}
+
+void CalculatorState::OwnerGone(const ExtenderRef& owner) {
+    if (!owner || m_Owner != owner)
+        return;
+    m_Owner = nullptr;
+    Close();
+}
+
+void CalculatorState::Close() {
     if (!m_Form)
         return;
     if (m_Form->Busy()) {

@@ -155,25 +155,22 @@ void Quillomet::ShowCalculator() {
         return;
     CalculatorState& calculator = CalculatorState::ForThisThread();
     // A second opening while it is up closes it.
-    if (calculator.m_Showing) {
-        calculator.Unload();
+    if (calculator.IsShowing()) {
+        calculator.Close();
         return;
     }
     m_CalculatorOwner = m_Host.Extender();
-    calculator.m_Owner = m_CalculatorOwner;
-    // Unloading is complete when it returns (the window gone, the owner
-    // highlighted again): nothing is left queued to wait for.
-    calculator.Unload();
-    calculator.m_Form = std::make_unique<CalculatorForm>(m_Toolkit, calculator, m_CalculatorOwner);
-
-    // Directly below the control, one pixel left of it; not kept on the screen.
-    m_CalcRect = m_Toolkit.ControlWindowRect();
-    const double top = m_Toolkit.TwipsPerPixelY() * m_CalcRect.top + m_Host.Height();
-    const double left = m_Toolkit.TwipsPerPixelX() * m_CalcRect.left - 15;
-    calculator.m_Form->Move(static_cast<std::int32_t>(std::nearbyint(left)),
-                            static_cast<std::int32_t>(std::nearbyint(top)));
-    calculator.m_Form->SeedReadout(Value());
-    calculator.m_Form->Show();
+    // Closing one open before is complete when it returns (the window gone,
+    // the owner highlighted again): nothing is left queued to wait for.
+    calculator.Open(m_Toolkit, m_CalculatorOwner, [&] {
+        // Directly below the control, one pixel left of it; not kept on the
+        // screen.
+        m_CalcRect = m_Toolkit.ControlWindowRect();
+        const double top = m_Toolkit.TwipsPerPixelY() * m_CalcRect.top + m_Host.Height();
+        const double left = m_Toolkit.TwipsPerPixelX() * m_CalcRect.left - 15;
+        return CalculatorState::Opening{static_cast<std::int32_t>(std::nearbyint(left)),
+                                        static_cast<std::int32_t>(std::nearbyint(top)), Value()};
+    });
     TextBoxFocusLoss();
 }
 
@@ -187,17 +184,14 @@ void Quillomet::DisplayAboutBox() {
 
 void Quillomet::CloseCalculator() {
     if (CalculatorState* calculator = CalculatorState::Existing())
-        calculator->Unload();
+        calculator->Close();
 }
 
 // A control that goes while it owns the calculator takes it along, and
 // leaves no owner behind to be called.
 void Quillomet::ReleaseCalculator() {
-    CalculatorState* calculator = CalculatorState::Existing();
-    if (calculator && m_CalculatorOwner && calculator->m_Owner == m_CalculatorOwner) {
-        calculator->m_Owner = nullptr;
-        calculator->Unload();
-    }
+    if (CalculatorState* calculator = CalculatorState::Existing())
+        calculator->OwnerGone(m_CalculatorOwner);
     m_CalculatorOwner = nullptr;
 }
 

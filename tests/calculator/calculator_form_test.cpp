@@ -35,7 +35,7 @@ TEST_F(CalculatorWindowTest, OpensBelowTheControlOnRelease) {
     EXPECT_EQ(1485, Window()->Left());
     EXPECT_EQ(3300, Window()->Top());
     EXPECT_TRUE(Window()->Shown());
-    EXPECT_TRUE(State().m_Showing);
+    EXPECT_TRUE(State().IsShowing());
     EXPECT_EQ("12.", Window()->Readout());
     EXPECT_EQ("12.00", Shown()); // the field shows its display form
     EXPECT_EQ(EventId::MouseUp, host.m_Events.back().event);
@@ -112,7 +112,7 @@ TEST_F(CalculatorWindowTest, EveryWayOfClosingHighlightsTheOwner) {
             break;
         }
         EXPECT_EQ(nullptr, Window());
-        EXPECT_FALSE(State().m_Showing);
+        EXPECT_FALSE(State().IsShowing());
         EXPECT_TRUE(control.GotFocus());
         EXPECT_EQ("-5.00", Shown()); // plain form, selected
         EXPECT_EQ(5, Field().SelLength());
@@ -236,8 +236,8 @@ TEST_F(CalculatorWindowTest, NumberBeyondTheCurrencyRangeOpensNothing) {
     control.SetValue(999999999999999.0);
     EXPECT_EQ(ErrorNumber::Overflow, testing::ErrorOf([&] { control.ShowCalculator(); }));
     EXPECT_EQ(nullptr, Window());
-    EXPECT_EQ(nullptr, State().m_Form);
-    EXPECT_FALSE(State().m_Showing);
+    EXPECT_EQ(nullptr, State().Form());
+    EXPECT_FALSE(State().IsShowing());
     control.SetValue(922337203685477.0);
     Open();
     EXPECT_EQ("92233720368547", Window()->Readout());
@@ -311,7 +311,7 @@ TEST_F(CalculatorWindowTest, OwnerTerminatingWhileOpenClosesAndIsForgotten) {
     ASSERT_NE(nullptr, toolkit2->m_CalculatorWindow);
     second->OnTerminate();
     EXPECT_EQ(nullptr, toolkit2->m_CalculatorWindow);
-    EXPECT_EQ(nullptr, State().m_Owner);
+    EXPECT_EQ(nullptr, State().Owner());
     second.reset(); // nothing refers to it any more
     control.HideCalculator();
     control.ShowCalculator(); // the calculator still works for others
@@ -328,8 +328,8 @@ TEST_F(CalculatorWindowTest, OwnerDestroyedWithoutTerminationCloses) {
         second.ShowCalculator();
         EXPECT_NE(nullptr, toolkit2.m_CalculatorWindow);
     }
-    EXPECT_EQ(nullptr, State().m_Form);
-    EXPECT_EQ(nullptr, State().m_Owner);
+    EXPECT_EQ(nullptr, State().Form());
+    EXPECT_EQ(nullptr, State().Owner());
 }
 
 // A thread that ends before controls it made (a host thread that never

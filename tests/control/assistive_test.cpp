@@ -42,7 +42,7 @@ TEST_F(AssistiveTest, PressesGoThroughTheClickHandlers) {
 
     host.ClearRecords();
     control.ClickCalcButton();
-    EXPECT_TRUE(CalculatorState::ForThisThread().m_Showing);
+    EXPECT_TRUE(CalculatorState::ForThisThread().IsShowing());
     EXPECT_EQ((std::vector<EventId>{EventId::MouseDown, EventId::MouseUp, EventId::Click}),
               Events());
     control.HideCalculator();

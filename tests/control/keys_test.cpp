@@ -130,7 +130,7 @@ TEST_F(KeysTest, HandlerOpeningTheCalculatorTakesTheKeyWithIt) {
         Field().TypeChar('5');
         Field().KeyUp('5');
         EXPECT_TRUE(opened);
-        EXPECT_TRUE(CalculatorState::ForThisThread().m_Showing);
+        EXPECT_TRUE(CalculatorState::ForThisThread().IsShowing());
         EXPECT_EQ("1,234.50", Shown());
 
         host.m_OnEvent = nullptr;
@@ -344,7 +344,7 @@ TEST_F(KeysTest, DropDownKeysOpenTheCalculator) {
         control.SetCalculator(row.calculator);
         FocusIn();
         Field().PressKey(row.keyCode, row.shift);
-        EXPECT_EQ(row.opens, CalculatorState::ForThisThread().m_Showing);
+        EXPECT_EQ(row.opens, CalculatorState::ForThisThread().IsShowing());
         control.HideCalculator();
         FocusOut();
     }
@@ -352,7 +352,7 @@ TEST_F(KeysTest, DropDownKeysOpenTheCalculator) {
     FocusIn();
     control.ShowCalculator();
     Field().KeyDown(key::Up, shift::Alt); // the field heard it first
-    EXPECT_FALSE(CalculatorState::ForThisThread().m_Showing);
+    EXPECT_FALSE(CalculatorState::ForThisThread().IsShowing());
 }
 
 // For the keys the control added, the host goes first: what its KeyDown
@@ -370,7 +370,7 @@ TEST_F(KeysTest, HostsKeyDownHandlerDecidesTheNewKeys) {
             arguments[0] = key::PageDown;
     };
     Field().PressKey(key::F4);
-    EXPECT_FALSE(CalculatorState::ForThisThread().m_Showing);
+    EXPECT_FALSE(CalculatorState::ForThisThread().IsShowing());
     Field().PressKey(key::PageUp);
     EXPECT_EQ(Variant(40.0), control.Value());
 }

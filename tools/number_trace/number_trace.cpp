@@ -280,7 +280,7 @@ void PressCalculatorKey(quillomet::memory::MemoryCalculatorWindow& window, const
 // calculator takes the control to hold (scaled by 10000).
 std::string CalculatorView(Rig& rig) {
     const auto* window = rig.toolkit.m_CalculatorWindow;
-    const auto& form = quillomet::CalculatorState::ForThisThread().m_Form;
+    const auto* form = quillomet::CalculatorState::ForThisThread().Form();
     std::string view = " readout=" + (window ? Quoted(window->Readout()) : "closed");
     view += rig.journal.Take();
     view += " save=" + (form ? std::to_string(form->Engine().SaveInputAmount.scaled) : "none");
