@@ -6,6 +6,7 @@
 // the rounds' ratios.
 #include "common/number_conversion.h"
 #include "control/text_forms.h"
+#include "timed_batch.h"
 
 #include <algorithm>
 #include <array>
@@ -127,17 +128,7 @@ void PrintInterleavedRatios(int rounds) {
         return;
     }
     volatile double sink = 0;
-    const auto batchFor = [](auto&& once) {
-        long n = 16;
-        for (;;) {
-            const double start = Seconds();
-            for (long i = 0; i < n; ++i)
-                once();
-            if (Seconds() - start > 0.005 || n > (1L << 26))
-                return n;
-            n *= 2;
-        }
-    };
+    const auto batchFor = [](auto&& once) { return bench::BatchFor(Seconds, 0.005, once); };
     const auto timed = [&](long batch, auto&& once) {
         const double start = Seconds();
         for (long i = 0; i < batch; ++i)

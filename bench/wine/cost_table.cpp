@@ -38,6 +38,7 @@
 #include "process_measures.h"
 #include "server/diagnostics.h"
 #include "test_site.h"
+#include "timed_batch.h"
 #include "win32com/com_ptr.h"
 
 #include <psapi.h>
@@ -694,15 +695,7 @@ TextFigures MeasureText(int rounds) {
 
     // A batch of each kind takes about 10 ms per number.
     const auto batchFor = [](auto&& once) {
-        long n = 16;
-        for (;;) {
-            const double start = Seconds();
-            for (long i = 0; i < n; ++i)
-                once();
-            if (Seconds() - start > 0.01 || n > (1L << 26))
-                return n;
-            n *= 2;
-        }
+        return quillomet::bench::BatchFor(Seconds, 0.01, once);
     };
     volatile double sink = 0;
     const long controlBatch =

@@ -78,6 +78,18 @@ protected:
         return control;
     }
 
+    // A control's three ways of being kept.
+    struct Persistence {
+        explicit Persistence(_Quillomet* control) {
+            control->QueryInterface(IID_IPersistStreamInit, stream.put_void());
+            control->QueryInterface(IID_IPersistPropertyBag, bag.put_void());
+            control->QueryInterface(IID_IPersistStorage, storage.put_void());
+        }
+        Ref<IPersistStreamInit> stream;
+        Ref<IPersistPropertyBag> bag;
+        Ref<IPersistStorage> storage;
+    };
+
     static std::wstring FormatOf(_Quillomet* control) {
         unique_bstr format;
         control->get_Format(format.put());
@@ -433,19 +445,15 @@ TEST_F(ContainerTest, NewControlsAreDirtyUntilSaved) {
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way == 0 ? "stream" : way == 1 ? "bag" : "storage");
         Ref<_Quillomet> control = Create();
-        Ref<IPersistStreamInit> persist;
-        control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-        Ref<IPersistPropertyBag> bag;
-        control->QueryInterface(IID_IPersistPropertyBag, bag.put_void());
-        Ref<IPersistStorage> storage;
-        control->QueryInterface(IID_IPersistStorage, storage.put_void());
+        const Persistence kept(control.get());
+        IPersistStreamInit* persist = kept.stream.get();
         Ref<IStorage> store;
         ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(
             nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
             store.put()));
         EXPECT_EQ(S_OK, way == 0   ? persist->InitNew()
-                        : way == 1 ? bag->InitNew()
-                                   : storage->InitNew(store.get()));
+                        : way == 1 ? kept.bag->InitNew()
+                                   : kept.storage->InitNew(store.get()));
         EXPECT_EQ(S_OK, persist->IsDirty());
         const auto bytesOf = [](IStream* stream) {
             HGLOBAL memory = nullptr;
@@ -463,7 +471,7 @@ TEST_F(ContainerTest, NewControlsAreDirtyUntilSaved) {
         EXPECT_EQ(S_OK, persist->Save(whileDirty.get(), FALSE));
         EXPECT_EQ(S_OK, persist->IsDirty());
         if (way == 2) {
-            EXPECT_EQ(S_OK, storage->Save(store.get(), TRUE));
+            EXPECT_EQ(S_OK, kept.storage->Save(store.get(), TRUE));
         } else {
             Ref<IStream> cleaning;
             CreateStreamOnHGlobal(nullptr, TRUE, cleaning.put());
@@ -482,12 +490,10 @@ TEST_F(ContainerTest, LoadIsCleanAndInitNewAfterLoadFails) {
     SetValue(saved.get(), 8);
     Ref<IStream> stream = SaveToStream(saved.get());
     Ref<_Quillomet> control = Create();
-    Ref<IPersistStreamInit> persist;
-    control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
-    Ref<IPersistPropertyBag> bag;
-    control->QueryInterface(IID_IPersistPropertyBag, bag.put_void());
-    Ref<IPersistStorage> storage;
-    control->QueryInterface(IID_IPersistStorage, storage.put_void());
+    const Persistence kept(control.get());
+    IPersistStreamInit* persist = kept.stream.get();
+    IPersistPropertyBag* bag = kept.bag.get();
+    IPersistStorage* storage = kept.storage.get();
     EXPECT_EQ(S_OK, persist->InitNew());
     EXPECT_EQ(S_OK, persist->IsDirty()); // a new control is a change to save
     EXPECT_EQ(S_OK, persist->Load(stream.get()));
