@@ -157,8 +157,11 @@ std::string Quoted(std::string_view value) {
 
 std::string Joined(const std::vector<std::string_view>& names) {
     std::string text;
-    for (const std::string_view name : names)
-        text += (text.empty() ? "" : ",") + std::string(name);
+    for (const std::string_view name : names) {
+        if (!text.empty())
+            text += ',';
+        text += name;
+    }
     return text;
 }
 
