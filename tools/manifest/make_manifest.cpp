@@ -70,7 +70,9 @@ const Declaration& Only(const std::vector<Declaration>& declarations, std::strin
     for (const Declaration& d : declarations)
         if (d.kind == kind && (name.empty() || d.name == name))
             found.push_back(&d);
-    const std::string what = std::string(kind) + (name.empty() ? "" : " " + std::string(name));
+    std::string what(kind);
+    if (!name.empty())
+        what.append(" ").append(name);
     if (found.size() != 1)
         throw IdlError("expected one " + what + " with a uuid, found " +
                        std::to_string(found.size()));
