@@ -7,6 +7,7 @@
 #include "test_main.h"
 #include "win32com/unique_bstr.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -178,7 +179,15 @@ TEST_F(FloatingPointTest, HostEnvironmentChangesNoNumberAndIsKept) {
     for (const auto& host : HostEnvironments) {
         SCOPED_TRACE(host.name);
         const std::vector<std::string> seen = Session(host.environment);
-        EXPECT_EQ(expected, seen);
+        EXPECT_EQ(expected, seen) << [&] {
+            std::string differing;
+            for (std::size_t k = 0; k < std::max(expected.size(), seen.size()); ++k)
+                if (k >= expected.size() || k >= seen.size() || expected[k] != seen[k])
+                    differing += "\n  line " + std::to_string(k) + ": " +
+                                 (k < expected.size() ? expected[k] : "(none)") + " | " +
+                                 (k < seen.size() ? seen[k] : "(none)");
+            return differing;
+        }();
         EXPECT_EQ(0, m_EnvironmentsLost) << "calls that left the host another environment";
         m_EnvironmentsLost = 0;
     }
