@@ -27,19 +27,15 @@ constexpr UINT ParentResolutionChanged = 0x02E3;
 } // namespace
 
 void CompositeWindow::RegisterClassOnce() {
-    WNDCLASSEXW existing{sizeof existing};
-    if (GetClassInfoExW(com::ModuleInstance(), ClassName, &existing))
-        return;
     WNDCLASSEXW wc{sizeof wc};
     wc.style = CS_DBLCLKS; // the drop button has a double-click event
     // Replaced per window: a class outlives the library that registered it,
     // so its procedure must not be ours.
     wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = com::ModuleInstance();
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = ClassName;
-    RegisterClassExW(&wc);
+    RegisterOwnClass(wc);
 }
 
 HWND CompositeWindow::ParkingWindow() {

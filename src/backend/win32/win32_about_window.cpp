@@ -7,6 +7,7 @@
 #include "backend/win32/host_entry.h"
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
+#include "backend/win32/window_owners.h"
 #include "common/calculator_glyph.h"
 #include "common/described_error.h"
 #include "common/scope_exit.h"
@@ -183,15 +184,11 @@ BOOL CALLBACK DisableOthers(HWND window, LPARAM list) {
 AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvents& events) {
     const com::ServerLock serverLock;
     WNDCLASSEXW wc{sizeof wc};
-    if (!GetClassInfoExW(com::ModuleInstance(), ClassName, &wc)) {
-        wc = {sizeof wc};
-        wc.lpfnWndProc = AboutProc;
-        wc.hInstance = com::ModuleInstance();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = ClassName;
-        RegisterClassExW(&wc);
-    }
+    wc.lpfnWndProc = AboutProc;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = ClassName;
+    RegisterOwnClass(wc);
     Dialog dialog;
     dialog.events = &events;
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;

@@ -8,6 +8,7 @@
 #include "backend/win32/point_font.h"
 #include "backend/win32/screen_units.h"
 #include "backend/win32/win32_text_box.h"
+#include "backend/win32/window_owners.h"
 #include "calculator/calculator_layout.h"
 #include "common/described_error.h"
 #include "win32com/module.h"
@@ -23,15 +24,11 @@ COLORREF Rgb(OleColor color) {
 }
 
 void RegisterClassOnce() {
-    WNDCLASSEXW existing{sizeof existing};
-    if (GetClassInfoExW(com::ModuleInstance(), Win32CalculatorWindow::ClassName, &existing))
-        return;
     WNDCLASSEXW wc{sizeof wc};
     wc.lpfnWndProc = DefWindowProcW; // replaced per window
-    wc.hInstance = com::ModuleInstance();
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = Win32CalculatorWindow::ClassName;
-    RegisterClassExW(&wc);
+    RegisterOwnClass(wc);
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "backend/win32/window_owners.h"
 
 #include "common/described_error.h"
+#include "win32com/module.h"
+#include "win32com/slim_lock.h"
 
 namespace quillomet::win32 {
 namespace {
 
 DWORD g_Slot = TLS_OUT_OF_INDEXES;
+com::SlimLock g_Registering;
 
 ThreadWindows* Existing() {
     return g_Slot == TLS_OUT_OF_INDEXES ? nullptr
@@ -69,6 +72,15 @@ HWND ThreadWindows::ParkingWindow() {
         m_Parking = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     nullptr, nullptr);
     return m_Parking;
+}
+
+void RegisterOwnClass(WNDCLASSEXW wc) {
+    wc.cbSize = sizeof wc;
+    wc.hInstance = com::ModuleInstance();
+    const auto held = g_Registering.Hold();
+    WNDCLASSEXW existing{sizeof existing};
+    if (!GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing))
+        RegisterClassExW(&wc);
 }
 
 // Shared by the thread's controls.

@@ -87,6 +87,13 @@ public:
     }
 };
 
+// Registers a window class of the library's own (its instance filled in)
+// unless it is registered already, by this load of the library or an
+// earlier one: a class outlives the library that registered it. One thread
+// at a time: under Wine a thread that finds a class half-registered by
+// another can make no window of it.
+void RegisterOwnClass(WNDCLASSEXW wc);
+
 // A system control's messages passed through our procedure first, by
 // replacing its window procedure. The common controls' subclass chain does
 // the same but looks its data up as a window property on every message.
