@@ -143,7 +143,7 @@ struct PersistedPropertyTable {
              SetFlag<&Q::m_Locked>,
              [](Q& c, V v, V) {
                  SetFlag<&Q::m_Locked>(c, v);
-                 c.m_txtNumber->SetLocked(c.m_Locked);
+                 c.LockField();
              },
              Save<&Q::m_Locked>},
             {keys::Calculator, 0x6803000E, PropertyType::Boolean, 11, Variant(true),

@@ -116,7 +116,7 @@ void Quillomet::SetForeColor(OleColor New_ForeColor) {
 
 void Quillomet::SetLocked(bool iLocked) {
     m_Locked = iLocked;
-    m_txtNumber->SetLocked(iLocked);
+    LockField();
     m_Host.PropertyChanged(keys::Locked);
 }
 
@@ -143,6 +143,10 @@ void Quillomet::SetFont(FontRef New_Font) {
     m_Host.PropertyChanged(keys::Font);
 }
 
+void Quillomet::LockField() {
+    m_txtNumber->SetLocked(m_Locked || m_DesignMode);
+}
+
 void Quillomet::Refresh() {
     if (m_Enabled)
         m_txtNumber->Refresh();
@@ -150,8 +154,10 @@ void Quillomet::Refresh() {
 
 // --- The calculator --------------------------------------------------------
 
+// The calculator is for entering a number at run time: in design mode it
+// does not open, from the drop button, the keys or this method.
 void Quillomet::ShowCalculator() {
-    if (!m_Enabled)
+    if (!m_Enabled || m_DesignMode)
         return;
     CalculatorState& calculator = CalculatorState::ForThisThread();
     // A second opening while it is up closes it.
@@ -178,6 +184,7 @@ void Quillomet::HideCalculator() {
     CloseCalculator();
 }
 
+// Also in design mode: designers offer the about box of a control.
 void Quillomet::DisplayAboutBox() {
     AboutState::ForThisThread().Show(m_Toolkit);
 }
@@ -197,15 +204,22 @@ void Quillomet::ReleaseCalculator() {
 
 // --- Events ----------------------------------------------------------------
 
+// A designed control raises nothing: the host's handlers are for run time,
+// and, as while the host freezes events, nothing is kept for later.
+void Quillomet::Raise(EventId event, std::span<Variant> arguments) {
+    if (!m_DesignMode)
+        m_Host.RaiseEvent(event, arguments);
+}
+
 void Quillomet::RaiseEvent(EventId event) {
-    m_Host.RaiseEvent(event, {});
+    Raise(event, {});
 }
 
 // The host's handler may change the arguments; what it leaves in them comes
 // back to the child's own handling.
 void Quillomet::RaiseKeyEvent(EventId event, std::int16_t& keyCode, std::int16_t& shift) {
     std::array<Variant, 2> arguments{keyCode, shift};
-    m_Host.RaiseEvent(event, arguments);
+    Raise(event, arguments);
     keyCode = arguments[0].ToInteger();
     shift = arguments[1].ToInteger();
 }
@@ -213,7 +227,7 @@ void Quillomet::RaiseKeyEvent(EventId event, std::int16_t& keyCode, std::int16_t
 void Quillomet::RaiseMouseEvent(EventId event, std::int16_t& button, std::int16_t& shift, float& x,
                                 float& y) {
     std::array<Variant, 4> arguments{button, shift, x, y};
-    m_Host.RaiseEvent(event, arguments);
+    Raise(event, arguments);
     button = arguments[0].ToInteger();
     shift = arguments[1].ToInteger();
     x = static_cast<float>(arguments[2].ToDouble());

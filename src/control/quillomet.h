@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace quillomet {
@@ -62,6 +63,14 @@ public:
     void OnUserControlGotFocus();
     void OnUserControlLostFocus();
     void OnTerminate();
+    // A designer arranges and sets the control rather than using it. In
+    // design mode it looks as at run time (display form, no caret), but
+    // keys, clicks, the wheel and paste do nothing to it, it neither steps
+    // nor opens the calculator, and it raises no events; property writes
+    // still work and are still reported to the host. Leaving design mode
+    // brings all of that back at once.
+    void SetDesignMode(bool design);
+    bool DesignMode() const { return m_DesignMode; }
 
     // --- Properties, in the type library's member order ----------------------
     bool SkipFocus() const { return m_SkipFocus; }
@@ -215,6 +224,8 @@ private:
     std::string_view ApplyFormat(PlainForm plain);
     std::string_view Reformat(std::string_view text);
     void SetMaxChars();
+    // The field takes no edits while locked or designed.
+    void LockField();
     PictureSettings Picture() const;
 
     void ApplyRange();
@@ -236,6 +247,7 @@ private:
     bool MayStepDown(double& floor);
     void HighlightAfterSteps();
     void StopSpinning();
+    bool SpinnerSteps() const;
     Spinner& UpDown1();
     Timer& Timer1();
     Image& CalcPic1();
@@ -248,6 +260,8 @@ private:
     void CutText();
     void PasteText();
 
+    // Every event goes to the host through here.
+    void Raise(EventId event, std::span<Variant> arguments);
     void RaiseEvent(EventId event);
     void RaiseKeyEvent(EventId event, std::int16_t& keyCode, std::int16_t& shift);
     void RaiseMouseEvent(EventId event, std::int16_t& button, std::int16_t& shift, float& x,
@@ -276,6 +290,10 @@ private:
     bool m_Enabled = false;
     bool m_PositiveOnly = false;
     bool m_GotFocus = false;
+    bool m_DesignMode = false;
+    // The field holds the keyboard focus (also in design mode, where it
+    // shows no plain form).
+    bool m_FieldFocused = false;
     // From a key's KeyDown or KeyPress whose handler took the edit away
     // (opened the calculator, say) to the key's release: its character is
     // not taken and its release closes nothing.

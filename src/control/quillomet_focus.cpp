@@ -28,15 +28,19 @@ void Quillomet::OnUserControlLostFocus() {
 }
 
 void Quillomet::OnTxtNumberGotFocus() {
+    m_FieldFocused = true;
     TextBoxFocusArrival();
 }
 
 void Quillomet::OnTxtNumberLostFocus() {
+    m_FieldFocused = false;
     m_WheelDelta = 0; // part of a notch belongs to one visit
     m_KeypadDecimal = false;
     TextBoxFocusLoss();
 }
 
+// The plain form, selected for typing, is run-time behaviour: in design
+// mode this only keeps the caret hidden (TextBoxFocusArrival).
 void Quillomet::Highlight() {
     m_KeyLeftTheEdit = false; // the calculator closed: keys type again
     if (m_Enabled)
@@ -46,6 +50,10 @@ void Quillomet::Highlight() {
 // Into the field: the plain form, left-aligned and wholly selected so that
 // typing replaces it.
 void Quillomet::TextBoxFocusArrival() {
+    if (m_DesignMode) {
+        m_txtNumber->HideCaret();
+        return;
+    }
     m_KeyLeftTheEdit = false; // back in the field, keys type again
     if (m_SkipFocus) {
         m_SkipFocus = false;

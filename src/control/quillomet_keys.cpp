@@ -41,7 +41,7 @@ void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
         keyAscii = key::Point;
     // The key's KeyDown handler took the edit away (it opened the
     // calculator, say): its character has no field to go into.
-    if (m_Locked || m_KeyLeftTheEdit) {
+    if (m_Locked || m_KeyLeftTheEdit || m_DesignMode) {
         keyAscii = 0;
         return;
     }
@@ -81,7 +81,7 @@ void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
     if (keyAscii > 0) {
         const bool editing = m_GotFocus;
         std::array<Variant, 1> arguments{keyAscii};
-        m_Host.RaiseEvent(EventId::KeyPress, arguments);
+        Raise(EventId::KeyPress, arguments);
         keyAscii = arguments[0].ToInteger();
         if (editing && !m_GotFocus) {
             keyAscii = 0; // the handler took the edit away
@@ -91,6 +91,8 @@ void Quillomet::OnTxtNumberKeyPress(std::int16_t& keyAscii) {
 }
 
 void Quillomet::OnTxtNumberKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
+    if (m_DesignMode)
+        return;
     // The arrows step before the host hears of them; with Alt they are
     // the calculator's keys and never step.
     if (m_UpDownFunction && (shift & shift::Alt) == 0) {
@@ -130,6 +132,8 @@ void Quillomet::OnKeyLeftToTheControl(std::int16_t keyCode, std::int16_t shift) 
 }
 
 void Quillomet::OnTxtNumberKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
+    if (m_DesignMode)
+        return;
     // The release of a key whose KeyDown handler opened the calculator
     // leaves it open.
     if (std::exchange(m_KeyLeftTheEdit, false)) {
@@ -170,6 +174,8 @@ void Quillomet::CutText() {
 
 // The same whole-text operations as the Ctrl keys, from any other road.
 void Quillomet::OnTxtNumberClipboard(ClipboardCommand command) {
+    if (m_DesignMode)
+        return;
     CloseCalculator();
     switch (command) {
     case ClipboardCommand::Copy:
@@ -225,6 +231,9 @@ void Quillomet::OnCalcButtonMouseDown(std::int16_t& button, std::int16_t& shift,
                                       float& y) {
     // The focus arrival this click may cause is let pass, so it neither
     // re-selects the text nor closes the calculator the release opens.
+    // A designed control opens nothing, and keeps its arrivals as they are.
+    if (m_DesignMode)
+        return;
     m_SkipFocus = true;
     RaiseMouseEvent(EventId::MouseDown, button, shift, x, y);
 }

@@ -160,7 +160,7 @@ void Quillomet::HighlightAfterSteps() {
 }
 
 void Quillomet::OnUpDown1MouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    if (!(m_Enabled && m_UpDownFunction))
+    if (!SpinnerSteps())
         return;
     m_Spinning = true;
     Timer1().SetInterval(FirstRepeatDelay);
@@ -184,7 +184,7 @@ void Quillomet::OnTimer1Timer() {
     // would step again before the first has finished.
     if (m_Stepping)
         return;
-    if (!(m_Enabled && m_UpDownFunction)) {
+    if (!SpinnerSteps()) {
         StopSpinning();
         return;
     }
@@ -201,6 +201,10 @@ void Quillomet::ClickSpinner(bool up) {
     float y = up ? 0.0f : static_cast<float>(UpDown1().Height());
     OnUpDown1MouseDown(button, shift, x, y);
     OnUpDown1MouseUp(button, shift, x, y);
+}
+
+bool Quillomet::SpinnerSteps() const {
+    return m_Enabled && m_UpDownFunction && !m_DesignMode;
 }
 
 void Quillomet::StopSpinning() {
