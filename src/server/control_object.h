@@ -8,6 +8,7 @@
 //   object_persistence.cpp   IPersistPropertyBag, IPersistStreamInit, IPersistStorage
 //   object_view.cpp          IViewObject2 and IDataObject: the control's picture
 //   object_accessibility.cpp the window's screen-reader object and its name
+//   object_safety.cpp        IObjectSafety: what untrusted data and callers may do
 //   control_object.cpp       the object's life and what its windows tell it
 // Every method that does any work enters through Enter, which holds the rules
 // for a call from a host (win32::EnterFromHost).
@@ -21,11 +22,16 @@
 #include "server/site_container.h"
 #include "win32com/com_object.h"
 
+#include <objsafe.h>
 #include <olectl.h>
 
 #include <span>
 #include <string>
 #include <string_view>
+
+// The system's header names no identifier for __uuidof.
+__CRT_UUID_DECL(IObjectSafety, 0xcb5bdc81, 0x93c1, 0x11cf, 0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0,
+                0x64)
 
 namespace quillomet {
 
@@ -36,7 +42,8 @@ class ControlObject final
     : public com::ComObject<ControlObject, _Quillomet, IProvideClassInfo2, ISupportErrorInfo,
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
-                            IOleControl, IViewObject2, IDataObject, IQuillometDiagnostics>,
+                            IOleControl, IViewObject2, IDataObject, IObjectSafety,
+                            IQuillometDiagnostics>,
       private SiteOwner,
       private win32::WindowOwner,
       private AccessibleSource {
@@ -193,6 +200,11 @@ public:
     STDMETHODIMP DUnadvise(DWORD connection) noexcept override;
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA** advise) noexcept override;
 
+    // --- IObjectSafety (object_safety.cpp) ----------------------------------
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
+                                           DWORD* enabled) noexcept override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) noexcept override;
+
 private:
     // Every call from a host that does any work runs through here.
     HRESULT Enter(FunctionRef<HRESULT()> work) noexcept {
@@ -248,6 +260,11 @@ private:
     // The site's window and the control's place in it; the frame is kept.
     HRESULT ReadPlace(IOleInPlaceSite& site, HWND& parent, RECT& position, RECT& clip);
     void ParkWindow();
+    // The control follows the host between designing and running.
+    void FollowAmbientMode();
+    // The control's property pages in the system's frame, owned by `owner`
+    // (object_property_pages.cpp).
+    HRESULT ShowPropertyPages(HWND owner);
     com::com_ptr<IOleInPlaceSite> InPlaceSite() const;
 
     win32::Win32Toolkit m_Toolkit;
@@ -272,6 +289,8 @@ private:
     com::com_ptr<IDataAdviseHolder> m_DataAdviseHolder;
     DWORD m_ViewAspects = 0;
     DWORD m_ViewFlags = 0;
+    // The interfaces a host made safe for untrusted data, a bit each.
+    unsigned m_SafeForData = 0;
     com::com_ptr<IOleInPlaceFrame> m_Frame;
 };
 

@@ -35,7 +35,17 @@ com::com_ptr<IOleInPlaceSite> ControlObject::InPlaceSite() const {
 
 STDMETHODIMP ControlObject::SetClientSite(IOleClientSite* site) noexcept {
     m_Container.SetClientSite(site);
-    return S_OK;
+    if (!site)
+        return S_OK;
+    return Enter([&] {
+        FollowAmbientMode();
+        return S_OK;
+    });
+}
+
+// Nothing is made again: the same windows stop or start taking input.
+void ControlObject::FollowAmbientMode() {
+    m_Control.SetDesignMode(m_Container.AmbientDesignMode());
 }
 
 STDMETHODIMP ControlObject::GetClientSite(IOleClientSite** site) noexcept {
@@ -71,11 +81,15 @@ STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept
     return S_OK;
 }
 
-STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
+// A designer's double-click (the primary verb) edits the control's
+// settings, not its number.
+STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                                    LPCRECT) noexcept {
     return Enter([&]() -> HRESULT {
         if (site && !m_Container.ClientSite())
             m_Container.SetClientSite(site);
+        if (verb == OLEIVERB_PRIMARY && m_Control.DesignMode())
+            return ShowPropertyPages(parent);
         switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
@@ -333,12 +347,18 @@ STDMETHODIMP ControlObject::GetControlInfo(CONTROLINFO* info) noexcept {
 }
 
 // A host that renames the control tells of its DisplayName; a screen reader
-// hears of the new name.
+// hears of the new name. A host that starts, stops or breaks its program
+// tells of UserMode or UIDead.
 STDMETHODIMP ControlObject::OnAmbientPropertyChange(DISPID id) noexcept {
-    if (id == DISPID_AMBIENT_DISPLAYNAME || id == DISPID_UNKNOWN)
-        if (const HWND window = m_Toolkit.Window().Existing())
-            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
-    return S_OK;
+    return Enter([&] {
+        const bool any = id == DISPID_UNKNOWN;
+        if (any || id == DISPID_AMBIENT_DISPLAYNAME)
+            if (const HWND window = m_Toolkit.Window().Existing())
+                NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+        if (any || id == DISPID_AMBIENT_USERMODE || id == DISPID_AMBIENT_UIDEAD)
+            FollowAmbientMode();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ControlObject::FreezeEvents(BOOL freeze) noexcept {

@@ -37,6 +37,7 @@ void ControlObject::LoadFrom(FunctionRef<void(Quillomet&)> load) {
     RefuseIfThreadEnded();
     m_Initialised = true;
     const scope_exit clean([this] { m_Dirty = false; });
+    FollowAmbientMode();
     load(m_Control);
     m_Control.OnResize();
     // A load that failed left a new control, which a host may then
@@ -59,6 +60,7 @@ STDMETHODIMP ControlObject::InitNew() noexcept {
         return E_UNEXPECTED;
     return Enter([&] {
         Ready(); // the first use initialises a new instance
+        FollowAmbientMode();
         m_Dirty = true;
         return S_OK;
     });

@@ -29,6 +29,13 @@ const std::wstring ProgId = Wide(class_facts::ProgId);
 // The system's marshaller for automation interfaces, described by their
 // type library.
 constexpr wchar_t AutomationMarshaller[] = L"{00020424-0000-0000-C000-000000000046}";
+// The component categories the class is in: controls, and safe to load from
+// untrusted data (object_safety.cpp says why it is not safe for scripting).
+// Removed with the class's key.
+constexpr const wchar_t* Categories[] = {
+    L"{40FC6ED4-2438-11CF-A3DB-080036F12502}",
+    L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}",
+};
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
@@ -244,6 +251,8 @@ void RegisterServer(RegistrationScope scope) {
     root.Set(clsid + L"\\MiscStatus\\1", miscStatus);
     root.Set(clsid + L"\\TypeLib", GuidText(LIBID_Ordinalex));
     root.Set(clsid + L"\\Version", TypeLibVersion());
+    for (const wchar_t* category : Categories)
+        root.Create(clsid + L"\\Implemented Categories\\" + category);
     root.Set(ProgId, className);
     root.Set(ProgId + L"\\CLSID", GuidText(CLSID_Quillomet));
 

@@ -134,6 +134,18 @@ std::string SiteContainer::AmbientDisplayName() {
     return V_VT(name.get()) == VT_BSTR ? BstrToUtf8(V_BSTR(name.get())) : std::string();
 }
 
+bool SiteContainer::AmbientFlag(DISPID id, bool absent) {
+    com::unique_variant flag = Ambient(id);
+    if (V_VT(flag.get()) == VT_EMPTY ||
+        FAILED(VariantChangeType(flag.get(), flag.get(), 0, VT_BOOL)))
+        return absent;
+    return V_BOOL(flag.get()) != VARIANT_FALSE;
+}
+
+bool SiteContainer::AmbientDesignMode() {
+    return !AmbientFlag(DISPID_AMBIENT_USERMODE, true) || AmbientFlag(DISPID_AMBIENT_UIDEAD, false);
+}
+
 ExtenderRef SiteContainer::Extender() {
     std::shared_ptr<DispatchExtender> host;
     if (auto controlSite = m_Site.try_as<IOleControlSite>()) {

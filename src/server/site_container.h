@@ -44,6 +44,9 @@ public:
     void PropertyChanged(std::string_view key) override { m_Owner.OnPropertyChanged(key); }
     FontRef AmbientFont() override;
     std::string AmbientDisplayName() override;
+    // The host is designing its form (UserMode false) or has stopped its
+    // program (UIDead true). A host without these ambients runs the control.
+    bool AmbientDesignMode();
     ExtenderRef Extender() override;
     std::int32_t Width() override { return m_Width; }
     std::int32_t Height() override { return m_Height; }
@@ -66,6 +69,8 @@ public:
 private:
     // An ambient property of the host; empty when it has none.
     com::unique_variant Ambient(DISPID id);
+    // An ambient flag of the host; `absent` when it has none.
+    bool AmbientFlag(DISPID id, bool absent);
     SiteOwner& m_Owner;
     com::com_ptr<IOleClientSite> m_Site;
     IDispatch* m_Self = nullptr;

@@ -16,7 +16,7 @@ protected:
     }
     bool CalculatorShowing() {
         const CalculatorState* calculator = CalculatorState::Existing();
-        return calculator && calculator->m_Showing;
+        return calculator && calculator->IsShowing();
     }
 };
 

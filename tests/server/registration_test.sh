@@ -15,6 +15,10 @@ value_is() { # key, name ('' for default), expected
   grep -qiF -- "$3" <<<"$out"
 }
 absent() { ! "${WINE:-wine}" reg query "$1" >/dev/null 2>&1; }
+present() { "${WINE:-wine}" reg query "$1" >/dev/null 2>&1; }
+# Controls, and safe for initialising; not safe for scripting.
+categories=('{40FC6ED4-2438-11CF-A3DB-080036F12502}' '{7DD95802-9882-11CF-9FA9-00AA006C42C4}')
+scripting='{7DD95801-9882-11CF-9FA9-00AA006C42C4}'
 
 check "first registration" "${WINE:-wine}" regsvr32 /s "$1"
 check "second registration" "${WINE:-wine}" regsvr32 /s "$1"
@@ -28,6 +32,10 @@ check "toolbox bitmap" value_is "HKCR\\CLSID\\$clsid\\ToolboxBitmap32" '' "$ocx,
 check "misc status" value_is "HKCR\\CLSID\\$clsid\\MiscStatus" '' '131473'
 check "type library of the class" value_is "HKCR\\CLSID\\$clsid\\TypeLib" '' "$libid"
 check "version" value_is "HKCR\\CLSID\\$clsid\\Version" '' '1.0'
+for category in "${categories[@]}"; do
+  check "category $category" present "HKCR\\CLSID\\$clsid\\Implemented Categories\\$category"
+done
+check "not safe for scripting" absent "HKCR\\CLSID\\$clsid\\Implemented Categories\\$scripting"
 check "type library registered" value_is "HKCR\\TypeLib\\$libid\\1.0" '' 'Ordinalex'
 check "type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\409\\$platform" '' "$ocx"
 check "neutral-locale type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\0\\$platform" '' "$ocx"
@@ -52,6 +60,10 @@ machine='HKLM\Software\Classes'
 user_keys=("CLSID\\$clsid" 'Ordinalex.Quillomet' "TypeLib\\$libid" "Interface\\$iid" "Interface\\$diid")
 check "per-user registration" "${WINE:-wine}" regsvr32 /s /n /i:user "$1"
 check "per-user server path" value_is "$user\\CLSID\\$clsid\\InprocServer32" '' "$ocx"
+for category in "${categories[@]}"; do
+  check "per-user category $category" present \
+    "$user\\CLSID\\$clsid\\Implemented Categories\\$category"
+done
 check "per-user ProgID" value_is "$user\\Ordinalex.Quillomet\\CLSID" '' "$clsid"
 check "per-user type library path" value_is "$user\\TypeLib\\$libid\\1.0\\409\\$platform" '' "$ocx"
 check "per-user neutral-locale path" value_is "$user\\TypeLib\\$libid\\1.0\\0\\$platform" '' "$ocx"

@@ -22,6 +22,7 @@ inline const std::vector<std::string> Allowed = {
     "OnUIActivate",          "SetActiveObject",    "OnPosRectChange",
     "SetActiveObject(none)", "OnUIDeactivate",     "OnInPlaceDeactivate",
     "Ambient DisplayName", // a screen reader's name for it
+    "Ambient UserMode",      "Ambient UIDead",
 };
 
 class ScreenTest : public ::testing::Test {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <utility>
 
 namespace {
@@ -943,6 +944,140 @@ TEST_F(ScreenTest, OwnerReleasedWhileTheDivisionMessageIsUp) {
     Pump();
     EXPECT_NE(nullptr, Calculator());
     m_Control->HideCalculator();
+}
+
+// The property pages are modal: any window other than the form that is
+// activated while the default verb runs is closed, and counted.
+HWND g_PagesOwner = nullptr;
+int g_PagesClosed = 0;
+LRESULT CALLBACK ClosePages(int code, WPARAM wParam, LPARAM lParam) {
+    const auto window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && window != g_PagesOwner) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        ++g_PagesClosed;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A designing host (UserMode false, or UIDead true while its program is
+// stopped) finds every road into the control inert and hears no event; its
+// default verb edits the settings. Told that it runs again, the control
+// takes every road at once, and every event comes back.
+TEST_F(ScreenTest, DesignModeMakesEveryRoadInert) {
+    m_Control->put_UpDownFunction(VARIANT_TRUE);
+    const HWND control = GetParent(Field());
+    const HWND spinner = FindWindowExW(control, nullptr, L"msctls_updown32", nullptr);
+    ASSERT_NE(nullptr, spinner);
+    const auto click = [](HWND window, int x, int y) {
+        SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    };
+    HRESULT verb = S_OK;
+    const struct {
+        const char* road;
+        std::function<void()> use;
+    } roads[] = {
+        {"typing", [&] { Type("7"); }},
+        {"Delete", [&] { Key(VK_DELETE); }},
+        {"Up", [&] { Key(VK_UP); }},
+        {"F4", [&] { Key(VK_F4); }},
+        {"Ctrl+V",
+         [&] {
+             SetClipboard(L"42");
+             Chord(VK_CONTROL, 'V');
+         }},
+        {"paste message",
+         [&] {
+             SetClipboard(L"42");
+             SendMessageW(Field(), WM_PASTE, 0, 0);
+         }},
+        {"wheel", [&] { Wheel(control, WHEEL_DELTA); }},
+        {"field click", [&] { click(Field(), 10, 6); }},
+        {"field double-click",
+         [&] { SendMessageW(Field(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 6)); }},
+        {"mouse over the field",
+         [&] { SendMessageW(Field(), WM_MOUSEMOVE, 0, MAKELPARAM(12, 6)); }},
+        {"spinner click", [&] { click(spinner, 4, 2); }},
+        {"drop button click",
+         [&] {
+             RECT client{};
+             GetClientRect(control, &client);
+             click(control, client.right - 4, 6);
+         }},
+        {"default verb",
+         [&] {
+             g_PagesOwner = m_Form;
+             const HHOOK hook =
+                 SetWindowsHookExW(WH_CBT, ClosePages, nullptr, GetCurrentThreadId());
+             verb =
+                 m_Ole->DoVerb(OLEIVERB_PRIMARY, nullptr, m_Site, 0, m_Form, &m_Site->m_Position);
+             UnhookWindowsHookEx(hook);
+         }},
+    };
+    Ref<IOleInPlaceObject> inPlace;
+    m_Control->QueryInterface(IID_IOleInPlaceObject, inPlace.put_void());
+    const auto prepare = [&] {
+        m_Control->HideCalculator();
+        inPlace->UIDeactivate();
+        m_Control->put_SkipFocus(VARIANT_FALSE);
+        SetFocus(m_Next);
+        Pump();
+        SetValue(1234.5);
+        SetFocus(Field());
+        Pump();
+        m_Sink.m_Events.clear();
+        g_PagesClosed = 0;
+        verb = S_OK;
+    };
+    Ref<IOleControl> ole;
+    m_Control->QueryInterface(IID_IOleControl, ole.put_void());
+    const struct {
+        const char* how;
+        bool* flag;
+        bool designing;
+        DISPID told;
+    } switches[] = {
+        {"UserMode false", &m_Site->m_UserMode, false, DISPID_AMBIENT_USERMODE},
+        {"UIDead true", &m_Site->m_UIDead, true, DISPID_AMBIENT_UIDEAD},
+        {"UserMode false, told as any", &m_Site->m_UserMode, false, DISPID_UNKNOWN},
+    };
+    for (const auto& to : switches) {
+        SCOPED_TRACE(to.how);
+        *to.flag = to.designing;
+        ASSERT_HRESULT_SUCCEEDED(ole->OnAmbientPropertyChange(to.told));
+        for (const auto& road : roads) {
+            SCOPED_TRACE(road.road);
+            prepare();
+            const std::size_t calls = m_Site->m_Calls.size();
+            road.use();
+            Pump();
+            EXPECT_EQ(1234.5, Value());
+            EXPECT_EQ(L"1,234.50", Text()); // the display form, as when not focused
+            EXPECT_EQ(std::vector<DISPID>{}, m_Sink.m_Events);
+            EXPECT_EQ(nullptr, Calculator());
+            EXPECT_EQ(calls, m_Site->m_Calls.size()); // not activated
+            if (&road == &std::end(roads)[-1])        // the default verb went to the pages
+                EXPECT_TRUE(g_PagesClosed > 0 || verb == E_NOTIMPL);
+        }
+
+        *to.flag = !to.designing;
+        ASSERT_HRESULT_SUCCEEDED(ole->OnAmbientPropertyChange(to.told));
+        std::set<DISPID> heard;
+        for (const auto& road : roads) {
+            SCOPED_TRACE(road.road);
+            prepare();
+            EXPECT_EQ(L"1234.50", Text()); // the plain form, focused
+            const std::size_t calls = m_Site->m_Calls.size();
+            road.use();
+            Pump();
+            EXPECT_TRUE(!m_Sink.m_Events.empty() || Value() != 1234.5 || Calculator() ||
+                        m_Site->m_Calls.size() != calls)
+                << "the road does nothing at run time";
+            heard.insert(m_Sink.m_Events.begin(), m_Sink.m_Events.end());
+        }
+        EXPECT_EQ((std::set<DISPID>{1, 2, 3, 4, 5, 6, 7, 8, 9}), heard);
+    }
+    prepare();
 }
 
 } // namespace

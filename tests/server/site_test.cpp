@@ -7,6 +7,8 @@
 #include "win32com/gdi_objects.h"
 #include "win32com/unique_bstr.h"
 
+#include <objsafe.h>
+
 #include <functional>
 #include <gtest/gtest.h>
 #include <utility>
@@ -112,7 +114,7 @@ TEST_F(SiteTest, InPlaceActivationMovesTheControlIntoTheForm) {
     EXPECT_TRUE(IsWindowVisible(Field()));
     EXPECT_EQ(before, Field()); // hosts keep hwnd: the same window for the control's life
     ASSERT_FALSE(m_Site->m_Calls.empty());
-    EXPECT_EQ("OnInPlaceActivate", m_Site->m_Calls.front());
+    EXPECT_EQ("OnInPlaceActivate", m_Site->m_Calls.back());
 
     ASSERT_HRESULT_SUCCEEDED(
         m_Ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_Site, 0, m_Window, &m_Site->m_Position));
@@ -121,9 +123,11 @@ TEST_F(SiteTest, InPlaceActivationMovesTheControlIntoTheForm) {
     ASSERT_HRESULT_SUCCEEDED(m_InPlace->InPlaceDeactivate());
     EXPECT_FALSE(IsWindowVisible(ControlWindow()));
     EXPECT_NE(m_Window, GetParent(ControlWindow()));
-    const std::vector<std::string> expected = {"OnInPlaceActivate", "OnUIActivate",
-                                               "SetActiveObject",   "SetActiveObject(none)",
-                                               "OnUIDeactivate",    "OnInPlaceDeactivate"};
+    // The control reads the host's mode when sited and when initialised.
+    const std::vector<std::string> expected = {
+        "Ambient UserMode",  "Ambient UIDead",     "Ambient UserMode", "Ambient UIDead",
+        "OnInPlaceActivate", "OnUIActivate",       "SetActiveObject",  "SetActiveObject(none)",
+        "OnUIDeactivate",    "OnInPlaceDeactivate"};
     EXPECT_EQ(expected, m_Site->m_Calls);
 }
 
@@ -576,6 +580,53 @@ TEST_F(SiteTest, PictureRequestsAreCheckedAndChangesTold) {
     EXPECT_EQ(1, sink.data);
     EXPECT_EQ(S_OK, data->DUnadvise(connection));
     view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
+}
+
+// Loading is safe for untrusted data, through each loading interface on its
+// own; no interface is safe for untrusted callers.
+TEST_F(SiteTest, SafetyOptions) {
+    Ref<IObjectSafety> safety;
+    ASSERT_HRESULT_SUCCEEDED(m_Control->QueryInterface(IID_IObjectSafety, safety.put_void()));
+    const DWORD data = INTERFACESAFE_FOR_UNTRUSTED_DATA;
+    const DWORD caller = INTERFACESAFE_FOR_UNTRUSTED_CALLER;
+    const struct {
+        const char* name;
+        const IID& iid;
+        HRESULT answer;
+        DWORD supported;
+    } rows[] = {
+        {"IPersistPropertyBag", IID_IPersistPropertyBag, S_OK, data},
+        {"IPersistStreamInit", IID_IPersistStreamInit, S_OK, data},
+        {"IPersistStorage", IID_IPersistStorage, S_OK, data},
+        {"IDispatch", IID_IDispatch, S_OK, 0},
+        {"_Quillomet", IID__Quillomet, S_OK, 0},
+        {"IOleObject", IID_IOleObject, S_OK, 0},
+        {"IClassFactory", IID_IClassFactory, E_NOINTERFACE, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DWORD supported = 99, enabled = 99;
+        EXPECT_EQ(row.answer, safety->GetInterfaceSafetyOptions(row.iid, &supported, &enabled));
+        EXPECT_EQ(row.supported, supported);
+        EXPECT_EQ(0u, enabled);
+        const HRESULT refused = row.answer == S_OK ? E_FAIL : row.answer;
+        EXPECT_EQ(refused, safety->SetInterfaceSafetyOptions(row.iid, caller, caller));
+        EXPECT_EQ(row.supported ? S_OK : refused,
+                  safety->SetInterfaceSafetyOptions(row.iid, data, data));
+        safety->GetInterfaceSafetyOptions(row.iid, &supported, &enabled);
+        EXPECT_EQ(row.supported, enabled);
+        // Turning an option off is always accepted where the interface is.
+        EXPECT_EQ(row.answer, safety->SetInterfaceSafetyOptions(row.iid, data | caller, 0));
+        safety->GetInterfaceSafetyOptions(row.iid, &supported, &enabled);
+        EXPECT_EQ(0u, enabled);
+    }
+    // Each loading interface keeps its own option.
+    safety->SetInterfaceSafetyOptions(IID_IPersistStreamInit, data, data);
+    DWORD supported = 0, enabled = 0;
+    safety->GetInterfaceSafetyOptions(IID_IPersistPropertyBag, &supported, &enabled);
+    EXPECT_EQ(0u, enabled);
+    safety->GetInterfaceSafetyOptions(IID_IPersistStreamInit, &supported, &enabled);
+    EXPECT_EQ(data, enabled);
 }
 
 } // namespace

@@ -61,6 +61,10 @@ public:
     IFontDisp* m_AmbientFont = nullptr;
     // The host's name for the control; none when empty.
     std::wstring m_DisplayName;
+    // False while the host designs its form; UIDead true while its program
+    // is stopped.
+    bool m_UserMode = true;
+    bool m_UIDead = false;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
@@ -168,7 +172,15 @@ public:
                         UINT*) override {
         Note(id == DISPID_AMBIENT_FONT          ? "Ambient Font"
              : id == DISPID_AMBIENT_DISPLAYNAME ? "Ambient DisplayName"
+             : id == DISPID_AMBIENT_USERMODE    ? "Ambient UserMode"
+             : id == DISPID_AMBIENT_UIDEAD      ? "Ambient UIDead"
                                                 : "Ambient other");
+        if ((id == DISPID_AMBIENT_USERMODE || id == DISPID_AMBIENT_UIDEAD) && result) {
+            V_VT(result) = VT_BOOL;
+            const bool flag = id == DISPID_AMBIENT_USERMODE ? m_UserMode : m_UIDead;
+            V_BOOL(result) = flag ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        }
         if (id == DISPID_AMBIENT_FONT && m_AmbientFont && result) {
             V_VT(result) = VT_DISPATCH;
             V_DISPATCH(result) = m_AmbientFont;
