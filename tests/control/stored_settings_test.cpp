@@ -33,7 +33,7 @@ void Entry(Bytes& bytes, const std::u16string& key, std::uint16_t type, const By
     Append16(bytes, type);
     bytes.insert(bytes.end(), value.begin(), value.end());
 }
-Bytes TextValue(const std::u16string& text) {
+Bytes StoredTextBytes(const std::u16string& text) {
     Bytes bytes;
     Append32(bytes, static_cast<std::uint32_t>(text.size() * 2));
     for (char16_t unit : text)
@@ -83,9 +83,9 @@ TEST(StoredSettingsTest, EveryTypeReadsBackItsValue) {
     Entry(payload, u"S", stored::Single, {0x00, 0x00, 0xC0, 0x3F});
     Entry(payload, u"D", stored::Double, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F});
     Entry(payload, u"C", stored::Currency, {0x10, 0x27, 0, 0, 0, 0, 0, 0});
-    Entry(payload, u"T", stored::Text, TextValue(u"0.0 \u20ac \U0001F600"));
+    Entry(payload, u"T", stored::Text, StoredTextBytes(u"0.0 \u20ac \U0001F600"));
     Entry(payload, u"E", stored::Empty, {});
-    Entry(payload, u"\u00e9", stored::Text, TextValue(u"accent"));
+    Entry(payload, u"\u00e9", stored::Text, StoredTextBytes(u"accent"));
     Entry(payload, u"I", stored::Integer, {0x07, 0x00}); // a later entry wins
     const StoredSettings settings(payload);
     EXPECT_EQ("", settings.Damage());
@@ -114,7 +114,7 @@ TEST(StoredSettingsTest, EveryTypeReadsBackItsValue) {
 // What came before a damaged entry is kept, and the damage described.
 TEST(StoredSettingsTest, DamageKeepsWhatCameBefore) {
     Bytes good;
-    Entry(good, u"Format", stored::Text, TextValue(u"0.0"));
+    Entry(good, u"Format", stored::Text, StoredTextBytes(u"0.0"));
     const struct {
         const char* what;
         Bytes tail;
