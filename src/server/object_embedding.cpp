@@ -109,7 +109,8 @@ STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
 
 HRESULT ControlObject::ReadPlace(IOleInPlaceSite& site, HWND& parent, RECT& position, RECT& clip) {
     com::com_ptr<IOleInPlaceUIWindow> document;
-    OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo};
+    OLEINPLACEFRAMEINFO frameInfo{};
+    frameInfo.cb = sizeof frameInfo;
     HRESULT hr = site.GetWindow(&parent);
     if (SUCCEEDED(hr))
         hr = site.GetWindowContext(m_Frame.put(), document.put(), &position, &clip, &frameInfo);

@@ -539,8 +539,9 @@ TEST_F(ScreenTest, SettingsMadeBeforeTheWindowsExistReachTheField) {
         LONG handle = 0;
         control->get_hwnd(&handle);
         const HWND field = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
-        if (askedEarly)
+        if (askedEarly) {
             EXPECT_EQ(early, handle) << "hwnd never changes";
+        }
         ASSERT_TRUE(IsWindowVisible(field));
         EXPECT_EQ(m_Form, GetParent(GetParent(field)));
         EXPECT_EQ(nullptr, GetWindow(GetParent(field), GW_HWNDNEXT))
@@ -622,8 +623,8 @@ TEST_F(ScreenTest, MouseEventsCarryTheFieldsTwips) {
     const auto& arguments = m_Sink.m_Arguments[it - m_Sink.m_Events.begin()];
     ASSERT_EQ(4u, arguments.size());
     EXPECT_EQ(1, V_I2(&arguments[0]));
-    EXPECT_FLOAT_EQ(10.0f * 1440 / dpiX, V_R4(&arguments[2]));
-    EXPECT_FLOAT_EQ(6.0f * 1440 / dpiY, V_R4(&arguments[3]));
+    EXPECT_FLOAT_EQ(10.0f * 1440 / static_cast<float>(dpiX), V_R4(&arguments[2]));
+    EXPECT_FLOAT_EQ(6.0f * 1440 / static_cast<float>(dpiY), V_R4(&arguments[3]));
     EXPECT_EQ(1, m_Sink.Count(2)); // Click
 }
 
@@ -688,8 +689,10 @@ TEST_F(ScreenTest, DropButtonIsHitTestedByTheControl) {
     ASSERT_EQ(1, m_Sink.Count(9));
     const auto& arguments = m_Sink.m_Arguments.back();
     const int dpi = GetDeviceCaps(unique_window_dc(nullptr).get(), LOGPIXELSY);
-    EXPECT_FLOAT_EQ(6.0f * 1440 / dpi, V_R4(&arguments[3])); // the button's own y
-    EXPECT_LT(V_R4(&arguments[2]), static_cast<float>(client.bottom) * 1440 / dpi);
+    EXPECT_FLOAT_EQ(6.0f * 1440 / static_cast<float>(dpi),
+                    V_R4(&arguments[3])); // the button's own y
+    EXPECT_LT(V_R4(&arguments[2]),
+              static_cast<float>(client.bottom) * 1440 / static_cast<float>(dpi));
     // The release opens the calculator.
     SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     Pump();
@@ -1056,8 +1059,8 @@ TEST_F(ScreenTest, DesignModeMakesEveryRoadInert) {
             EXPECT_EQ(std::vector<DISPID>{}, m_Sink.m_Events);
             EXPECT_EQ(nullptr, Calculator());
             EXPECT_EQ(calls, m_Site->m_Calls.size()); // not activated
-            if (&road == &std::end(roads)[-1])        // the default verb went to the pages
-                EXPECT_TRUE(g_PagesClosed > 0 || verb == E_NOTIMPL);
+            // The default verb went to the pages.
+            EXPECT_TRUE(&road != &std::end(roads)[-1] || g_PagesClosed > 0 || verb == E_NOTIMPL);
         }
 
         *to.flag = !to.designing;

@@ -88,7 +88,12 @@ bool SavePicture(int width, int height, const std::string& path, Paint paint) {
     const com::unique_window_dc window(nullptr);
     const com::unique_hdc memory(CreateCompatibleDC(window.get()));
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const com::unique_hbitmap bitmap(
         CreateDIBSection(window.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -214,7 +219,8 @@ int main(int argc, char** argv) {
     }
     OleInitialize(nullptr);
 
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = FormProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
