@@ -8,6 +8,8 @@
 //   object_persistence.cpp   IPersistPropertyBag, IPersistStreamInit, IPersistStorage
 //   object_view.cpp          IViewObject2 and IDataObject: the control's picture
 //   object_accessibility.cpp the window's screen-reader object and its name
+//   object_property_pages.cpp ISpecifyPropertyPages, the verbs, the pages' frame
+//   object_browsing.cpp      IPerPropertyBrowsing: a designer's lists and texts
 //   object_safety.cpp        IObjectSafety: what untrusted data and callers may do
 //   control_object.cpp       the object's life and what its windows tell it
 // Every method that does any work enters through Enter, which holds the rules
@@ -43,7 +45,7 @@ class ControlObject final
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
                             IOleControl, IViewObject2, IDataObject, IObjectSafety,
-                            IQuillometDiagnostics>,
+                            ISpecifyPropertyPages, IPerPropertyBrowsing, IQuillometDiagnostics>,
       private SiteOwner,
       private win32::WindowOwner,
       private AccessibleSource {
@@ -199,6 +201,16 @@ public:
                          DWORD* connection) noexcept override;
     STDMETHODIMP DUnadvise(DWORD connection) noexcept override;
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA** advise) noexcept override;
+
+    // --- ISpecifyPropertyPages (object_property_pages.cpp) ------------------
+    STDMETHODIMP GetPages(CAUUID* pages) noexcept override;
+
+    // --- IPerPropertyBrowsing (object_browsing.cpp) -------------------------
+    STDMETHODIMP GetDisplayString(DISPID id, BSTR* text) noexcept override;
+    STDMETHODIMP MapPropertyToPage(DISPID id, CLSID* page) noexcept override;
+    STDMETHODIMP GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
+                                      CADWORD* cookies) noexcept override;
+    STDMETHODIMP GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* value) noexcept override;
 
     // --- IObjectSafety (object_safety.cpp) ----------------------------------
     STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,

@@ -62,9 +62,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
         if (!object)
             return E_POINTER;
         *object = nullptr;
-        if (clsid != CLSID_Quillomet)
-            return CLASS_E_CLASSNOTAVAILABLE;
-        return TheClassFactory().QueryInterface(iid, object);
+        IClassFactory* const factory = FindClassFactory(clsid);
+        return factory ? factory->QueryInterface(iid, object) : CLASS_E_CLASSNOTAVAILABLE;
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <new>
 
 namespace quillomet {
@@ -45,6 +46,15 @@ BSTR Utf8ToBstr(std::string_view utf8) {
     BSTR result = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     if (!result)
         throw std::bad_alloc();
+    return result;
+}
+
+LPOLESTR Utf8ToCoTaskMem(std::string_view utf8) {
+    const std::wstring wide = Utf8ToWide(utf8);
+    auto* result = static_cast<LPOLESTR>(CoTaskMemAlloc((wide.size() + 1) * sizeof(wchar_t)));
+    if (!result)
+        throw std::bad_alloc();
+    std::copy_n(wide.c_str(), wide.size() + 1, result);
     return result;
 }
 

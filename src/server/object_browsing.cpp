@@ -1,0 +1,115 @@
+// What a designer's property browser shows beside the type library: the
+// font and the system colours in words, a list of pictures for Format, and
+// the page that edits each property (its "..." button).
+#include "common/scope_exit.h"
+#include "control/designer_text.h"
+#include "control/persisted_properties.h"
+#include "control/property_keys.h"
+#include "server/class_ids.h"
+#include "server/control_object.h"
+#include "server/page_fields.h"
+#include "server/property_page.h"
+#include "win32com/error.h"
+#include "win32com/text_conversion.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quillomet {
+namespace {
+
+DISPID DispidOf(const char* key) {
+    return FindPersistedProperty(key)->m_Dispid;
+}
+
+} // namespace
+
+// Other properties the browser shows as it reads them.
+STDMETHODIMP ControlObject::GetDisplayString(DISPID id, BSTR* text) noexcept {
+    return Enter([&]() -> HRESULT {
+        if (!text)
+            return E_POINTER;
+        *text = nullptr;
+        Ready();
+        std::wstring shown;
+        if (id == DispidOf(keys::Font)) {
+            com::com_ptr<IFontDisp> font;
+            com::ThrowIfFailed(get_Font(font.put()));
+            shown = DescribeFont(font.get());
+        } else if (id == DispidOf(keys::BackColor) || id == DispidOf(keys::ForeColor)) {
+            shown = Utf8ToWide(SystemColorName(
+                id == DispidOf(keys::BackColor) ? m_Control.BackColor() : m_Control.ForeColor()));
+        }
+        if (shown.empty())
+            return E_NOTIMPL;
+        *text = SysAllocStringLen(shown.data(), static_cast<UINT>(shown.size()));
+        return *text ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+STDMETHODIMP ControlObject::MapPropertyToPage(DISPID id, CLSID* page) noexcept {
+    return Enter([&]() -> HRESULT {
+        if (!page)
+            return E_POINTER;
+        *page = CLSID_NULL;
+        for (std::size_t i = 0; i < std::size(PageLayouts); ++i)
+            for (const PageField& field : PageLayouts[i].fields)
+                if (DispidOf(field.property) == id) {
+                    *page = PageClassIds[i];
+                    return S_OK;
+                }
+        return PERPROP_E_NOPAGEAVAILABLE;
+    });
+}
+
+// Format's list: the common pictures, each with an example; the cookie is
+// the picture's place in the list.
+STDMETHODIMP ControlObject::GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
+                                                 CADWORD* cookies) noexcept {
+    return Enter([&]() -> HRESULT {
+        if (!strings || !cookies)
+            return E_POINTER;
+        *strings = {};
+        *cookies = {};
+        if (id != DispidOf(keys::Format))
+            return E_NOTIMPL;
+        const auto pictures = CommonPictures();
+        const ULONG count = static_cast<ULONG>(pictures.size());
+        CALPOLESTR texts{count, static_cast<LPOLESTR*>(CoTaskMemAlloc(count * sizeof(LPOLESTR)))};
+        CADWORD places{count, static_cast<DWORD*>(CoTaskMemAlloc(count * sizeof(DWORD)))};
+        const scope_exit release([&] {
+            for (ULONG i = 0; texts.pElems && i < count; ++i)
+                CoTaskMemFree(texts.pElems[i]);
+            CoTaskMemFree(texts.pElems);
+            CoTaskMemFree(places.pElems);
+        });
+        if (!texts.pElems || !places.pElems)
+            return E_OUTOFMEMORY;
+        std::fill_n(texts.pElems, count, nullptr);
+        for (ULONG i = 0; i < count; ++i) {
+            texts.pElems[i] = Utf8ToCoTaskMem(PictureExample(pictures[i]));
+            places.pElems[i] = i;
+        }
+        *strings = std::exchange(texts, {});
+        *cookies = std::exchange(places, {});
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ControlObject::GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* value) noexcept {
+    return Enter([&]() -> HRESULT {
+        if (!value)
+            return E_POINTER;
+        VariantInit(value);
+        if (id != DispidOf(keys::Format))
+            return E_NOTIMPL;
+        const auto pictures = CommonPictures();
+        if (cookie >= pictures.size())
+            return E_INVALIDARG;
+        V_BSTR(value) = Utf8ToBstr(pictures[cookie]);
+        V_VT(value) = VT_BSTR;
+        return S_OK;
+    });
+}
+
+} // namespace quillomet
