@@ -274,8 +274,8 @@ private:
     void ParkWindow();
     // The control follows the host between designing and running.
     void FollowAmbientMode();
-    // The control's property pages in the system's frame, owned by `owner`
-    // (object_property_pages.cpp).
+    // The control's property pages in the system's frame, modal to `owner`
+    // (the site's window when null) (object_property_pages.cpp).
     HRESULT ShowPropertyPages(HWND owner);
     com::com_ptr<IOleInPlaceSite> InPlaceSite() const;
 

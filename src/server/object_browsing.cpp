@@ -1,7 +1,6 @@
 // What a designer's property browser shows beside the type library: the
 // font and the system colours in words, a list of pictures for Format, and
 // the page that edits each property (its "..." button).
-#include "common/scope_exit.h"
 #include "control/designer_text.h"
 #include "control/persisted_properties.h"
 #include "control/property_keys.h"
@@ -11,9 +10,6 @@
 #include "server/property_page.h"
 #include "win32com/error.h"
 #include "win32com/text_conversion.h"
-
-#include <algorithm>
-#include <utility>
 
 namespace quillomet {
 namespace {
@@ -29,37 +25,33 @@ STDMETHODIMP ControlObject::GetDisplayString(DISPID id, BSTR* text) noexcept {
     return Enter([&]() -> HRESULT {
         if (!text)
             return E_POINTER;
-        *text = nullptr;
         Ready();
-        std::wstring shown;
         if (id == DispidOf(keys::Font)) {
             com::com_ptr<IFontDisp> font;
             com::ThrowIfFailed(get_Font(font.put()));
-            shown = DescribeFont(font.get());
-        } else if (id == DispidOf(keys::BackColor) || id == DispidOf(keys::ForeColor)) {
-            shown = Utf8ToWide(SystemColorName(
-                id == DispidOf(keys::BackColor) ? m_Control.BackColor() : m_Control.ForeColor()));
+            *text = DescribeFont(font.get());
+        } else {
+            const std::string_view name =
+                SystemColorName(id == DispidOf(keys::BackColor)   ? m_Control.BackColor()
+                                : id == DispidOf(keys::ForeColor) ? m_Control.ForeColor()
+                                                                  : 0);
+            *text = name.empty() ? nullptr : Utf8ToBstr(name);
         }
-        if (shown.empty())
-            return E_NOTIMPL;
-        *text = SysAllocStringLen(shown.data(), static_cast<UINT>(shown.size()));
-        return *text ? S_OK : E_OUTOFMEMORY;
+        return *text ? S_OK : E_NOTIMPL;
     });
 }
 
 STDMETHODIMP ControlObject::MapPropertyToPage(DISPID id, CLSID* page) noexcept {
-    return Enter([&]() -> HRESULT {
-        if (!page)
-            return E_POINTER;
-        *page = CLSID_NULL;
-        for (std::size_t i = 0; i < std::size(PageLayouts); ++i)
-            for (const PageField& field : PageLayouts[i].fields)
-                if (DispidOf(field.property) == id) {
-                    *page = PageClassIds[i];
-                    return S_OK;
-                }
-        return PERPROP_E_NOPAGEAVAILABLE;
-    });
+    if (!page)
+        return E_POINTER;
+    *page = CLSID_NULL;
+    for (std::size_t i = 0; i < std::size(PageLayouts); ++i)
+        for (const PageField& field : PageLayouts[i].fields)
+            if (DispidOf(field.property) == id) {
+                *page = PageClassIds[i];
+                return S_OK;
+            }
+    return PERPROP_E_NOPAGEAVAILABLE;
 }
 
 // Format's list: the common pictures, each with an example; the cookie is
@@ -74,24 +66,26 @@ STDMETHODIMP ControlObject::GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
         if (id != DispidOf(keys::Format))
             return E_NOTIMPL;
         const auto pictures = CommonPictures();
-        const ULONG count = static_cast<ULONG>(pictures.size());
-        CALPOLESTR texts{count, static_cast<LPOLESTR*>(CoTaskMemAlloc(count * sizeof(LPOLESTR)))};
-        CADWORD places{count, static_cast<DWORD*>(CoTaskMemAlloc(count * sizeof(DWORD)))};
-        const scope_exit release([&] {
-            for (ULONG i = 0; texts.pElems && i < count; ++i)
-                CoTaskMemFree(texts.pElems[i]);
-            CoTaskMemFree(texts.pElems);
-            CoTaskMemFree(places.pElems);
-        });
-        if (!texts.pElems || !places.pElems)
-            return E_OUTOFMEMORY;
-        std::fill_n(texts.pElems, count, nullptr);
-        for (ULONG i = 0; i < count; ++i) {
-            texts.pElems[i] = Utf8ToCoTaskMem(PictureExample(pictures[i]));
-            places.pElems[i] = i;
+        const auto count = static_cast<ULONG>(pictures.size());
+        auto* texts = static_cast<LPOLESTR*>(CoTaskMemAlloc(count * sizeof(LPOLESTR)));
+        auto* places = static_cast<DWORD*>(CoTaskMemAlloc(count * sizeof(DWORD)));
+        bool complete = texts && places;
+        for (ULONG i = 0; complete && i < count; ++i) {
+            texts[i] = Utf8ToCoTaskMem(PictureExample(pictures[i]));
+            places[i] = i;
+            if (!texts[i]) {
+                while (i)
+                    CoTaskMemFree(texts[--i]);
+                complete = false;
+            }
         }
-        *strings = std::exchange(texts, {});
-        *cookies = std::exchange(places, {});
+        if (!complete) {
+            CoTaskMemFree(texts);
+            CoTaskMemFree(places);
+            return E_OUTOFMEMORY;
+        }
+        *strings = {count, texts};
+        *cookies = {count, places};
         return S_OK;
     });
 }

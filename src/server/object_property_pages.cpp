@@ -8,6 +8,7 @@
 #include "win32com/text_conversion.h"
 
 #include <array>
+#include <new>
 
 namespace quillomet {
 namespace {
@@ -19,19 +20,22 @@ constexpr std::size_t PageCount = PageClassIds.size();
 class VerbEnumerator final : public com::ComObject<VerbEnumerator, IEnumOLEVERB> {
 public:
     STDMETHODIMP Next(ULONG count, OLEVERB* verbs, ULONG* fetched) noexcept override {
-        return win32::EnterFromHost(this, [&]() -> HRESULT {
-            if (!verbs || (count > 1 && !fetched))
-                return E_POINTER;
-            ULONG given = 0;
-            for (; given < count && m_Next < std::size(class_facts::Verbs); ++given, ++m_Next) {
-                const class_facts::Verb& verb = class_facts::Verbs[m_Next];
-                verbs[given] = {verb.number, Utf8ToCoTaskMem(verb.menuText), MF_STRING,
-                                OLEVERBATTRIB_ONCONTAINERMENU};
+        if (!verbs || (count > 1 && !fetched))
+            return E_POINTER;
+        ULONG given = 0;
+        for (; given < count && m_Next < std::size(class_facts::Verbs); ++given, ++m_Next) {
+            const class_facts::Verb& verb = class_facts::Verbs[m_Next];
+            verbs[given] = {verb.number, Utf8ToCoTaskMem(verb.menuText), MF_STRING,
+                            OLEVERBATTRIB_ONCONTAINERMENU};
+            if (!verbs[given].lpszVerbName) {
+                while (given)
+                    CoTaskMemFree(verbs[--given].lpszVerbName);
+                return E_OUTOFMEMORY;
             }
-            if (fetched)
-                *fetched = given;
-            return given == count ? S_OK : S_FALSE;
-        });
+        }
+        if (fetched)
+            *fetched = given;
+        return given == count ? S_OK : S_FALSE;
     }
     STDMETHODIMP Skip(ULONG count) noexcept override {
         const std::size_t left = std::size(class_facts::Verbs) - m_Next;
@@ -43,14 +47,13 @@ public:
         return S_OK;
     }
     STDMETHODIMP Clone(IEnumOLEVERB** clone) noexcept override {
-        return win32::EnterFromHost(this, [&]() -> HRESULT {
-            if (!clone)
-                return E_POINTER;
-            auto copy = com::make<VerbEnumerator>();
+        if (!clone)
+            return E_POINTER;
+        auto* copy = new (std::nothrow) VerbEnumerator; // its one reference, as make gives
+        if (copy)
             copy->m_Next = m_Next;
-            *clone = copy.detach();
-            return S_OK;
-        });
+        *clone = copy;
+        return copy ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
@@ -60,12 +63,10 @@ private:
 } // namespace
 
 STDMETHODIMP ControlObject::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
-    return Enter([&]() -> HRESULT {
-        if (!verbs)
-            return E_POINTER;
-        *verbs = com::make<VerbEnumerator>().detach();
-        return S_OK;
-    });
+    if (!verbs)
+        return E_POINTER;
+    *verbs = new (std::nothrow) VerbEnumerator; // its one reference, as make gives
+    return *verbs ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP ControlObject::GetPages(CAUUID* pages) noexcept {

@@ -9,11 +9,9 @@
 #include "backend/win32/host_entry.h"
 #include "backend/win32/on_demand_imports.h"
 #include "common/automation_error.h"
-#include "common/number_conversion.h"
 #include "common/scope_exit.h"
 #include "control/designer_text.h"
 #include "control/persisted_properties.h"
-#include "control/text_forms.h"
 #include "server/control_object.h"
 #include "server/page_fields.h"
 #include "win32com/com_object.h"
@@ -79,14 +77,12 @@ HRESULT WriteProperty(IDispatch& object, const PageField& field, VARIANT value, 
     return hr;
 }
 
-// A number as the control's plain text, a text as it is.
-std::wstring TextOf(const VARIANT& value) {
-    if (V_VT(&value) == VT_BSTR)
-        return V_BSTR(&value) ? V_BSTR(&value) : L"";
-    com::unique_variant number;
-    if (FAILED(VariantChangeType(number.put(), const_cast<VARIANT*>(&value), 0, VT_R8)))
-        return {};
-    return Utf8ToWide(NumberText(V_R8(&*number)));
+// An entry of a list: a text of the core, short, and its data.
+void AddEntry(HWND list, std::string_view text, LPARAM data) {
+    wchar_t wide[64] = {};
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide, 63);
+    SendMessageW(list, CB_SETITEMDATA,
+                 SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide)), data);
 }
 
 // A dialog measured, never shown, needs no handling of its own.
@@ -133,21 +129,20 @@ public:
     }
 
     STDMETHODIMP GetPageInfo(PROPPAGEINFO* info) noexcept override {
-        return Enter([&]() -> HRESULT {
-            if (!info)
-                return E_POINTER;
-            *info = {};
-            info->cb = sizeof *info;
-            const unique_window probe(CreateDialogParamW(com::ModuleInstance(),
-                                                         MAKEINTRESOURCEW(m_Layout.dialog),
-                                                         GetDesktopWindow(), &InertDialog, 0));
-            RECT place{};
-            if (!probe || !GetWindowRect(probe.get(), &place))
-                throw com::HresultError(E_FAIL);
-            info->size = {place.right - place.left, place.bottom - place.top};
-            info->pszTitle = Utf8ToCoTaskMem(m_Class.title);
-            return S_OK;
-        });
+        if (!info)
+            return E_POINTER;
+        *info = {};
+        info->cb = sizeof *info;
+        // The dialog's size in this screen's pixels, as the system lays it out.
+        const unique_window probe(CreateDialogParamW(com::ModuleInstance(),
+                                                     MAKEINTRESOURCEW(m_Layout.dialog),
+                                                     GetDesktopWindow(), &InertDialog, 0));
+        RECT place{};
+        if (!probe || !GetWindowRect(probe.get(), &place))
+            return E_FAIL;
+        info->size = {place.right - place.left, place.bottom - place.top};
+        info->pszTitle = Utf8ToCoTaskMem(m_Class.title);
+        return info->pszTitle ? S_OK : E_OUTOFMEMORY;
     }
 
     // Several objects: the page shows the first and applies to all.
@@ -337,8 +332,8 @@ private:
         Changed(i);
     }
 
-    // The Appearance page's preview: a control of its own with the first
-    // object's settings and the page's, drawn by the control's own drawing.
+    // The preview: a control of the page's own with the first object's
+    // settings and the page's, drawn by the control's own drawing.
     void OnDrawItem(const DRAWITEMSTRUCT& item) {
         if (!m_Preview) {
             com::ThrowIfFailed(CreateControlObject(IID_IDispatch, m_Preview.put_void()));
@@ -370,29 +365,26 @@ private:
     void FillLists() {
         if (const HWND pictures = Item(IDC_PAGE_FORMAT))
             for (const std::string_view picture : CommonPictures())
-                SendMessageW(pictures, CB_ADDSTRING, 0,
-                             reinterpret_cast<LPARAM>(Utf8ToWide(picture).c_str()));
+                AddEntry(pictures, picture, 0);
         for (const int control : {IDC_PAGE_BACKCOLOR, IDC_PAGE_FORECOLOR})
             if (const HWND colors = Item(control))
                 for (OleColor color = FirstSystemColor;
                      color < FirstSystemColor + NamedSystemColors; ++color)
-                    SendMessageW(colors, CB_SETITEMDATA,
-                                 SendMessageW(colors, CB_ADDSTRING, 0,
-                                              reinterpret_cast<LPARAM>(
-                                                  Utf8ToWide(SystemColorName(color)).c_str())),
-                                 color);
+                    AddEntry(colors, SystemColorName(color), static_cast<LPARAM>(color));
     }
 
     // The fields from the first object; the page is clean again.
     void Load() {
         const auto loading = scoped_value(m_Loading, true);
         for (std::size_t i = 0; i < m_Layout.fields.size() && !m_Objects.empty(); ++i) {
-            const com::unique_variant value =
-                ReadProperty(*m_Objects.front().get(), m_Layout.fields[i]);
+            com::unique_variant value = ReadProperty(*m_Objects.front().get(), m_Layout.fields[i]);
             const HWND field = Item(m_Layout.fields[i].control);
             switch (m_Layout.fields[i].kind) {
             case FieldKind::Text:
-                SetWindowTextW(field, TextOf(*value).c_str());
+                // A number as the control reads it back: "." for the point,
+                // whatever the user's locale.
+                VariantChangeTypeEx(&*value, &*value, LOCALE_INVARIANT, 0, VT_BSTR);
+                SetWindowTextW(field, V_VT(&*value) == VT_BSTR ? V_BSTR(&*value) : L"");
                 break;
             case FieldKind::Flag:
                 SendMessageW(
@@ -413,7 +405,7 @@ private:
         }
         m_Changed = 0;
         SetDlgItemTextW(m_Dialog.get(), IDC_PAGE_ERROR, L"");
-        UpdatePreviews();
+        UpdatePreview();
     }
 
     // What field `i` holds, as the objects take it: a font of its own for
@@ -457,7 +449,8 @@ private:
     }
 
     void ShowFont(std::size_t i) {
-        SetWindowTextW(Item(m_Layout.fields[i].control), DescribeFont(m_Font.get()).c_str());
+        const com::unique_bstr text(DescribeFont(m_Font.get()));
+        SetWindowTextW(Item(m_Layout.fields[i].control), text.get());
     }
 
     // A colour of the list by its name; any other as the list's last entry,
@@ -484,30 +477,15 @@ private:
         m_Changed |= 1u << i;
         if (m_Site)
             m_Site->OnStatusChange(PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE);
-        UpdatePreviews();
+        UpdatePreview();
     }
 
-    // The General page shows the value in the picture being chosen; the
-    // Appearance page draws the control anew.
-    void UpdatePreviews() {
-        if (const HWND shown = Item(IDC_PAGE_SHOWN)) {
-            Message format{}, value{};
-            GetDlgItemTextW(m_Dialog.get(), IDC_PAGE_FORMAT, format, TextLength);
-            GetDlgItemTextW(m_Dialog.get(), IDC_PAGE_VALUE, value, TextLength);
-            TextForms forms;
-            SetWindowTextW(
-                shown, Utf8ToWide(forms
-                                      .Reformat(WideToUtf8(value),
-                                                {WideToUtf8(format),
-                                                 IsDlgButtonChecked(m_Dialog.get(),
-                                                                    IDC_PAGE_POSITIVEONLY) != 0})
-                                      .text)
-                           .c_str());
-        }
-        if (const HWND preview = Item(IDC_PAGE_PREVIEW)) {
-            m_PreviewStale = true;
-            InvalidateRect(preview, nullptr, TRUE);
-        }
+    // The preview draws the control anew: the General page's shows the
+    // value in the picture being chosen, the Appearance page's the colours
+    // and the font.
+    void UpdatePreview() {
+        m_PreviewStale = true;
+        InvalidateRect(Item(IDC_PAGE_PREVIEW), nullptr, FALSE);
     }
 
     // The caret into a field, its text selected, as the dialog's own
@@ -556,10 +534,10 @@ HRESULT CreatePropertyPage(std::size_t page, REFIID iid, void** object) {
     return com::make<PropertyPage>(page)->QueryInterface(iid, object);
 }
 
-std::wstring DescribeFont(IUnknown* object) {
+BSTR DescribeFont(IUnknown* object) {
     com::com_ptr<IFont> font;
     if (!object || FAILED(object->QueryInterface(IID_IFont, font.put_void())))
-        return {};
+        return nullptr;
     com::unique_bstr name;
     CY size{};
     BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
@@ -570,7 +548,7 @@ std::wstring DescribeFont(IUnknown* object) {
     font->get_Underline(&underline);
     font->get_Strikethrough(&strikethrough);
     const std::string face = BstrToUtf8(name.get());
-    return Utf8ToWide(FontDescription({face, size.int64, bold != FALSE, italic != FALSE,
+    return Utf8ToBstr(FontDescription({face, size.int64, bold != FALSE, italic != FALSE,
                                        underline != FALSE, strikethrough != FALSE}));
 }
 

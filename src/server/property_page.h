@@ -4,7 +4,6 @@
 #include <olectl.h>
 
 #include <cstddef>
-#include <string>
 
 namespace quillomet {
 
@@ -12,8 +11,8 @@ namespace quillomet {
 // class_facts::PropertyPages) and returns its interface `iid`.
 HRESULT CreatePropertyPage(std::size_t page, REFIID iid, void** object);
 
-// A font object as a designer describes it: "Tahoma, 8 pt, bold"; empty for
-// what is no font.
-std::wstring DescribeFont(IUnknown* font);
+// A font object as a designer describes it, "Tahoma, 8 pt, bold", in a new
+// text the caller frees; null for what is no font.
+BSTR DescribeFont(IUnknown* font);
 
 } // namespace quillomet

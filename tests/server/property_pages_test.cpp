@@ -14,6 +14,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -249,15 +250,67 @@ TEST_F(PropertyPagesTest, ChangedAndApplied) {
     }
 }
 
-// The General page shows the value in the picture being chosen, before
-// anything is applied.
-TEST_F(PropertyPagesTest, ThePictureIsPreviewed) {
-    const HWND dialog = Open(General);
-    ASSERT_TRUE(dialog);
-    ASSERT_NO_FATAL_FAILURE(Make(dialog, {IDC_PAGE_VALUE, L"1234.5"}));
-    ASSERT_NO_FATAL_FAILURE(Make(dialog, {IDC_PAGE_FORMAT, L"#,##0.000"}));
-    EXPECT_EQ(L"1,234.500", WindowText(GetDlgItem(dialog, IDC_PAGE_SHOWN)));
-    EXPECT_EQ(L"0", Read(m_Controls[0].get(), L"value"));
+// A window's pixels as the screen shows them, once it has painted.
+std::vector<COLORREF> Pixels(HWND window) {
+    UpdateWindow(window);
+    RECT area{};
+    GetClientRect(window, &area);
+    const HDC screen = GetDC(window);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO format{{sizeof(BITMAPINFOHEADER), area.right, -area.bottom, 1, 32, BI_RGB}};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, area.right, area.bottom, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<COLORREF> pixels;
+    for (LONG i = 0; bits && i < area.right * area.bottom; ++i) {
+        const DWORD bgr = static_cast<const DWORD*>(bits)[i];
+        pixels.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return pixels;
+}
+
+// Each page's preview is the control drawn with the page's settings before
+// anything is applied: the General page's shows the value in the picture
+// being chosen, the Appearance page's its colours.
+TEST_F(PropertyPagesTest, ThePreviewShowsThePagesSettings) {
+    struct Row {
+        const char* what;
+        std::size_t page;
+        std::vector<Change> changes;
+        int color; // a system colour most of the preview shows after, or -1
+    };
+    const Row rows[] = {
+        {"a value in another picture",
+         General,
+         {{IDC_PAGE_VALUE, L"1234.5"}, {IDC_PAGE_FORMAT, L"#,##0.000"}},
+         -1},
+        {"the back colour", Appearance, {{IDC_PAGE_BACKCOLOR, L"Highlight"}}, COLOR_HIGHLIGHT},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TearDown();
+        SetUp();
+        const HWND dialog = Open(row.page);
+        ASSERT_TRUE(dialog);
+        const HWND preview = GetDlgItem(dialog, IDC_PAGE_PREVIEW);
+        const std::vector<COLORREF> before = Pixels(preview);
+        ASSERT_FALSE(before.empty());
+        for (const Change& change : row.changes)
+            ASSERT_NO_FATAL_FAILURE(Make(dialog, change));
+        const std::vector<COLORREF> after = Pixels(preview);
+        EXPECT_NE(before, after);
+        if (row.color >= 0)
+            EXPECT_GT(std::count(after.begin(), after.end(), GetSysColor(row.color)) * 2,
+                      static_cast<std::ptrdiff_t>(after.size()));
+        EXPECT_EQ(S_OK, m_Page->IsPageDirty());
+        EXPECT_EQ(L"0", Read(m_Controls[0].get(), L"value"));
+    }
 }
 
 // EditProperty puts the caret in the property's field, on either page; a
