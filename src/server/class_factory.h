@@ -4,9 +4,8 @@
 
 namespace quillomet {
 
-// The factory of a class of the library (the control, each property page),
-// or null for any other class: one for the process, never destroyed; its
-// references do not count, its server locks do.
-IClassFactory* FindClassFactory(REFCLSID clsid);
+// The factory of Quillomet controls: one for the process, never destroyed;
+// its references do not count, its server locks do.
+IClassFactory& TheClassFactory();
 
 } // namespace quillomet

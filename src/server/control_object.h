@@ -8,8 +8,6 @@
 //   object_persistence.cpp   IPersistPropertyBag, IPersistStreamInit, IPersistStorage
 //   object_view.cpp          IViewObject2 and IDataObject: the control's picture
 //   object_accessibility.cpp the window's screen-reader object and its name
-//   object_property_pages.cpp ISpecifyPropertyPages, the verbs, the pages' frame
-//   object_browsing.cpp      IPerPropertyBrowsing: a designer's lists and texts
 //   object_safety.cpp        IObjectSafety: what untrusted data and callers may do
 //   control_object.cpp       the object's life and what its windows tell it
 // Every method that does any work enters through Enter, which holds the rules
@@ -45,7 +43,7 @@ class ControlObject final
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
                             IOleControl, IViewObject2, IDataObject, IObjectSafety,
-                            ISpecifyPropertyPages, IPerPropertyBrowsing, IQuillometDiagnostics>,
+                            IQuillometDiagnostics>,
       private SiteOwner,
       private win32::WindowOwner,
       private AccessibleSource {
@@ -202,16 +200,6 @@ public:
     STDMETHODIMP DUnadvise(DWORD connection) noexcept override;
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA** advise) noexcept override;
 
-    // --- ISpecifyPropertyPages (object_property_pages.cpp) ------------------
-    STDMETHODIMP GetPages(CAUUID* pages) noexcept override;
-
-    // --- IPerPropertyBrowsing (object_browsing.cpp) -------------------------
-    STDMETHODIMP GetDisplayString(DISPID id, BSTR* text) noexcept override;
-    STDMETHODIMP MapPropertyToPage(DISPID id, CLSID* page) noexcept override;
-    STDMETHODIMP GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
-                                      CADWORD* cookies) noexcept override;
-    STDMETHODIMP GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* value) noexcept override;
-
     // --- IObjectSafety (object_safety.cpp) ----------------------------------
     STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
                                            DWORD* enabled) noexcept override;
@@ -274,8 +262,8 @@ private:
     void ParkWindow();
     // The control follows the host between designing and running.
     void FollowAmbientMode();
-    // The control's property pages in the system's frame, modal to `owner`
-    // (the site's window when null) (object_property_pages.cpp).
+    // The control's property pages in the system's frame, owned by `owner`
+    // (object_property_pages.cpp).
     HRESULT ShowPropertyPages(HWND owner);
     com::com_ptr<IOleInPlaceSite> InPlaceSite() const;
 

@@ -62,8 +62,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
         if (!object)
             return E_POINTER;
         *object = nullptr;
-        IClassFactory* const factory = FindClassFactory(clsid);
-        return factory ? factory->QueryInterface(iid, object) : CLASS_E_CLASSNOTAVAILABLE;
+        if (clsid != CLSID_Quillomet)
+            return CLASS_E_CLASSNOTAVAILABLE;
+        return TheClassFactory().QueryInterface(iid, object);
     });
 }
 

@@ -97,8 +97,6 @@ STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
             return ActivateInPlace(true);
         case OLEIVERB_INPLACEACTIVATE:
             return ActivateInPlace(false);
-        case OLEIVERB_PROPERTIES:
-            return ShowPropertyPages(parent);
         case OLEIVERB_HIDE:
             if (const HWND window = m_Toolkit.Window().Existing())
                 ShowWindow(window, SW_HIDE);
@@ -267,6 +265,10 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
 // Keys the control's own field handles are no accelerators of ours.
 STDMETHODIMP ControlObject::TranslateAccelerator(LPMSG) noexcept {
     return S_FALSE;
+}
+
+STDMETHODIMP ControlObject::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
+    return OleRegEnumVerbs(CLSID_Quillomet, verbs);
 }
 
 STDMETHODIMP ControlObject::GetUserType(DWORD form, LPOLESTR* type) noexcept {

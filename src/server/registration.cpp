@@ -229,19 +229,6 @@ void UnregisterTypeLibForUser(const ClassesRoot& root) {
         root.DeleteTreeInBothViews(L"Interface", GuidText(entry.iid));
 }
 
-// A class of this library: its name and its in-process server.
-void RegisterInprocClass(const ClassesRoot& root, const std::wstring& clsid, const char* name,
-                         const std::wstring& path) {
-    root.Set(clsid, Wide(name));
-    const com::RegistryKey server = root.Create(clsid + L"\\InprocServer32");
-    server.Set(nullptr, path);
-    server.Set(L"ThreadingModel", Wide(class_facts::ThreadingModel));
-}
-
-std::wstring PageKey(const class_facts::PageClass& page) {
-    return L"CLSID\\" + Wide(page.clsid);
-}
-
 } // namespace
 
 void RegisterServer(RegistrationScope scope) {
@@ -251,9 +238,12 @@ void RegisterServer(RegistrationScope scope) {
 
     const std::wstring className = Wide(class_facts::ClassName);
     const std::wstring miscStatus = Decimal(class_facts::MiscStatus);
-    RegisterInprocClass(root, clsid, class_facts::ClassName, path);
-    for (const class_facts::PageClass& page : class_facts::PropertyPages)
-        RegisterInprocClass(root, PageKey(page), page.description, path);
+    root.Set(clsid, className);
+    {
+        const com::RegistryKey server = root.Create(clsid + L"\\InprocServer32");
+        server.Set(nullptr, path);
+        server.Set(L"ThreadingModel", Wide(class_facts::ThreadingModel));
+    }
     root.Set(clsid + L"\\ProgID", ProgId);
     root.Set(clsid + L"\\Control", L"");
     root.Set(clsid + L"\\ToolboxBitmap32", path + L", " + Decimal(IDB_TOOLBOX));
@@ -285,8 +275,6 @@ void RegisterServer(RegistrationScope scope) {
 void UnregisterServer(RegistrationScope scope) {
     const ClassesRoot root(scope);
     root.DeleteTree(L"CLSID\\" + GuidText(CLSID_Quillomet));
-    for (const class_facts::PageClass& page : class_facts::PropertyPages)
-        root.DeleteTree(PageKey(page));
     // Both architectures' libraries share the ProgID and the type library's
     // version key (the class keys are each in their own registry view): what
     // is shared stays while the other library is registered.

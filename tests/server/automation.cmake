@@ -66,8 +66,6 @@ quillomet_ocx_test(server_container container_test version)
 
 quillomet_ocx_test(server_site site_test)
 
-quillomet_ocx_test(server_property_pages property_pages_test comctl32)
-
 add_executable(atl_host_test ${CMAKE_CURRENT_LIST_DIR}/atl_host_test.cpp)
 target_include_directories(atl_host_test PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(atl_host_test PRIVATE quillomet_identities gtest ole32 oleaut32 uuid user32)

@@ -1,13 +1,11 @@
 // Registration-free activation: in a prefix where nothing is registered,
-// the control and its property pages are known only inside an activation
-// context made from the manifest the build writes beside the library.
-// Created there by its class and by its ProgID, the control is placed on a
-// form, typed into, read through IDispatch and heard through its events;
-// outside the context the same lookups fail. Run in a fresh prefix of its own
-// (tools/wine/prefix.sh).
+// the control is known only inside an activation context made from the
+// manifest the build writes beside the library. Created there by its class
+// and by its ProgID, it is placed on a form, typed into, read through
+// IDispatch and heard through its events; outside the context the same
+// lookups fail. Run in a fresh prefix of its own (tools/wine/prefix.sh).
 //   regfree_test PATH-TO-Quillomet.ocx PATH-TO-Quillomet.manifest
 #include "server/class_facts.h"
-#include "server/class_ids.h"
 #include "test_site.h"
 #include "win32com/unique_any.h"
 #include "win32com/unique_variant.h"
@@ -193,13 +191,6 @@ HRESULT MiscStatus() {
     return FAILED(hr) ? hr : status == facts::MiscStatus ? S_OK : E_UNEXPECTED;
 }
 
-template <std::size_t Page>
-HRESULT CreatePage() {
-    Ref<IPropertyPage> page;
-    return CoCreateInstance(quillomet::PageClassIds[Page], nullptr, CLSCTX_INPROC_SERVER,
-                            IID_IPropertyPage, page.put_void());
-}
-
 const Lookup Lookups[] = {
     {"CoCreateInstance by CLSID", &CreateByClass},
     {"CLSIDFromProgID", &ClassOfProgId},
@@ -207,8 +198,6 @@ const Lookup Lookups[] = {
     {"CoGetPSClsid of _Quillomet", &MarshallerOf<IID__Quillomet>},
     {"CoGetPSClsid of __Quillomet", &MarshallerOf<DIID___Quillomet>},
     {"OleRegGetMiscStatus", &MiscStatus},
-    {"CoCreateInstance of the General page", &CreatePage<0>},
-    {"CoCreateInstance of the Appearance page", &CreatePage<1>},
 };
 
 // The prefix is fresh: without a context nothing of the control is known.

@@ -42,11 +42,6 @@ check "neutral-locale type library path" value_is "HKCR\\TypeLib\\$libid\\1.0\\0
 check "dual interface registered" value_is "HKCR\\Interface\\$iid" '' '_Quillomet'
 check "event interface registered" value_is "HKCR\\Interface\\$diid" '' '__Quillomet'
 check "dual interface's type library" value_is "HKCR\\Interface\\$iid\\TypeLib" '' "$libid"
-for page in "${pages[@]}"; do
-  check "page $page named" value_is "HKCR\\CLSID\\$page" '' 'Quillomet'
-  check "page $page server path" value_is "HKCR\\CLSID\\$page\\InprocServer32" '' "$ocx"
-  check "page $page threading" value_is "HKCR\\CLSID\\$page\\InprocServer32" ThreadingModel 'Apartment'
-done
 
 check "unregistration" "${WINE:-wine}" regsvr32 /s /u "$1"
 check "no class key" absent "HKCR\\CLSID\\$clsid"
@@ -54,9 +49,6 @@ check "no ProgID key" absent "HKCR\\Ordinalex.Quillomet"
 check "no type library key" absent "HKCR\\TypeLib\\$libid"
 check "no dual interface key" absent "HKCR\\Interface\\$iid"
 check "no event interface key" absent "HKCR\\Interface\\$diid"
-for page in "${pages[@]}"; do
-  check "no page key $page" absent "HKCR\\CLSID\\$page"
-done
 # Unregistering what is not registered succeeds, so a second /u is no error.
 check "second unregistration" "${WINE:-wine}" regsvr32 /s /u "$1"
 
@@ -65,16 +57,12 @@ check "second unregistration" "${WINE:-wine}" regsvr32 /s /u "$1"
 # it away again.
 user='HKCU\Software\Classes'
 machine='HKLM\Software\Classes'
-user_keys=("CLSID\\$clsid" 'Ordinalex.Quillomet' "TypeLib\\$libid" "Interface\\$iid" "Interface\\$diid"
-           "CLSID\\${pages[0]}" "CLSID\\${pages[1]}")
+user_keys=("CLSID\\$clsid" 'Ordinalex.Quillomet' "TypeLib\\$libid" "Interface\\$iid" "Interface\\$diid")
 check "per-user registration" "${WINE:-wine}" regsvr32 /s /n /i:user "$1"
 check "per-user server path" value_is "$user\\CLSID\\$clsid\\InprocServer32" '' "$ocx"
 for category in "${categories[@]}"; do
   check "per-user category $category" present \
     "$user\\CLSID\\$clsid\\Implemented Categories\\$category"
-done
-for page in "${pages[@]}"; do
-  check "per-user page $page server path" value_is "$user\\CLSID\\$page\\InprocServer32" '' "$ocx"
 done
 check "per-user ProgID" value_is "$user\\Ordinalex.Quillomet\\CLSID" '' "$clsid"
 check "per-user type library path" value_is "$user\\TypeLib\\$libid\\1.0\\409\\$platform" '' "$ocx"

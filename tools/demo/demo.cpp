@@ -11,8 +11,6 @@
 #include "win32com/gdi_objects.h"
 #include "win32com/unique_bstr.h"
 
-#include <prsht.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -182,33 +180,6 @@ void CALLBACK ShootAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
 
-// The property frame is modal too: a timer in its loop takes a picture of
-// each page and cancels it.
-std::string g_PagesShot;
-BOOL CALLBACK FindPropertyFrame(HWND window, LPARAM found) {
-    if (!IsWindowVisible(window) || !SendMessageW(window, PSM_GETTABCONTROL, 0, 0))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-void CALLBACK ShootPages(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND frame = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindPropertyFrame, reinterpret_cast<LPARAM>(&frame));
-    if (!frame)
-        return;
-    KillTimer(nullptr, timer);
-    const char* const pages[] = {"9-page-general.png", "10-page-appearance.png"};
-    for (int page = 0; page < 2; ++page) {
-        SendMessageW(frame, PSM_SETCURSEL, page, 0);
-        RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        RunFor(200);
-        RECT r{};
-        GetWindowRect(frame, &r);
-        SaveScreen(r, g_PagesShot + pages[page]);
-    }
-    PostMessageW(frame, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-}
-
 // The form's "About Quillomet..." button shows the first control's about box.
 constexpr int AboutButton = 100;
 _Quillomet* g_AboutControl = nullptr;
@@ -366,12 +337,6 @@ int main(int argc, char** argv) {
         SetTimer(nullptr, 0, 300, &ShootAbout);
         SendMessageW(form, WM_COMMAND, MAKEWPARAM(AboutButton, BN_CLICKED),
                      reinterpret_cast<LPARAM>(aboutButton));
-        // The first control's property pages, from its Properties verb.
-        g_PagesShot = screenshots + "\\";
-        SetTimer(nullptr, 0, 300, &ShootPages);
-        const auto ole = placed[0].control.try_as<IOleObject>();
-        ole->DoVerb(OLEIVERB_PROPERTIES, nullptr, placed[0].site.get(), 0, form,
-                    &placed[0].site->m_Position);
     }
     if (interactive || !script) {
         MSG message;

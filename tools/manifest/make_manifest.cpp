@@ -2,11 +2,10 @@
 //
 // Writes the side-by-side assembly manifest that declares the control for
 // registration-free activation: its class (CLSID, ProgID, threading model,
-// miscellaneous status), its property pages' classes, its type library and
-// its two interfaces, all in one file FILE (the library's file name, as the
-// build names it). The class facts come from server/class_facts.h, the
-// identifiers from the IDL, the version (four numbers) and ARCHITECTURE (x86 or amd64) from the
-// build.
+// miscellaneous status), its type library and its two interfaces, all in
+// one file FILE (the library's file name, as the build names it). The class
+// facts come from server/class_facts.h, the identifiers from the IDL, the
+// version (four numbers) and ARCHITECTURE (x86 or amd64) from the build.
 //
 // The manifest is an assembly of its own, named after its file: OUTPUT
 // "Quillomet.manifest" declares assembly "Quillomet". A host ships it beside
@@ -189,12 +188,8 @@ std::string Manifest(const ClassDeclarations& idl, const Build& build) {
         << " progid=" << Quoted(facts::ProgId)
         << " threadingModel=" << Quoted(facts::ThreadingModel) << " tlbid=" << tlbid
         << " description=" << Quoted(facts::ClassName)
-        << " miscStatus=" << Quoted(Joined(miscStatus)) << "/>\n";
-    for (const facts::PageClass& page : facts::PropertyPages)
-        out << "    <comClass clsid=" << Quoted(page.clsid)
-            << " threadingModel=" << Quoted(facts::ThreadingModel)
-            << " description=" << Quoted(page.description) << "/>\n";
-    out << "    <typelib tlbid=" << tlbid << " version=" << Quoted(idl.library.Argument("version"))
+        << " miscStatus=" << Quoted(Joined(miscStatus)) << "/>\n"
+        << "    <typelib tlbid=" << tlbid << " version=" << Quoted(idl.library.Argument("version"))
         << " helpdir=\"\" flags=" << Quoted(Joined(libraryFlags)) << "/>\n"
         << "  </file>\n";
     for (const Declaration* face : {&idl.dual, &idl.events})

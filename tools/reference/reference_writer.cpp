@@ -1,10 +1,8 @@
 #include "reference/reference_writer.h"
 
 #include "common/automation_error.h"
-#include "control/designer_text.h"
 #include "control/persisted_properties.h"
 #include "qfmt/picture_display.h"
-#include "server/page_fields.h"
 #include "win32com/error.h"
 
 #include <algorithm>
@@ -250,7 +248,6 @@ public:
         Section("Methods", MemberKind::Method);
         Section("Events", MemberKind::Event);
         Errors();
-        Designer();
         Pictures(pictures);
         return m_Out;
     }
@@ -352,54 +349,6 @@ private:
                  DefaultMessage(static_cast<ErrorNumber>(number)) + " | " +
                  Hex(static_cast<std::uint32_t>(com::HresultOfErrorNumber(number))) + " |");
         Line("");
-    }
-
-    // The verbs, the property pages and Format's list, from the facts the
-    // library itself answers a designer with.
-    void Designer() {
-        Line("## In a designer");
-        Line("");
-        Line("The verbs the control lists for a container's menu (`IOleObject::EnumVerbs`, "
-             "from the control itself, so a registration-free control lists them too); each "
-             "one works through `IOleObject::DoVerb`.");
-        Line("");
-        Line("| Verb | Menu text |");
-        Line("|---|---|");
-        for (const class_facts::Verb& verb : class_facts::Verbs)
-            Line("| " + std::to_string(verb.number) + " | " + Cell(verb.menuText) + " |");
-        Line("");
-        Line("The control's own property pages (`ISpecifyPropertyPages`), in the system's "
-             "property frame; `IPerPropertyBrowsing::MapPropertyToPage` names the page of each "
-             "property below, and `IPropertyPage2::EditProperty` puts the caret in its field. "
-             "A page applies through `IDispatch`, so a value the control refuses is shown "
-             "with the control's own message and nothing changes.");
-        Line("");
-        Line("| Page | Class | Properties |");
-        Line("|---|---|---|");
-        for (std::size_t i = 0; i < std::size(PageLayouts); ++i) {
-            std::vector<std::string> names;
-            for (const PageField& field : PageLayouts[i].fields)
-                names.push_back(Code(MemberOf(FindPersistedProperty(field.property)->m_Dispid)));
-            Line("| " + std::string(class_facts::PropertyPages[i].title) + " | " +
-                 class_facts::PropertyPages[i].clsid + " | " + Joined(names, ", ") + " |");
-        }
-        Line("");
-        Line("`Format`'s list in a property browser (`IPerPropertyBrowsing::GetPredefinedStrings`"
-             "), each picture with an example; the General page offers the same pictures. The "
-             "browser shows `Font` as its face, size and styles (\"Tahoma, 8 pt, bold\") and a "
-             "system colour by its name (\"Window Background\").");
-        Line("");
-        for (const std::string_view picture : CommonPictures())
-            Line("- " + Code(PictureExample(picture)));
-        Line("");
-    }
-
-    const std::string& MemberOf(std::int32_t dispid) const {
-        for (const Member& member : m_Surface.members)
-            if (member.kind == MemberKind::Property && member.dispid == dispid)
-                return member.name;
-        throw InputError("a page edits DISPID " + DispidText(dispid) +
-                         ", which the type library does not have");
     }
 
     void Pictures(std::string_view text) {

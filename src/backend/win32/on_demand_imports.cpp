@@ -22,7 +22,6 @@ constexpr wchar_t Shell[] = L"shell32.dll";
 constexpr wchar_t Accessibility[] = L"oleacc.dll";
 constexpr wchar_t VisualStyles[] = L"uxtheme.dll";
 constexpr wchar_t Shaping[] = L"usp10.dll";
-constexpr wchar_t CommonDialogs[] = L"comdlg32.dll";
 
 } // namespace
 
@@ -124,17 +123,6 @@ HRESULT ScriptStringAnalyse(HDC dc, const wchar_t* text, int length, DWORD flags
 HRESULT ScriptStringFree(SCRIPT_STRING_ANALYSIS* analysis) noexcept {
     static const auto function = Lookup<decltype(::ScriptStringFree)>(Shaping, "ScriptStringFree");
     return function ? function(analysis) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-}
-
-// A dialog that cannot be shown is one the user cancelled.
-BOOL ChooseColorW(CHOOSECOLORW* choice) noexcept {
-    static const auto function = Lookup<decltype(::ChooseColorW)>(CommonDialogs, "ChooseColorW");
-    return function ? function(choice) : FALSE;
-}
-
-BOOL ChooseFontW(CHOOSEFONTW* choice) noexcept {
-    static const auto function = Lookup<decltype(::ChooseFontW)>(CommonDialogs, "ChooseFontW");
-    return function ? function(choice) : FALSE;
 }
 
 } // namespace quillomet::win32::on_demand

@@ -3,19 +3,18 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <oleacc.h>
 #include <usp10.h>
 #include <uxtheme.h>
 
 // The functions of system libraries that only some controls ever need: the
 // common controls (the spinner, the calculator's keys), the shell (the
-// about box's links), the common dialogs (the property pages' colour and
-// font), active accessibility (a screen reader's first question) and text shaping (see
-// PrepareTextShaping). Importing them would load those libraries, and the libraries they bring,
-// into every process that loads the control, which is most of the time it takes to load; they are
-// loaded from the system directory when first called instead, and then stay for the process, as an
-// import would. Each has the signature and the failure value of the system function it stands for.
+// about box's links), active accessibility (a screen reader's first
+// question) and text shaping (see PrepareTextShaping). Importing them would load those libraries,
+// and the libraries they bring, into every process that loads the control, which is most of the
+// time it takes to load; they are loaded from the system directory when first called instead, and
+// then stay for the process, as an import would. Each has the signature and the failure value of
+// the system function it stands for.
 namespace quillomet::win32::on_demand {
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) noexcept;
@@ -37,7 +36,5 @@ HRESULT ScriptFreeCache(SCRIPT_CACHE* cache) noexcept;
 HRESULT ScriptStringAnalyse(HDC dc, const wchar_t* text, int length, DWORD flags,
                             SCRIPT_STRING_ANALYSIS* analysis) noexcept;
 HRESULT ScriptStringFree(SCRIPT_STRING_ANALYSIS* analysis) noexcept;
-BOOL ChooseColorW(CHOOSECOLORW* choice) noexcept;
-BOOL ChooseFontW(CHOOSEFONTW* choice) noexcept;
 
 } // namespace quillomet::win32::on_demand
