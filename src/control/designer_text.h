@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-// What a designer shows for the control's properties, in its property
-// browser's lists and on the control's own pages: the pictures offered for
-// Format, the names of the system colours and a font's description.
+// What a designer's property browser shows for the control's properties:
+// the pictures offered for Format, the names of the system colours and a
+// font's description.
 namespace quillomet {
 
 // The pictures a designer offers for Format, the control's default first.

@@ -9,6 +9,7 @@
 //   object_view.cpp          IViewObject2 and IDataObject: the control's picture
 //   object_accessibility.cpp the window's screen-reader object and its name
 //   object_safety.cpp        IObjectSafety: what untrusted data and callers may do
+//   object_browsing.cpp      IPerPropertyBrowsing: a property browser's texts and lists
 //   control_object.cpp       the object's life and what its windows tell it
 // Every method that does any work enters through Enter, which holds the rules
 // for a call from a host (win32::EnterFromHost).
@@ -43,7 +44,7 @@ class ControlObject final
                             IConnectionPointContainer, IPersistPropertyBag, IPersistStreamInit,
                             IPersistStorage, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
                             IOleControl, IViewObject2, IDataObject, IObjectSafety,
-                            IQuillometDiagnostics>,
+                            IPerPropertyBrowsing, IQuillometDiagnostics>,
       private SiteOwner,
       private win32::WindowOwner,
       private AccessibleSource {
@@ -205,6 +206,13 @@ public:
                                            DWORD* enabled) noexcept override;
     STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) noexcept override;
 
+    // --- IPerPropertyBrowsing (object_browsing.cpp) -------------------------
+    STDMETHODIMP GetDisplayString(DISPID id, BSTR* text) noexcept override;
+    STDMETHODIMP MapPropertyToPage(DISPID id, CLSID* page) noexcept override;
+    STDMETHODIMP GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
+                                      CADWORD* cookies) noexcept override;
+    STDMETHODIMP GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* value) noexcept override;
+
 private:
     // Every call from a host that does any work runs through here.
     HRESULT Enter(FunctionRef<HRESULT()> work) noexcept {
@@ -262,9 +270,6 @@ private:
     void ParkWindow();
     // The control follows the host between designing and running.
     void FollowAmbientMode();
-    // The control's property pages in the system's frame, owned by `owner`
-    // (object_property_pages.cpp).
-    HRESULT ShowPropertyPages(HWND owner);
     com::com_ptr<IOleInPlaceSite> InPlaceSite() const;
 
     win32::Win32Toolkit m_Toolkit;

@@ -81,15 +81,15 @@ STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept
     return S_OK;
 }
 
-// A designer's double-click (the primary verb) edits the control's
-// settings, not its number.
-STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
                                    LPCRECT) noexcept {
     return Enter([&]() -> HRESULT {
         if (site && !m_Container.ClientSite())
             m_Container.SetClientSite(site);
+        // A designer's double-click edits the control's settings, not its
+        // number: the verb is valid, and there is nothing to do.
         if (verb == OLEIVERB_PRIMARY && m_Control.DesignMode())
-            return ShowPropertyPages(parent);
+            return OLEOBJ_S_CANNOT_DOVERB_NOW;
         switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:

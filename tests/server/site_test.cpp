@@ -264,7 +264,8 @@ TEST_F(SiteTest, FrozenContainerGetsNoEvents) {
 }
 
 TEST_F(SiteTest, AmbientFontIsCopiedNotShared) {
-    FONTDESC description{sizeof description};
+    FONTDESC description{};
+    description.cbSizeofstruct = sizeof description;
     description.lpstrName = const_cast<LPOLESTR>(L"Arial");
     description.cySize.int64 = 120000;
     description.sWeight = FW_BOLD;
@@ -580,6 +581,79 @@ TEST_F(SiteTest, PictureRequestsAreCheckedAndChangesTold) {
     EXPECT_EQ(1, sink.data);
     EXPECT_EQ(S_OK, data->DUnadvise(connection));
     view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
+}
+
+// What a property browser asks beside the type library: the font and the
+// system colours in words, and Format's pictures, each with an example.
+TEST_F(SiteTest, PerPropertyBrowsing) {
+    Ref<IPerPropertyBrowsing> browsing;
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Control->QueryInterface(IID_IPerPropertyBrowsing, browsing.put_void()));
+    const auto dispid = [&](const wchar_t* name) {
+        LPOLESTR names = const_cast<LPOLESTR>(name);
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_HRESULT_SUCCEEDED(m_Control->GetIDsOfNames(IID_NULL, &names, 1, 0, &id));
+        return id;
+    };
+    // 9 points are whole pixels at 96 per inch, so the size stays as set.
+    FONTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.lpstrName = const_cast<LPOLESTR>(L"Tahoma");
+    description.cySize.int64 = 90000;
+    description.sWeight = FW_BOLD;
+    description.sCharset = ANSI_CHARSET;
+    description.fItalic = TRUE;
+    Ref<IFontDisp> font;
+    ASSERT_HRESULT_SUCCEEDED(OleCreateFontIndirect(&description, IID_IFontDisp, font.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(m_Control->putref_Font(font.get()));
+    ASSERT_HRESULT_SUCCEEDED(m_Control->put_BackColor(static_cast<OLE_COLOR>(0x80000005)));
+    ASSERT_HRESULT_SUCCEEDED(m_Control->put_ForeColor(0x00FF00));
+    Ref<IFontDisp> held;
+    ASSERT_HRESULT_SUCCEEDED(m_Control->get_Font(held.put()));
+    unique_bstr face;
+    ASSERT_HRESULT_SUCCEEDED(held.try_as<IFont>()->get_Name(face.put()));
+    const std::wstring fontShown = std::wstring(face.get()) + L", 9 pt, bold, italic";
+    const struct {
+        const wchar_t* property;
+        const wchar_t* shown; // null: E_NOTIMPL
+    } rows[] = {
+        {L"Font", fontShown.c_str()},
+        {L"BackColor", L"Window Background"},
+        {L"ForeColor", nullptr}, // no name for a colour of its own
+        {L"Format", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.property)));
+        unique_bstr shown;
+        const HRESULT hr = browsing->GetDisplayString(dispid(row.property), shown.put());
+        EXPECT_EQ(row.shown ? S_OK : E_NOTIMPL, hr);
+        EXPECT_STREQ(row.shown, shown.get()); // both null for E_NOTIMPL
+        CLSID page = CLSID_Quillomet;
+        EXPECT_EQ(PERPROP_E_NOPAGEAVAILABLE,
+                  browsing->MapPropertyToPage(dispid(row.property), &page));
+        EXPECT_EQ(CLSID_NULL, page);
+    }
+
+    // Format's pictures; the one picked is the picture alone.
+    const DISPID format = dispid(L"Format");
+    CALPOLESTR strings{};
+    CADWORD cookies{};
+    ASSERT_EQ(S_OK, browsing->GetPredefinedStrings(format, &strings, &cookies));
+    ASSERT_EQ(strings.cElems, cookies.cElems);
+    ASSERT_GE(strings.cElems, 3u);
+    EXPECT_STREQ(L"1,234 (#,##0)", strings.pElems[2]);
+    VARIANT picked;
+    VariantInit(&picked);
+    EXPECT_EQ(S_OK, browsing->GetPredefinedValue(format, cookies.pElems[2], &picked));
+    EXPECT_EQ(VT_BSTR, V_VT(&picked));
+    EXPECT_STREQ(L"#,##0", V_VT(&picked) == VT_BSTR ? V_BSTR(&picked) : nullptr);
+    VariantClear(&picked);
+    for (ULONG i = 0; i < strings.cElems; ++i)
+        CoTaskMemFree(strings.pElems[i]);
+    CoTaskMemFree(strings.pElems);
+    CoTaskMemFree(cookies.pElems);
+    EXPECT_EQ(E_INVALIDARG, browsing->GetPredefinedValue(format, 1000, &picked));
+    EXPECT_EQ(E_NOTIMPL, browsing->GetPredefinedStrings(dispid(L"value"), &strings, &cookies));
 }
 
 // Loading is safe for untrusted data, through each loading interface on its

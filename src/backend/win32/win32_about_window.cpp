@@ -183,7 +183,8 @@ BOOL CALLBACK DisableOthers(HWND window, LPARAM list) {
 
 AboutClose Win32AboutWindow::ShowModal(const AboutTexts& texts, AboutWindowEvents& events) {
     const com::ServerLock serverLock;
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = AboutProc;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);

@@ -24,7 +24,8 @@ COLORREF Rgb(OleColor color) {
 }
 
 void RegisterClassOnce() {
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW; // replaced per window
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = Win32CalculatorWindow::ClassName;
@@ -285,7 +286,7 @@ LRESULT CALLBACK Win32CalculatorWindow::ChildProc(HWND child, UINT message, WPAR
                 if (button == child)
                     if (const LRESULT object = AnswerNamed(
                             child, wParam, lParam,
-                            {Utf8ToWide(layout::SpokenName(id)), ROLE_SYSTEM_PUSHBUTTON}))
+                            {Utf8ToWide(layout::SpokenName(id)), ROLE_SYSTEM_PUSHBUTTON, {}}))
                         return object;
         // Space presses the key that has the focus, as on any button.
         if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_SPACE)

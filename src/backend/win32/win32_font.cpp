@@ -22,7 +22,8 @@ std::shared_ptr<Win32Font> Win32Font::Default() {
     std::weak_ptr<Win32Font>& kept = thread.DefaultFont();
     if (auto font = kept.lock())
         return font;
-    FONTDESC description{sizeof description};
+    FONTDESC description{};
+    description.cbSizeofstruct = sizeof description;
     description.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
     description.cySize.int64 = 82500; // 8.25 points, in ten-thousandths
     description.sWeight = FW_NORMAL;

@@ -81,7 +81,8 @@ bool Win32Platform::FileExists(std::string_view path) {
 // A normal, focused window; the dialog does not wait for it.
 void Win32Platform::StartProcess(std::string_view path) {
     std::wstring commandLine = L"\"" + Utf8ToWide(path) + L"\"";
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
