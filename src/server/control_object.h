@@ -280,6 +280,8 @@ private:
     bool m_Initialised = false;
     bool m_Loaded = false;
     bool m_Dirty = false;
+    // IPersistStorage::Save wrote the state; SaveCompleted makes it clean.
+    bool m_SavedToStorage = false;
     // Made on the first question, kept while the window lasts.
     com::com_ptr<ControlAccessible> m_Accessible;
     bool m_InPlaceActive = false;

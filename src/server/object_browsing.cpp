@@ -8,6 +8,9 @@
 #include "win32com/text_conversion.h"
 #include "win32com/unique_bstr.h"
 
+#include <string>
+#include <vector>
+
 namespace quillomet {
 namespace {
 
@@ -43,7 +46,7 @@ STDMETHODIMP ControlObject::GetDisplayString(DISPID id, BSTR* text) noexcept {
         if (!text)
             return E_POINTER;
         *text = nullptr;
-        Ready();
+        Ready(); // as for any property read, the first use initialises a new control
         if (id == DispidOf(keys::Font)) {
             com::com_ptr<IFontDisp> font;
             com::ThrowIfFailed(get_Font(font.put()));
@@ -79,13 +82,17 @@ STDMETHODIMP ControlObject::GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
         *cookies = {};
         if (id != DispidOf(keys::Format))
             return E_NOTIMPL;
-        const auto pictures = CommonPictures();
-        const auto count = static_cast<ULONG>(pictures.size());
+        // The examples first: what may throw is done before anything is
+        // handed out.
+        std::vector<std::string> examples;
+        for (const std::string_view picture : CommonPictures())
+            examples.push_back(PictureExample(picture));
+        const auto count = static_cast<ULONG>(examples.size());
         auto* texts = static_cast<LPOLESTR*>(CoTaskMemAlloc(count * sizeof(LPOLESTR)));
         auto* places = static_cast<DWORD*>(CoTaskMemAlloc(count * sizeof(DWORD)));
         bool complete = texts && places;
         for (ULONG i = 0; complete && i < count; ++i) {
-            texts[i] = Utf8ToCoTaskMem(PictureExample(pictures[i]));
+            texts[i] = Utf8ToCoTaskMem(examples[i]);
             places[i] = i;
             if (!texts[i]) {
                 while (i)

@@ -1,6 +1,7 @@
 // Siting and in-place activation: what any container needs to host the
 // control in one of its windows.
 #include "backend/win32/screen_units.h"
+#include "common/scope_exit.h"
 #include "server/class_facts.h"
 #include "server/control_object.h"
 #include "win32com/error.h"
@@ -84,8 +85,10 @@ STDMETHODIMP ControlObject::GetClipboardData(DWORD, IDataObject** data) noexcept
 STDMETHODIMP ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
                                    LPCRECT) noexcept {
     return Enter([&]() -> HRESULT {
-        if (site && !m_Container.ClientSite())
+        if (site && !m_Container.ClientSite()) {
             m_Container.SetClientSite(site);
+            FollowAmbientMode();
+        }
         // A designer's double-click edits the control's settings, not its
         // number: the verb is valid, and there is nothing to do.
         if (verb == OLEIVERB_PRIMARY && m_Control.DesignMode())
@@ -253,9 +256,8 @@ STDMETHODIMP ControlObject::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
                            position->top + keptHeight};
             window.Move(corrected);
             if (const auto site = InPlaceSite()) {
-                m_AskingForPlace = true;
+                const auto asking = scoped_value(m_AskingForPlace, true);
                 site->OnPosRectChange(&corrected);
-                m_AskingForPlace = false;
             }
         }
         return S_OK;

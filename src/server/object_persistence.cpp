@@ -5,6 +5,8 @@
 #include "server/persistence.h"
 #include "win32com/error.h"
 
+#include <utility>
+
 namespace quillomet {
 namespace {
 
@@ -159,11 +161,17 @@ STDMETHODIMP ControlObject::Save(IStorage* storage, BOOL) noexcept {
         com::com_ptr<IStream> stream;
         com::ThrowIfFailed(storage->CreateStream(
             ContentsStream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.put()));
-        return Save(stream.get(), TRUE);
+        // Clean once the container says the save is complete: its commit
+        // may still fail.
+        const HRESULT saved = Save(stream.get(), FALSE);
+        m_SavedToStorage = SUCCEEDED(saved);
+        return saved;
     });
 }
 
 STDMETHODIMP ControlObject::SaveCompleted(IStorage*) noexcept {
+    if (std::exchange(m_SavedToStorage, false))
+        m_Dirty = false;
     return S_OK;
 }
 

@@ -10,6 +10,8 @@
 // a page may do, and the options are per interface, not per method.
 #include "server/control_object.h"
 
+#include <iterator>
+
 namespace quillomet {
 namespace {
 
@@ -18,7 +20,7 @@ namespace {
 int LoadingInterface(REFIID iid) {
     const IID* const loaders[] = {&IID_IPersistPropertyBag, &IID_IPersistStreamInit,
                                   &IID_IPersistStorage};
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < static_cast<int>(std::size(loaders)); ++i)
         if (iid == *loaders[i])
             return i;
     return -1;

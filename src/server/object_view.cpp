@@ -291,7 +291,8 @@ STDMETHODIMP ControlObject::EnumDAdvise(IEnumSTATDATA** advise) noexcept {
     if (!advise)
         return E_POINTER;
     *advise = nullptr;
-    return m_DataAdviseHolder ? m_DataAdviseHolder->EnumAdvise(advise) : OLE_E_ADVISENOTSUPPORTED;
+    // Nobody advised yet: nothing to list.
+    return m_DataAdviseHolder ? m_DataAdviseHolder->EnumAdvise(advise) : S_OK;
 }
 
 } // namespace quillomet

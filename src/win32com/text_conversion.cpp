@@ -51,7 +51,8 @@ BSTR Utf8ToBstr(std::string_view utf8) {
 LPOLESTR Utf8ToCoTaskMem(std::string_view utf8) noexcept {
     const int size = static_cast<int>(utf8.size());
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    auto* text = static_cast<LPOLESTR>(CoTaskMemAlloc((static_cast<std::size_t>(length) + 1) * 2));
+    auto* text = static_cast<LPOLESTR>(
+        CoTaskMemAlloc((static_cast<std::size_t>(length) + 1) * sizeof(OLECHAR)));
     if (text)
         text[MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text, length)] = L'\0';
     return text;

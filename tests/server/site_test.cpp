@@ -575,12 +575,79 @@ TEST_F(SiteTest, PictureRequestsAreCheckedAndChangesTold) {
     ASSERT_EQ(S_OK, view->SetAdvise(DVASPECT_CONTENT, 0, &sink));
     FORMATETC enhanced{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
     DWORD connection = 0;
+    IEnumSTATDATA* advised = reinterpret_cast<IEnumSTATDATA*>(1);
+    EXPECT_EQ(S_OK, data->EnumDAdvise(&advised)); // supported, with nobody advised yet
+    EXPECT_EQ(nullptr, advised);
     ASSERT_EQ(S_OK, data->DAdvise(&enhanced, ADVF_NODATA, &sink, &connection));
     m_Control->put_Locked(VARIANT_TRUE);
     EXPECT_EQ(1, sink.views);
     EXPECT_EQ(1, sink.data);
     EXPECT_EQ(S_OK, data->DUnadvise(connection));
     view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
+}
+
+// A designer's site says UserMode false from the start: the control is
+// designed whichever of its first calls reads the host's mode (the site
+// set, a new or loaded instance, a site handed over with a verb), and its
+// default verb then activates nothing.
+TEST_F(SiteTest, ADesignersControlIsDesignedFromItsFirstCalls) {
+    Ref<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        m_Library.getClassObject(CLSID_Quillomet, IID_IClassFactory, factory.put_void()));
+    Ref<IStream> saved;
+    ASSERT_HRESULT_SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, saved.put()));
+    {
+        Ref<IPersistStreamInit> persist;
+        m_Control->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        ASSERT_HRESULT_SUCCEEDED(persist->Save(saved.get(), TRUE));
+    }
+    enum class Way { SiteAfterInitNew, InitNewAfterSite, LoadAfterSite, SiteWithTheVerb };
+    const struct {
+        const char* name;
+        Way way;
+    } rows[] = {
+        {"site set after InitNew", Way::SiteAfterInitNew},
+        {"InitNew after the site", Way::InitNewAfterSite},
+        {"Load after the site", Way::LoadAfterSite},
+        {"site handed over with a verb", Way::SiteWithTheVerb},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Ref<IOleObject> ole;
+        ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IOleObject, ole.put_void()));
+        Ref<IPersistStreamInit> persist;
+        ole->QueryInterface(IID_IPersistStreamInit, persist.put_void());
+        // The host's mode turns to designing just before the call that must
+        // read it, and is not announced.
+        m_Site->m_UserMode = true;
+        if (row.way == Way::InitNewAfterSite || row.way == Way::LoadAfterSite)
+            ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(m_Site));
+        else
+            ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+        m_Site->m_UserMode = false;
+        switch (row.way) {
+        case Way::SiteAfterInitNew:
+            ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(m_Site));
+            break;
+        case Way::InitNewAfterSite:
+            ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+            break;
+        case Way::LoadAfterSite: {
+            const LARGE_INTEGER start{};
+            saved->Seek(start, STREAM_SEEK_SET, nullptr);
+            ASSERT_HRESULT_SUCCEEDED(persist->Load(saved.get()));
+            break;
+        }
+        case Way::SiteWithTheVerb:
+            break;
+        }
+        EXPECT_EQ(OLEOBJ_S_CANNOT_DOVERB_NOW,
+                  ole->DoVerb(OLEIVERB_PRIMARY, nullptr, m_Site, 0, m_Window, &m_Site->m_Position));
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
+    }
+    m_Site->m_UserMode = true;
 }
 
 // What a property browser asks beside the type library: the font and the
