@@ -1,12 +1,12 @@
 // What a designer's property browser shows beside the type library: the
 // font and the system colours in words, and a list of pictures for Format.
+#include "backend/win32/win32_font.h"
 #include "control/designer_text.h"
 #include "control/persisted_properties.h"
 #include "control/property_keys.h"
 #include "server/control_object.h"
 #include "win32com/error.h"
 #include "win32com/text_conversion.h"
-#include "win32com/unique_bstr.h"
 
 #include <string>
 #include <vector>
@@ -24,18 +24,11 @@ BSTR DescribeFont(IUnknown* object) {
     com::com_ptr<IFont> font;
     if (!object || FAILED(object->QueryInterface(IID_IFont, font.put_void())))
         return nullptr;
-    com::unique_bstr name;
-    CY size{};
-    BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
-    font->get_Name(name.put());
-    font->get_Size(&size);
-    font->get_Bold(&bold);
-    font->get_Italic(&italic);
-    font->get_Underline(&underline);
-    font->get_Strikethrough(&strikethrough);
-    const std::string face = BstrToUtf8(name.get());
-    return Utf8ToBstr(FontDescription({face, size.int64, bold != FALSE, italic != FALSE,
-                                       underline != FALSE, strikethrough != FALSE}));
+    const win32::FontAttributes read(font.get());
+    const std::string face = WideToUtf8(read.name);
+    return Utf8ToBstr(
+        FontDescription({face, read.size.int64, read.bold != FALSE, read.italic != FALSE,
+                         read.underline != FALSE, read.strikethrough != FALSE}));
 }
 
 } // namespace

@@ -179,14 +179,8 @@ STDMETHODIMP ControlObject::GetData(FORMATETC* format, STGMEDIUM* medium) noexce
                           win32::TwipsToPixels(m_Container.Height(), dpi)};
         const LONG width = Himetric(m_Container.Width()), height = Himetric(m_Container.Height());
         if (rendered->tymed == TYMED_ENHMF) {
-            // The frame in the screen's own millimetres per pixel, so that the
-            // picture plays back at its size without a rounding's stretch.
             const com::unique_window_dc screen(nullptr);
-            const RECT frame{0, 0,
-                             MulDiv(pixels.right, 100 * GetDeviceCaps(screen.get(), HORZSIZE),
-                                    GetDeviceCaps(screen.get(), HORZRES)),
-                             MulDiv(pixels.bottom, 100 * GetDeviceCaps(screen.get(), VERTSIZE),
-                                    GetDeviceCaps(screen.get(), VERTRES))};
+            const RECT frame = com::ScreenMetafileFrame(screen.get(), pixels.right, pixels.bottom);
             HDC dc = CreateEnhMetaFileW(screen.get(), nullptr, &frame, L"Quillomet\0Quillomet\0");
             if (!dc)
                 com::ThrowIfFailed(E_OUTOFMEMORY);

@@ -8,6 +8,15 @@
 
 namespace quillomet::com {
 
+// The frame of an enhanced metafile of `width` x `height` screen pixels, in
+// hundredths of a millimetre as the screen measures its pixels, so that the
+// picture plays back at its size without a rounding's stretch.
+inline RECT ScreenMetafileFrame(HDC screen, int width, int height) {
+    return {0, 0,
+            MulDiv(width, 100 * GetDeviceCaps(screen, HORZSIZE), GetDeviceCaps(screen, HORZRES)),
+            MulDiv(height, 100 * GetDeviceCaps(screen, VERTSIZE), GetDeviceCaps(screen, VERTRES))};
+}
+
 // A memory DC from CreateCompatibleDC, deleted when it goes.
 using unique_hdc = unique_any<HDC, &DeleteDC>;
 

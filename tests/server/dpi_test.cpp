@@ -243,8 +243,8 @@ TEST_F(DpiTest, ChildrenFollowTheirFormsResolutionNotTheScreens) {
     ASSERT_TRUE(setContext && dpiOf);
     // The thread acts as such a program would, until the end of the test.
     struct Unaware {
-        explicit Unaware(SetContext set)
-            : set(set), previous(set(reinterpret_cast<void*>(-1))) {} // ..._UNAWARE
+        explicit Unaware(SetContext setter)
+            : set(setter), previous(setter(reinterpret_cast<void*>(-1))) {} // ..._UNAWARE
         ~Unaware() { set(previous); }
         SetContext set;
         void* previous;

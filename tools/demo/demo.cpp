@@ -152,11 +152,7 @@ void SaveDrawnForm(HWND form, const std::vector<Placed>& placed, const std::stri
     SavePicture(client.right, client.bottom, stem + "-drawn.png",
                 [&](HDC memory) { DrawForm(memory, form, placed); });
     const com::unique_window_dc screen(nullptr);
-    const RECT frame{0, 0,
-                     MulDiv(client.right, 100 * GetDeviceCaps(screen.get(), HORZSIZE),
-                            GetDeviceCaps(screen.get(), HORZRES)),
-                     MulDiv(client.bottom, 100 * GetDeviceCaps(screen.get(), VERTSIZE),
-                            GetDeviceCaps(screen.get(), VERTRES))};
+    const RECT frame = com::ScreenMetafileFrame(screen.get(), client.right, client.bottom);
     const HDC recording = CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr);
     DrawForm(recording, form, placed);
     const HENHMETAFILE metafile = CloseEnhMetaFile(recording);

@@ -27,7 +27,8 @@ constexpr UINT ParentResolutionChanged = 0x02E3;
 } // namespace
 
 void CompositeWindow::RegisterClassOnce() {
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS; // the drop button has a double-click event
     // Replaced per window: a class outlives the library that registered it,
     // so its procedure must not be ours.

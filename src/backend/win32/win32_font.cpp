@@ -58,40 +58,29 @@ FontRef Win32Font::Clone() const {
     return std::make_shared<Win32Font>(std::move(copy));
 }
 
-namespace {
+FontAttributes::FontAttributes(IFont* font) {
+    com::unique_bstr text;
+    if (SUCCEEDED(font->get_Name(text.put())) && text)
+        name.assign(text.get(), SysStringLen(text.get()));
+    font->get_Size(&size);
+    font->get_Bold(&bold);
+    font->get_Italic(&italic);
+    font->get_Underline(&underline);
+    font->get_Strikethrough(&strikethrough);
+    font->get_Weight(&weight);
+    font->get_Charset(&charset);
+}
 
-// What decides how a font shows text. Compared attribute by attribute:
-// IFont::IsEqual is not dependable across implementations.
-struct Attributes {
-    std::wstring name;
-    CY size{};
-    BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
-    SHORT weight = 0, charset = 0;
-
-    explicit Attributes(IFont* font) {
-        com::unique_bstr text;
-        if (SUCCEEDED(font->get_Name(text.put())) && text)
-            name.assign(text.get(), SysStringLen(text.get()));
-        font->get_Size(&size);
-        font->get_Bold(&bold);
-        font->get_Italic(&italic);
-        font->get_Underline(&underline);
-        font->get_Strikethrough(&strikethrough);
-        font->get_Weight(&weight);
-        font->get_Charset(&charset);
-    }
-    bool operator==(const Attributes& o) const {
-        return _wcsicmp(name.c_str(), o.name.c_str()) == 0 && size.int64 == o.size.int64 &&
-               !bold == !o.bold && !italic == !o.italic && !underline == !o.underline &&
-               !strikethrough == !o.strikethrough && weight == o.weight && charset == o.charset;
-    }
-};
-
-} // namespace
+bool FontAttributes::operator==(const FontAttributes& o) const {
+    return _wcsicmp(name.c_str(), o.name.c_str()) == 0 && size.int64 == o.size.int64 &&
+           !bold == !o.bold && !italic == !o.italic && !underline == !o.underline &&
+           !strikethrough == !o.strikethrough && weight == o.weight && charset == o.charset;
+}
 
 bool Win32Font::SameAs(const FontObject& other) const {
     const auto* font = dynamic_cast<const Win32Font*>(&other);
-    return font == this || (font && Attributes(m_Font.get()) == Attributes(font->m_Font.get()));
+    return font == this ||
+           (font && FontAttributes(m_Font.get()) == FontAttributes(font->m_Font.get()));
 }
 
 // Kept per thread, as fonts belong to their apartment; the last control
@@ -103,9 +92,9 @@ FontRef Win32Font::SharedCopy() const {
         for (const auto& entry : fonts)
             if (auto font = entry.lock(); font.get() == this)
                 return font;
-    const Attributes wanted(m_Font.get());
+    const FontAttributes wanted(m_Font.get());
     for (const auto& entry : fonts)
-        if (auto font = entry.lock(); font && Attributes(font->m_Font.get()) == wanted)
+        if (auto font = entry.lock(); font && FontAttributes(font->m_Font.get()) == wanted)
             return font;
     com::com_ptr<IFont> copy;
     com::ThrowIfFailed(m_Font->Clone(copy.put()));

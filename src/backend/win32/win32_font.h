@@ -9,8 +9,22 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace quillomet::win32 {
+
+// What decides how a font object shows text, read from it. Compared
+// attribute by attribute: IFont::IsEqual is not dependable across
+// implementations.
+struct FontAttributes {
+    explicit FontAttributes(IFont* font);
+    bool operator==(const FontAttributes& other) const;
+
+    std::wstring name;
+    CY size{};
+    BOOL bold = FALSE, italic = FALSE, underline = FALSE, strikethrough = FALSE;
+    SHORT weight = 0, charset = 0;
+};
 
 // The standard OLE font object as the core's font.
 class Win32Font final : public FontObject {

@@ -78,7 +78,8 @@ void RegisterOwnClass(WNDCLASSEXW wc) {
     wc.cbSize = sizeof wc;
     wc.hInstance = com::ModuleInstance();
     const auto held = g_Registering.Hold();
-    WNDCLASSEXW existing{sizeof existing};
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
     if (!GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing))
         RegisterClassExW(&wc);
 }
